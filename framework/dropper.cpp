@@ -1,0 +1,3 @@
+#include "framework/dropper.h"
+
+std::atomic<uint8_t> g_bDropperActive{0};

@@ -1,0 +1,54 @@
+// The object map: seven effects, each followed by its property page, in the order in
+// which they are registered. Registering in this order leaves the shared program
+// identifiers "Main.Plugin" and "Main.PluginPP" on the last pair, Duo Chrome.
+#include "framework/objectmap.h"
+
+#include "framework/clsids.h"
+#include "framework/registration.h"
+
+namespace {
+
+// Classes that are not yet part of the module have no instance creator; the class
+// factory then is not made and DllGetClassObject says the class is not available.
+constexpr InstanceCreator kNotAvailable = nullptr;
+
+void NoObjectMain(bool /*starting*/) {}
+
+template <const CLSID& Clsid, UINT ScriptId>
+constexpr ObjectMapEntry Effect(InstanceCreator create, const char* displayName) {
+    return {&Clsid,   &UpdateEffectRegistryFor<Clsid, ScriptId>, &CachedClassFactory::Create, create, nullptr,
+            nullptr,  &NoObjectMain, ObjectKind::Effect, ScriptId, displayName};
+}
+template <const CLSID& Clsid, UINT ScriptId>
+constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName) {
+    return {&Clsid,  &UpdatePageRegistryFor<ScriptId>, &CachedClassFactory::Create, create, nullptr,
+            nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName};
+}
+
+const ObjectMapEntry kObjectMap[] = {
+    Effect<CLSID_AirBrush, 109>(kNotAvailable, "Quillet Air Brush"),
+    Page<CLSID_AirBrushPP, 108>(kNotAvailable, "Quillet Air Brush"),
+    Effect<CLSID_PastelSketch, 107>(kNotAvailable, "Quillet Pastel Sketch"),
+    Page<CLSID_PastelSketchPP, 106>(kNotAvailable, "Quillet Pastel Sketch"),
+    Effect<CLSID_Colorize, 111>(kNotAvailable, "Quillet Colorize"),
+    Page<CLSID_ColorizePP, 110>(kNotAvailable, "Quillet Colorize"),
+    Effect<CLSID_DreamGlow, 113>(kNotAvailable, "Quillet Dream Glow"),
+    Page<CLSID_DreamGlowPP, 112>(kNotAvailable, "Quillet Dream Glow"),
+    Effect<CLSID_LineDrawing, 117>(kNotAvailable, "Quillet Line Drawing"),
+    Page<CLSID_LineDrawingPP, 116>(kNotAvailable, "Quillet Line Drawing"),
+    Effect<CLSID_Metallic, 119>(kNotAvailable, "Quillet Metallic"),
+    Page<CLSID_MetallicPP, 118>(kNotAvailable, "Quillet Metallic"),
+    Effect<CLSID_DuoChrome, 115>(kNotAvailable, "Quillet DuoChrome"),
+    Page<CLSID_DuoChromePP, 114>(kNotAvailable, "Quillet DuoChrome"),
+};
+static_assert(std::size(kObjectMap) == kObjectMapSize);
+
+}  // namespace
+
+std::span<const ObjectMapEntry> ObjectMap() { return kObjectMap; }
+
+const ObjectMapEntry* FindObjectMapEntry(REFCLSID clsid) {
+    for (const ObjectMapEntry& entry : kObjectMap)
+        if (*entry.clsid == clsid) return &entry;
+    return nullptr;
+}

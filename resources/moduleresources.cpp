@@ -1,0 +1,28 @@
+// Gathers the module's resources into the one table the platform answers
+// LoadStringA and LoadModuleResource from. Built once, on first use, and kept for the
+// life of the process: the platform holds pointers into it while the module is attached.
+#include "resources/moduleresources.h"
+
+#include <vector>
+
+namespace {
+
+struct ResourceTable {
+    std::vector<ModuleStringResource> strings;
+    std::vector<ModuleBinaryResource> binaries;
+    ModuleResources table{};
+
+    ResourceTable() {
+        for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
+        // The type library resource is its description itself.
+        binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, &MainTypeLibrary(), sizeof(TypeLibDescription)});
+        table = {strings.data(), strings.size(), binaries.data(), binaries.size()};
+    }
+};
+
+}  // namespace
+
+const ModuleResources& BrushwerkModuleResources() {
+    static const ResourceTable resources;
+    return resources.table;
+}

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "resources/stringtable.h"
+
 namespace {
 
 struct ResourceTable {
@@ -13,6 +15,7 @@ struct ResourceTable {
     ModuleResources table{};
 
     ResourceTable() {
+        strings.assign(g_moduleStringTable, g_moduleStringTable + g_moduleStringTableSize);
         for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
         // The type library resource is its description itself.
         binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, &MainTypeLibrary(), sizeof(TypeLibDescription)});

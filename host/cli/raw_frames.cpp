@@ -1,0 +1,89 @@
+#include "host/cli/raw_frames.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <memory>
+
+#include "host/cli/cli_error.h"
+
+namespace brushwerk::cli {
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* f) const { if (f) std::fclose(f); }
+};
+
+size_t FrameBytes(FrameSize size) { return size_t(size.width) * size_t(size.height) * 4; }
+
+// Reads until count bytes arrived or the stream ended; pipes deliver in pieces.
+size_t ReadFully(std::FILE* stream, uint8_t* data, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        size_t n = std::fread(data + done, 1, count - done, stream);
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+}  // namespace
+
+std::optional<FrameSize> ParseFrameSize(const std::string& text) {
+    size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    FrameSize size;
+    const char* b = text.data();
+    auto r1 = std::from_chars(b, b + x, size.width);
+    auto r2 = std::from_chars(b + x + 1, b + text.size(), size.height);
+    if (x == 0 || r1.ec != std::errc() || r1.ptr != b + x || r2.ec != std::errc() || r2.ptr != b + text.size())
+        return std::nullopt;
+    if (size.width <= 0 || size.height <= 0 || size.width > kMaxImageSide || size.height > kMaxImageSide ||
+        uint64_t(size.width) * uint64_t(size.height) > kMaxImagePixels)
+        return std::nullopt;
+    return size;
+}
+
+Image ReadRawFile(const std::string& path, FrameSize size) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+    Image image = MakeImage(size.width, size.height, AlphaForm::Premultiplied);
+    const size_t got = ReadFully(file.get(), image.bgra.data(), image.bgra.size());
+    const bool longer = got == image.bgra.size() && std::fgetc(file.get()) != EOF;
+    if (got != image.bgra.size() || longer)
+        throw CliError("size mismatch: " + path + " does not hold exactly " + std::to_string(size.width) + "x" +
+                       std::to_string(size.height) + "x4 = " + std::to_string(image.bgra.size()) + " bytes");
+    return image;
+}
+
+void WriteRawFile(const std::string& path, const Image& image) {
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file) throw CliError("cannot write " + path + ": " + std::strerror(errno));
+    WriteRawFrame(file.get(), image, path);
+}
+
+RawFrameReader::RawFrameReader(std::FILE* stream, FrameSize size, AlphaForm alpha, std::string name)
+    : m_stream(stream), m_size(size), m_alpha(alpha), m_name(std::move(name)) {}
+
+std::optional<Image> RawFrameReader::Next() {
+    Image image = MakeImage(m_size.width, m_size.height, m_alpha);
+    const size_t got = ReadFully(m_stream, image.bgra.data(), image.bgra.size());
+    if (got == 0) {
+        if (std::ferror(m_stream)) throw CliError("cannot read " + m_name + ": " + std::strerror(errno));
+        return std::nullopt;
+    }
+    if (got != image.bgra.size())
+        throw CliError("truncated raw stream: frame " + std::to_string(m_frames + 1) + " of " + m_name + " has " +
+                       std::to_string(got) + " of " + std::to_string(FrameBytes(m_size)) + " bytes (--size " +
+                       std::to_string(m_size.width) + "x" + std::to_string(m_size.height) + ")");
+    ++m_frames;
+    return image;
+}
+
+void WriteRawFrame(std::FILE* stream, const Image& image, const std::string& name) {
+    if (std::fwrite(image.bgra.data(), 1, image.bgra.size(), stream) != image.bgra.size() ||
+        std::fflush(stream) != 0)
+        throw CliError("cannot write " + name + ": " + std::strerror(errno));
+}
+
+}  // namespace brushwerk::cli

@@ -41,6 +41,22 @@ struct WNDCLASSA {
     const char* lpszClassName;
 };
 
+// WM_CREATE carries a pointer to this in lParam; lpCreateParams is CreateWindowExA's last argument.
+struct CREATESTRUCTA {
+    void* lpCreateParams;
+    HINSTANCE hInstance;
+    void* hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    const char* lpszName;
+    const char* lpszClass;
+    DWORD dwExStyle;
+};
+
 extern "C" {
 WORD RegisterClassA(const WNDCLASSA* wc);
 // A window belongs to the thread that creates it; its messages go to that thread's queue.

@@ -1,0 +1,34 @@
+// Processor selection for the primitive routines. ippStaticInit() runs once when
+// the module is loaded (from DllMain) and chooses, per routine, the fastest
+// version this processor supports; every version gives the bytes of the generic
+// one. Until faster versions exist it selects the generic ones.
+#pragma once
+
+#include "image/ippi.h"
+
+// One implementation of each routine. The public routines check their arguments
+// and then call through the selected table.
+struct IppPrimitiveTable {
+    const char* name;
+    decltype(&ippiFilterRow_8u_AC4R) filterRow_8u_AC4R;
+    decltype(&ippiFilterColumn_8u_AC4R) filterColumn_8u_AC4R;
+    decltype(&ippiFilterLowpass_8u_C1R) filterLowpass_8u_C1R;
+    decltype(&ippiFilter32f_8u_C4R) filter32f_8u_C4R;
+    decltype(&ippiCopyReplicateBorder_8u_C4R) copyReplicateBorder_8u_C4R;
+    decltype(&ippiCopyReplicateBorder_8u_C1R) copyReplicateBorder_8u_C1R;
+    decltype(&ippiCopy_8u_C4R) copy_8u_C4R;
+    decltype(&ippiCopy_8u_C4C1R) copy_8u_C4C1R;
+    decltype(&ippiCopy_8u_C1C4R) copy_8u_C1C4R;
+    decltype(&ippiRGBToHSV_8u_AC4R) rgbToHsv_8u_AC4R;
+    decltype(&ippiHSVToRGB_8u_AC4R) hsvToRgb_8u_AC4R;
+};
+
+// Chooses the implementations for this processor. Safe to call more than once;
+// returns ippStsNoErr.
+IppStatus ippStaticInit();
+
+// The table the public routines call through (the generic one before ippStaticInit).
+const IppPrimitiveTable& ippActivePrimitives();
+
+// The generic table, the reference for tests of faster versions.
+const IppPrimitiveTable& ippGenericPrimitives();

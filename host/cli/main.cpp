@@ -1,1 +1,43 @@
-int main() { return 0; }
+// brushwerk: the command line host of the effect module.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "host/cli/cli_error.h"
+#include "host/cli/commands.h"
+
+using namespace brushwerk::cli;
+
+int main(int argc, char** argv) {
+    // A reader that goes away (ffmpeg closing the pipe) shows as a write error, not a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        const CommandLine cl = ParseCommandLine(args);
+        switch (cl.kind) {
+        case CommandKind::Help:
+            std::cout << UsageText();
+            return args.empty() ? kExitUsage : 0;
+        case CommandKind::Version:
+            std::cout << "brushwerk 1.0 (Quillet Brushwerk)\n";
+            return 0;
+        case CommandKind::List:
+            return RunList(cl.list, std::cout);
+        case CommandKind::Render:
+            return RunRender(cl.render, std::cerr);
+        case CommandKind::Demo:
+            return RunDemo(cl.demo, std::cout);
+        }
+    } catch (const CliError& e) {
+        std::cout.flush();
+        std::cerr << "brushwerk: " << e.what() << "\n";
+        return e.ExitCode();
+    } catch (const std::bad_alloc&) {
+        std::cerr << "brushwerk: out of memory\n";
+        return kExitFailure;
+    }
+    return 0;
+}

@@ -1,0 +1,225 @@
+#include "host/cli/cli_options.h"
+
+#include <charconv>
+#include <thread>
+
+#include "host/cli/cli_error.h"
+
+namespace brushwerk::cli {
+namespace {
+
+[[noreturn]] void Usage(const std::string& message) {
+    throw CliError(message + "\n(brushwerk --help shows the usage)", kExitUsage);
+}
+
+// Walks the arguments, splitting "--name=value" and fetching the next word for values.
+class ArgCursor {
+public:
+    explicit ArgCursor(const std::vector<std::string>& args, size_t first) : m_args(args), m_i(first) {}
+    bool Done() const { return m_i >= m_args.size(); }
+    // The next word; options come back without their "=value" part.
+    std::string Next() {
+        std::string word = m_args[m_i++];
+        m_inline.reset();
+        if (word.starts_with("--")) {
+            size_t eq = word.find('=');
+            if (eq != std::string::npos) {
+                m_inline = word.substr(eq + 1);
+                word.resize(eq);
+            }
+        }
+        return word;
+    }
+    std::string Value(const std::string& option) {
+        if (m_inline) {
+            std::string v = *m_inline;
+            m_inline.reset();
+            return v;
+        }
+        if (Done()) Usage(option + " needs a value");
+        return m_args[m_i++];
+    }
+    void NoValue(const std::string& option) const {
+        if (m_inline) Usage(option + " takes no value");
+    }
+
+private:
+    const std::vector<std::string>& m_args;
+    size_t m_i;
+    std::optional<std::string> m_inline;
+};
+
+long ParseInteger(const std::string& option, const std::string& text, long low, long high) {
+    long v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < low || v > high)
+        Usage(option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+              text + "'");
+    return v;
+}
+
+bool IsOption(const std::string& word) { return word.size() > 1 && word[0] == '-' && word != "-"; }
+
+ListOptions ParseList(ArgCursor& cur) {
+    ListOptions o;
+    while (!cur.Done()) {
+        std::string w = cur.Next();
+        if (w == "--json") cur.NoValue(w), o.json = true;
+        else if (w == "--module") o.modulePath = cur.Value(w);
+        else Usage("list: unknown argument '" + w + "'");
+    }
+    return o;
+}
+
+DemoOptions ParseDemo(ArgCursor& cur) {
+    DemoOptions o;
+    bool haveDirectory = false;
+    while (!cur.Done()) {
+        std::string w = cur.Next();
+        if (w == "--out") o.directory = cur.Value(w), haveDirectory = true;
+        else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
+        else if (w == "--module") o.modulePath = cur.Value(w);
+        else if (!IsOption(w) && !haveDirectory) o.directory = w, haveDirectory = true;
+        else Usage("demo: unknown argument '" + w + "'");
+    }
+    if (o.directory.empty()) Usage("demo: the folder name is empty");
+    return o;
+}
+
+RenderOptions ParseRender(ArgCursor& cur) {
+    RenderOptions o;
+    std::vector<std::string> positional;
+    while (!cur.Done()) {
+        std::string w = cur.Next();
+        if (w == "--preset") o.preset = cur.Value(w);
+        else if (w == "--set") o.sets.push_back(cur.Value(w));
+        else if (w == "--to-preset") o.toPreset = cur.Value(w);
+        else if (w == "--to-set") o.toSets.push_back(cur.Value(w));
+        else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
+        else if (w == "--size") {
+            std::string v = cur.Value(w);
+            o.size = ParseFrameSize(v);
+            if (!o.size) Usage("--size needs WIDTHxHEIGHT such as 1920x1080, not '" + v + "'");
+        } else if (w == "--alpha") {
+            std::string v = cur.Value(w);
+            if (v == "straight") o.streamAlpha = AlphaForm::Straight;
+            else if (v == "premultiplied") o.streamAlpha = AlphaForm::Premultiplied;
+            else Usage("--alpha is straight or premultiplied, not '" + v + "'");
+        } else if (w == "--frames") o.frames = ParseInteger(w, cur.Value(w), 1, 100000000);
+        else if (w == "--start") o.start = ParseInteger(w, cur.Value(w), 0, 1000000000);
+        else if (w == "--load-state") o.loadState = cur.Value(w);
+        else if (w == "--save-state") o.saveState = cur.Value(w);
+        else if (w == "--quality") o.jpegQuality = int(ParseInteger(w, cur.Value(w), 1, 100));
+        else if (w == "--progress") cur.NoValue(w), o.progress = true;
+        else if (w == "--module") o.modulePath = cur.Value(w);
+        else if (IsOption(w)) Usage("render: unknown option '" + w + "'");
+        else positional.push_back(w);
+    }
+    if (positional.empty()) Usage("render: name the effect (brushwerk list shows them)");
+    o.effect = positional[0];
+    if (positional.size() == 3) {
+        o.input = positional[1];
+        o.output = positional[2];
+    } else if (positional.size() != 1 || o.saveState.empty()) {
+        Usage("render: expected EFFECT IN OUT (or EFFECT --save-state FILE alone)");
+    }
+    if (o.input.empty() && (o.Animated() || o.frames)) Usage("render: animation needs IN and OUT");
+    return o;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine cl;
+    if (args.empty()) return cl;
+    const std::string& command = args[0];
+    ArgCursor cur(args, 1);
+    if (command == "help" || command == "--help" || command == "-h") {
+        cl.kind = CommandKind::Help;
+    } else if (command == "--version") {
+        cl.kind = CommandKind::Version;
+    } else if (command == "list") {
+        cl.kind = CommandKind::List;
+        cl.list = ParseList(cur);
+    } else if (command == "render") {
+        cl.kind = CommandKind::Render;
+        for (const std::string& a : args)
+            if (a == "--help" || a == "-h") return CommandLine{};
+        cl.render = ParseRender(cur);
+    } else if (command == "demo") {
+        cl.kind = CommandKind::Demo;
+        cl.demo = ParseDemo(cur);
+    } else {
+        Usage("unknown command '" + command + "'");
+    }
+    return cl;
+}
+
+std::string UsageText() {
+    return R"(brushwerk: the Quillet Brushwerk video effects on pictures, sequences and raw video streams
+
+Usage:
+  brushwerk list [--json]
+      The seven effects with their display names, record fields (name, colour or
+      number, page label) and presets by index and name, as the module reports them.
+  brushwerk render EFFECT [options] IN OUT
+      Renders IN through EFFECT into OUT.
+  brushwerk render EFFECT [--preset P] [--set F=V]... --save-state FILE
+      Only writes the tuned record to FILE.
+  brushwerk demo [FOLDER]
+      Renders a built-in test card through every effect and a few presets into PNG
+      files in FOLDER (default ./brushwerk-demo/) and prints what it wrote.
+
+EFFECT: airbrush, colorize, dreamglow, duochrome, linedrawing, metallic, pastelsketch,
+or a display name such as "Dream Glow".
+
+IN and OUT:
+  picture.png / .jpg / .jpeg   PNG (8-bit grey, RGB, RGBA) and JPEG, straight alpha
+  frame.bgra                   one raw premultiplied B,G,R,A frame, size from --size
+  in_%04d.png                  a numbered sequence (printf pattern, one %d)
+  -                            a stream of raw B,G,R,A frames on stdin / stdout
+                               (needs --size; alpha as --alpha says)
+  For a video: ffmpeg -i in.mp4 -f rawvideo -pix_fmt bgra - |
+    brushwerk render dreamglow --size 1280x720 - - |
+    ffmpeg -f rawvideo -pix_fmt bgra -s 1280x720 -r 25 -i - out.mp4
+
+Options of render:
+  --preset NAME|INDEX     start from a preset (else preset 0)
+  --set FIELD=VALUE       set a record field after the preset; repeatable.
+                          Colours as #rrggbb or r,g,b; numbers as the record
+                          stores them (0..1 on the effect's page)
+  --to-preset NAME|INDEX  second keyframe for a sequence or stream: the record
+  --to-set FIELD=VALUE    animates from the first record to this one, each frame
+                          rendered at its position (0 at the first frame, 1 at the last)
+  --frames N              frames to render; a stream or sequence stops after N, a
+                          still IN with a pattern OUT makes N frames. An animated
+                          stream needs it to know where the last frame is
+  --start N               first frame number of a sequence (default: the first of
+                          0..4 that exists; 1 when writing from a stream or still)
+  --processors N          the processor count the host site reports (default: this
+                          machine's). Frames are cut into up to 4 horizontal bands,
+                          one per processor, and each band is rendered as a picture
+                          of its own: Air Brush and Dream Glow size their blur by the
+                          band's height, Colorize, Line Drawing and Pastel Sketch
+                          treat band edges as picture edges. Their output therefore
+                          depends on N; fix N for repeatable results.
+  --size WxH              size of raw frames (.bgra files and streams)
+  --alpha straight|premultiplied
+                          alpha of stream frames (default straight, as ffmpeg's bgra)
+  --load-state FILE       start from a stored record (the effect's state bytes)
+  --save-state FILE       store the first keyframe's record in FILE
+  --quality Q             JPEG quality 1..100 (default 92)
+  --progress              frame counter on stderr (on by default on a terminal)
+
+Common options:
+  --module PATH           the effect module (default: $QUILLET_MODULE, the build
+                          tree's, or libquillet_brushwerk.so beside the program)
+  The registry file is $QUILLET_REGISTRY; when unset and the program runs from its
+  build tree, <build>/brushwerk-registry.reg. The module is registered there on
+  first use.
+
+Exit status: 0 success, 1 failed work or bad input, 2 bad command line.
+)";
+}
+
+}  // namespace brushwerk::cli

@@ -1,0 +1,61 @@
+// The command line's grammar: the three commands and their options, parsed into plain
+// structures. Every option takes "--name value" or "--name=value".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/cli/image.h"
+#include "host/cli/raw_frames.h"
+
+namespace brushwerk::cli {
+
+struct ListOptions {
+    bool json = false;
+    std::string modulePath;
+};
+
+struct RenderOptions {
+    std::string effect;
+    std::optional<std::string> preset;
+    std::vector<std::string> sets;
+    std::optional<std::string> toPreset;
+    std::vector<std::string> toSets;
+    unsigned processors = 0;  // 0: the machine's
+    std::optional<FrameSize> size;
+    AlphaForm streamAlpha = AlphaForm::Straight;
+    std::optional<long> frames;
+    std::optional<long> start;
+    std::string loadState;
+    std::string saveState;
+    int jpegQuality = 92;
+    bool progress = false;
+    std::string modulePath;
+    std::string input;   // empty with output: only --save-state work
+    std::string output;
+
+    bool Animated() const { return toPreset.has_value() || !toSets.empty(); }
+};
+
+struct DemoOptions {
+    std::string directory = "brushwerk-demo";
+    unsigned processors = 0;
+    std::string modulePath;
+};
+
+enum class CommandKind { Help, Version, List, Render, Demo };
+
+struct CommandLine {
+    CommandKind kind = CommandKind::Help;
+    ListOptions list;
+    RenderOptions render;
+    DemoOptions demo;
+};
+
+// Throws CliError with exit status kExitUsage on a malformed command line.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+std::string UsageText();
+
+}  // namespace brushwerk::cli

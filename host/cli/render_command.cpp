@@ -1,0 +1,107 @@
+// `brushwerk render`: builds the record (state, preset, then --set), optionally a second
+// keyframe, and renders every frame of the source into the sink.
+#include <thread>
+
+#include "host/cli/cli_error.h"
+#include "host/cli/commands.h"
+#include "host/cli/effect_instance.h"
+#include "host/cli/frame_io.h"
+#include "host/cli/progress.h"
+
+namespace brushwerk::cli {
+namespace {
+
+const EffectInfo& EffectNamed(const std::string& name) {
+    if (const EffectInfo* e = FindEffect(name)) return *e;
+    std::string known;
+    for (const EffectInfo& e : AllEffects()) known += (known.empty() ? "" : ", ") + std::string(e.shortName);
+    throw CliError("unknown effect '" + name + "' (effects: " + known + ")");
+}
+
+void ApplyAll(const EffectInfo& effect, RecordBytes& record, const std::vector<std::string>& assignments,
+              const char* option) {
+    for (const std::string& a : assignments) {
+        const std::string error = ApplyAssignment(effect, record, a);
+        if (!error.empty()) throw CliError(std::string(option) + ": " + error);
+    }
+}
+
+// Refuses malformed assignments before the module is even loaded.
+void CheckAssignments(const RenderOptions& o, const EffectInfo& effect) {
+    RecordBytes scratch(effect.recordSize, 0);
+    ApplyAll(effect, scratch, o.sets, "--set");
+    ApplyAll(effect, scratch, o.toSets, "--to-set");
+}
+
+unsigned ProcessorCount(unsigned requested) {
+    if (requested) return requested;
+    const unsigned machine = std::thread::hardware_concurrency();
+    return machine ? machine : 1;
+}
+
+// 0 at the first frame, 1 at the last.
+double PositionOf(long index, long count) { return count > 1 ? double(index) / double(count - 1) : 0.0; }
+
+}  // namespace
+
+int RunRender(const RenderOptions& o, std::ostream& messages) {
+    const EffectInfo& effect = EffectNamed(o.effect);
+    CheckAssignments(o, effect);
+
+    FrameIoSettings io{o.size, o.streamAlpha, o.frames, o.start, o.jpegQuality};
+    std::unique_ptr<FrameSource> source;
+    std::unique_ptr<FrameSink> sink;
+    if (!o.input.empty()) {
+        sink = OpenFrameSink(o.output, io);
+        source = OpenFrameSource(o.input, io, sink->TakesMany());
+        if (source->IsSequence() && !sink->TakesMany())
+            throw CliError("render: IN is a sequence or stream, so OUT must be a pattern such as out_%04d.png or -",
+                           kExitUsage);
+        if (o.Animated() && !sink->TakesMany())
+            throw CliError("render: --to-preset / --to-set animate a sequence or stream; OUT must be a pattern or -",
+                           kExitUsage);
+        if (o.Animated() && source->KnownCount() == 0)
+            throw CliError("render: animating a stream needs --frames N (the frame at which the second keyframe is reached)",
+                           kExitUsage);
+    }
+
+    ModuleHost host(ModuleLocation{o.modulePath});
+    EffectInstance fx(host, effect);
+    if (!o.loadState.empty()) fx.LoadStateFile(o.loadState);
+    if (o.preset) fx.SelectPreset(fx.FindPreset(*o.preset));
+    RecordBytes first = fx.Record();
+    ApplyAll(effect, first, o.sets, "--set");
+    RecordBytes second = first;
+    if (o.toPreset) {
+        fx.SelectPreset(fx.FindPreset(*o.toPreset));
+        second = fx.Record();
+    }
+    ApplyAll(effect, second, o.toSets, "--to-set");
+    fx.SetRecord(first);
+    if (!o.saveState.empty()) {
+        fx.SaveStateFile(o.saveState);
+        messages << "saved " << effect.shortName << " state (" << effect.recordSize << " bytes) to " << o.saveState << "\n";
+    }
+    if (!source) return 0;
+
+    fx.SetSite(ProcessorCount(o.processors));
+    if (o.Animated()) fx.SetKeyframes(first, second);
+
+    FrameProgress progress(o.progress);
+    const bool showProgress = source->IsSequence();
+    const long total = source->KnownCount();
+    long index = 0;
+    while (std::optional<Frame> in = source->Next()) {
+        if (o.Animated()) fx.SetPosition(PositionOf(index, total));
+        Frame out{in->number, MakeImage(in->image.width, in->image.height, sink->Alpha())};
+        fx.Render(in->image, out.image);
+        sink->Write(out);
+        ++index;
+        if (showProgress) progress.Frame(index, total);
+    }
+    progress.Finish();
+    if (index == 0 && source->IsSequence()) messages << "render: no frames arrived\n";
+    return 0;
+}
+
+}  // namespace brushwerk::cli

@@ -1,0 +1,60 @@
+// The module's five exports. Everything they do lives in the framework (object map,
+// class-object cache, registration); this file only wires the entry points to it and
+// runs the load and unload work in order.
+#include "framework/classobjects.h"
+#include "framework/registration.h"
+#include "image/cpudispatch.h"
+#include "include/dtbase.h"
+#include "platform/com/combase.h"
+#include "platform/com/kit/module.h"
+#include "platform/com/object.h"
+#include "resources/moduleresources.h"
+
+#define QUILLET_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr const char* kProductDisplayName = "Quillet Brushwerk";
+
+// The pages' shared settings (knob-dragging choice, dropper cursor, skin bitmaps) are
+// loaded here once the pages' controls are part of the module; until then the module
+// has no shared user-interface state to set up or tear down.
+void StartSharedUiSettings(HINSTANCE /*module*/, const char* /*displayName*/) {}
+void StopSharedUiSettings() {}
+
+void AttachProcess(HINSTANCE module) {
+    // The module object first, so that class lookups and resources answer for this handle.
+    ComModule::Init(module);
+    RegisterModuleResources(module, &BrushwerkModuleResources());
+    RunObjectMainHooks(true);
+    StartSharedUiSettings(module, kProductDisplayName);
+    ippStaticInit();  // the image primitives choose their routines for this processor, once
+    CDXBaseNTo1::LoadDebugFlags();
+    DisableThreadLibraryCalls(module);
+}
+
+void DetachProcess(HINSTANCE module) {
+    ReleaseModuleClassObjects();
+    StopSharedUiSettings();
+    RunObjectMainHooks(false);
+    ComModule::Term();
+    UnregisterModuleResources(module);
+}
+
+}  // namespace
+
+QUILLET_EXPORT BOOL DllMain(HINSTANCE module, DWORD reason, void* /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) AttachProcess(module);
+    else if (reason == DLL_PROCESS_DETACH) DetachProcess(module);
+    return TRUE;
+}
+
+QUILLET_EXPORT HRESULT DllCanUnloadNow() { return ModuleLock::Count() == 0 ? S_OK : S_FALSE; }
+
+QUILLET_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+    return GetModuleClassObject(clsid, iid, object);
+}
+
+QUILLET_EXPORT HRESULT DllRegisterServer() { return RegisterServer(); }
+
+QUILLET_EXPORT HRESULT DllUnregisterServer() { return UnregisterServer(); }

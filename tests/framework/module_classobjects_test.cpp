@@ -1,0 +1,163 @@
+// Class objects of the real module: which classes it hands out, what they make, and
+// when the module may be unloaded.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "framework/clsids.h"
+#include "framework/objectmap.h"
+#include "framework/plugininterfaces.h"
+#include "tests/framework/module_testsupport.h"
+
+namespace {
+
+using namespace module_test;
+
+class ModuleClassObjects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_module = LoadModule();
+        ASSERT_NE(m_module.getClassObject, nullptr);
+        ASSERT_NE(m_module.canUnloadNow, nullptr);
+    }
+    ComPtr<IClassFactory> Factory(const CLSID& clsid) {
+        ComPtr<IClassFactory> factory;
+        m_module.getClassObject(clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress());
+        return factory;
+    }
+    // The first class of the given kind that this build of the module can make.
+    const ObjectMapEntry* FirstAvailable(ObjectKind kind) {
+        for (const ObjectMapEntry& entry : ObjectMap())
+            if (entry.kind == kind && Factory(*entry.clsid)) return &entry;
+        return nullptr;
+    }
+
+    TemporaryRegistry m_registry;
+    ModuleExports m_module;
+};
+
+TEST_F(ModuleClassObjects, UnknownClassesAreNotAvailable) {
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(m_module.getClassObject(GUID_NULL, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    // The two carried scripts that no class uses name no class of the module.
+    object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(m_module.getClassObject(MakeGuid("b9407b6b-d813-493b-8c1d-1a7a275601ba"), IID_IClassFactory, &object),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(m_module.getClassObject(CLSID_DuoChrome, IID_IClassFactory, nullptr), E_POINTER);
+}
+
+// Every entry either hands out its class object or says the class is not available;
+// nothing else, and never an object under a foreign interface.
+TEST_F(ModuleClassObjects, EveryEntryAnswersAsAClassFactory) {
+    for (const ObjectMapEntry& entry : ObjectMap()) {
+        SCOPED_TRACE(entry.displayName);
+        ComPtr<IUnknown> object;
+        HRESULT hr = m_module.getClassObject(*entry.clsid, IID_IUnknown, object.ReleaseAndGetVoidAddress());
+        if (hr == CLASS_E_CLASSNOTAVAILABLE) {
+            EXPECT_FALSE(object);
+            continue;
+        }
+        ASSERT_EQ(hr, S_OK);
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(object.As(&factory), S_OK);
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(m_module.getClassObject(*entry.clsid, IID_IDXTransform, &p), E_NOINTERFACE);
+        EXPECT_EQ(p, nullptr);
+    }
+}
+
+TEST_F(ModuleClassObjects, ClassObjectsAreCachedPerClass) {
+    const ObjectMapEntry* entry = FirstAvailable(ObjectKind::Effect);
+    if (!entry) entry = FirstAvailable(ObjectKind::Page);
+    if (!entry) GTEST_SKIP() << "no class of the module is available yet";
+    EXPECT_EQ(Factory(*entry->clsid), Factory(*entry->clsid));
+}
+
+TEST_F(ModuleClassObjects, ConcurrentThreadsShareOneClassObject) {
+    const ObjectMapEntry* entry = FirstAvailable(ObjectKind::Effect);
+    if (!entry) GTEST_SKIP() << "no effect of the module is available yet";
+    std::vector<IClassFactory*> seen(4, nullptr);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                ComPtr<IClassFactory> f = Factory(*entry->clsid);
+                ComPtr<IUnknown> object;
+                if (f) f->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress());
+                seen[t] = f.Get();
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    for (IClassFactory* f : seen) EXPECT_EQ(f, seen[0]);
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
+// A page's class object makes pages, never effects; an effect's makes effects.
+TEST_F(ModuleClassObjects, PagesAreNeverEffects) {
+    for (const ObjectMapEntry& entry : ObjectMap()) {
+        SCOPED_TRACE(entry.displayName);
+        ComPtr<IClassFactory> factory = Factory(*entry.clsid);
+        if (!factory) continue;
+        ComPtr<IUnknown> object;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress()), S_OK);
+        const bool effect = entry.kind == ObjectKind::Effect;
+        ComPtr<IDXTransform> transform;
+        EXPECT_EQ(SUCCEEDED(object.As(&transform)), effect);
+        ComPtr<IDXEffect> dxEffect;
+        EXPECT_EQ(SUCCEEDED(object.As(&dxEffect)), effect);
+        void* exchange = nullptr;
+        EXPECT_EQ(SUCCEEDED(object->QueryInterface(IID_ISfExchangeProps, &exchange)), effect);
+        if (exchange) static_cast<IUnknown*>(exchange)->Release();
+    }
+}
+
+TEST_F(ModuleClassObjects, CanUnloadOnlyWhenNothingIsHeld) {
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+    const ObjectMapEntry* entry = FirstAvailable(ObjectKind::Effect);
+    if (!entry) entry = FirstAvailable(ObjectKind::Page);
+    if (!entry) GTEST_SKIP() << "no class of the module is available yet";
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);  // the cache's own reference holds nothing
+
+    ComPtr<IClassFactory> factory = Factory(*entry->clsid);
+    ASSERT_TRUE(factory);
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);  // a client holds the class object
+
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);  // an object is alive
+    object.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+
+    factory = Factory(*entry->clsid);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);  // an explicit lock
+    factory = Factory(*entry->clsid);
+    ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
+// Registered, a class reaches a host through the registry alone.
+TEST_F(ModuleClassObjects, RegisteredEffectIsCreatedThroughTheRegistry) {
+    const ObjectMapEntry* entry = FirstAvailable(ObjectKind::Effect);
+    if (!entry) GTEST_SKIP() << "no effect of the module is available yet";
+    ASSERT_EQ(m_module.registerServer(), S_OK);
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgIDA("Main.Plugin", &clsid), S_OK);
+    ComPtr<IDXTransform> transform;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDXTransform,
+                                  transform.ReleaseAndGetVoidAddress());
+    if (FindObjectMapEntry(clsid)->createInstance) {
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
+    }
+    transform.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
+}  // namespace

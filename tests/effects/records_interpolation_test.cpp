@@ -1,0 +1,173 @@
+// Record interpolation of the seven effects: the position is clamped, colours move
+// per byte with truncation in double precision, floats are rounded once to single
+// precision, each effect's flag rule, and the preset-table row written to the debug
+// channel.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "effects/airbrushprops.h"
+#include "effects/colorizeprops.h"
+#include "effects/dreamglowprops.h"
+#include "effects/duochromeprops.h"
+#include "effects/linedrawingprops.h"
+#include "effects/metalprops.h"
+#include "effects/pastelsketchprops.h"
+#include "tests/effects/records_debugcapture.h"
+
+namespace {
+
+uint32_t Bits(float f) {
+    uint32_t b;
+    std::memcpy(&b, &f, 4);
+    return b;
+}
+
+template <class T>
+bool SameBytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+TEST(RecordsInterpolation, FloatIsRoundedOnceFromDouble) {
+    // 0.1f -> 0.27f at 0.25: evaluated in single precision the result would be
+    // 0x3E11EB86; in double, rounded once, it is 0x3E11EB85.
+    tAIR_BRUSH_PROPS a{0.1f, 0.1f}, b{0.27f, 0.81f}, out{};
+    ASSERT_EQ(InterpolateProps(&out, &a, &b, 0.25), S_OK);
+    EXPECT_EQ(Bits(out.spray), 0x3E11EB85u);
+    ASSERT_EQ(InterpolateProps(&out, &a, &b, 0.9), S_OK);
+    EXPECT_EQ(Bits(out.edge), 0x3F3D2F1Bu);  // single precision would give ...1A
+}
+
+TEST(RecordsInterpolation, PositionIsClampedIntoZeroToOne) {
+    const tAIR_BRUSH_PROPS a{0.2f, 0.9f}, b{0.6f, 0.1f};
+    tAIR_BRUSH_PROPS out{};
+    InterpolateProps(&out, &a, &b, -3.0);
+    EXPECT_TRUE(SameBytes(out, a));
+    InterpolateProps(&out, &a, &b, 7.5);
+    EXPECT_TRUE(SameBytes(out, b));
+    InterpolateProps(&out, &a, &b, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_TRUE(SameBytes(out, a)) << "a position that is no number counts as 0";
+    InterpolateProps(&out, &a, &b, std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(SameBytes(out, b));
+}
+
+TEST(RecordsInterpolation, ColourBytesTruncateTowardsZeroWithTopByteClear) {
+    tDREAM_GLOW_PROPS a{}, b{}, out{};
+    a.color = MakeColorRef(0, 255, 10) | 0xAB000000u;  // a stray top byte is not carried
+    b.color = MakeColorRef(255, 0, 11);
+    ASSERT_EQ(InterpolateProps(&out, &a, &b, 0.5), S_OK);
+    EXPECT_EQ(RedOf(out.color), 127);    // 127.5
+    EXPECT_EQ(GreenOf(out.color), 127);  // 255 - 127.5 = 127.5
+    EXPECT_EQ(BlueOf(out.color), 10);    // 10.5
+    EXPECT_EQ(out.color >> 24, 0u);
+    InterpolateProps(&out, &a, &b, 0.999);
+    EXPECT_EQ(RedOf(out.color), 254);  // 254.745
+    EXPECT_EQ(GreenOf(out.color), 0);  // 0.255
+    InterpolateProps(&out, &a, &b, 1.0);
+    EXPECT_EQ(out.color, b.color);
+}
+
+TEST(RecordsInterpolation, EveryFieldMovesFromAToB) {
+    tMETALLIC_PROPS a = g_metallicPresets[5], b = g_metallicPresets[8], out{};
+    InterpolateProps(&out, &a, &b, 0.0);
+    EXPECT_TRUE(SameBytes(out, a));
+    InterpolateProps(&out, &a, &b, 1.0);
+    EXPECT_TRUE(SameBytes(out, b));
+    InterpolateProps(&out, &a, &b, 0.5);
+    EXPECT_FLOAT_EQ(out.shine, (a.shine + b.shine) / 2);
+    EXPECT_FLOAT_EQ(out.highlights, (a.highlights + b.highlights) / 2);
+    EXPECT_FLOAT_EQ(out.calibrate, (a.calibrate + b.calibrate) / 2);
+    EXPECT_FLOAT_EQ(out.metal, (a.metal + b.metal) / 2);
+    EXPECT_FLOAT_EQ(out.picture, (a.picture + b.picture) / 2);
+    EXPECT_EQ(out.color, MakeColorRef(253, 127, 190));  // (251+255)/2, 255/2, (125+255)/2
+}
+
+TEST(RecordsInterpolation, ColorizeTakesFlagFromFirstRecord) {
+    tCOLORIZE_PROPS a = g_colorizePresets[0], b = g_colorizePresets[1], out{};
+    a.flag = 1;
+    b.flag = 0;
+    InterpolateProps(&out, &a, &b, 1.0);
+    EXPECT_EQ(out.flag, 1);
+    a.flag = 0;
+    b.flag = 1;
+    InterpolateProps(&out, &a, &b, 0.0);
+    EXPECT_EQ(out.flag, 0);
+    EXPECT_EQ(out.padding[0] | out.padding[1] | out.padding[2], 0);
+}
+
+// Dream Glow, Duo Chrome, Metallic, Line Drawing and Pastel Sketch: set only when both are.
+template <class T>
+void ExpectFlagSetOnlyWhenBothAre(const T& row0, const T& row1) {
+    T a = row0, b = row1, out{};
+    for (int fa = 0; fa < 2; ++fa)
+        for (int fb = 0; fb < 2; ++fb) {
+            a.flag = static_cast<BYTE>(fa ? 0x80 : 0);  // any non-zero byte means set
+            b.flag = static_cast<BYTE>(fb);
+            std::memset(&out, 0xCC, sizeof out);
+            ASSERT_EQ(InterpolateProps(&out, &a, &b, 0.3), S_OK);
+            EXPECT_EQ(out.flag, (fa && fb) ? 1 : 0) << fa << fb;
+            EXPECT_EQ(out.padding[0] | out.padding[1] | out.padding[2], 0) << "padding of the result is zero";
+        }
+}
+
+TEST(RecordsInterpolation, FlagRuleOfTheOtherEffects) {
+    ExpectFlagSetOnlyWhenBothAre(g_dreamGlowPresets[0], g_dreamGlowPresets[1]);
+    ExpectFlagSetOnlyWhenBothAre(g_duoChromePresets[0], g_duoChromePresets[1]);
+    ExpectFlagSetOnlyWhenBothAre(g_metallicPresets[0], g_metallicPresets[1]);
+    ExpectFlagSetOnlyWhenBothAre(g_lineDrawingPresets[0], g_lineDrawingPresets[1]);
+    ExpectFlagSetOnlyWhenBothAre(g_pastelSketchPresets[0], g_pastelSketchPresets[1]);
+}
+
+TEST(RecordsInterpolation, OutputMayAliasAnInput) {
+    tLINE_DRAWING_PROPS a = g_lineDrawingPresets[0], b = g_lineDrawingPresets[3];
+    tLINE_DRAWING_PROPS expected{};
+    InterpolateProps(&expected, &a, &b, 0.4);
+    InterpolateProps(&a, &a, &b, 0.4);
+    EXPECT_TRUE(SameBytes(a, expected));
+    EXPECT_EQ(InterpolateProps(nullptr, &a, &b, 0.4), E_POINTER);
+}
+
+// ---- the preset-table row on the debug channel -----------------------------------------
+
+TEST(RecordsInterpolationTrace, RowOfRecordAForEveryEffectButAirBrush) {
+    DebugOutputCapture capture;
+    tAIR_BRUSH_PROPS ab{};
+    InterpolateProps(&ab, &g_airBrushPresets[0], &g_airBrushPresets[1], 0.5);
+    EXPECT_EQ(capture.Text(), "") << "Air Brush writes no row";
+
+    tDREAM_GLOW_PROPS dg{};
+    InterpolateProps(&dg, &g_dreamGlowPresets[2], &g_dreamGlowPresets[0], 0.5);
+    tCOLORIZE_PROPS co{};
+    InterpolateProps(&co, &g_colorizePresets[0], &g_colorizePresets[1], 0.5);
+    tDUOCHROME_PROPS du{};
+    InterpolateProps(&du, &g_duoChromePresets[3], &g_duoChromePresets[0], 0.5);
+    tMETALLIC_PROPS me{};
+    InterpolateProps(&me, &g_metallicPresets[1], &g_metallicPresets[0], 0.5);
+    tLINE_DRAWING_PROPS li{};
+    InterpolateProps(&li, &g_lineDrawingPresets[3], &g_lineDrawingPresets[0], 0.5);
+    tPASTEL_SKETCHPROPS pa{};
+    tPASTEL_SKETCHPROPS flagged = g_pastelSketchPresets[1];
+    flagged.flag = 1;  // the row always says false
+    InterpolateProps(&pa, &flagged, &g_pastelSketchPresets[0], 0.5);
+
+    EXPECT_EQ(capture.Text(),
+              "    {   RGB(159,0,159),0.40f,0.61f,false },\t// \n"
+              "    {   RGB(255,190,76),RGB(79,82,64),RGB(168,33,9),0.44f,0.41f,0.00f,0.10f,0.75f,false },\t// \n"
+              "    {   RGB(255,185,40),RGB(255,70,70),0.81f,false },\t// \n"
+              "    {   RGB(73,65,122),1.00f,0.56f,0.74f,0.57f,0.58f,false },\t// \n"
+              "    {   RGB(77,28,89),RGB(240,202,51),1.00f,0.91f,false },\t// \n"
+              "    {   RGB(254,35,0),RGB(0,0,0),0.62f,0.33f,false },\t// \n");
+}
+
+TEST(RecordsInterpolationTrace, RowRoundsToTwoDecimalsWhateverThePosition) {
+    DebugOutputCapture capture;
+    tDUOCHROME_PROPS a{MakeColorRef(1, 2, 3), MakeColorRef(4, 5, 6), 0.125f, 0, {}};
+    tDUOCHROME_PROPS out{};
+    InterpolateProps(&out, &a, &g_duoChromePresets[0], -4.0);
+    InterpolateProps(&out, &a, &g_duoChromePresets[0], 9.0);
+    EXPECT_EQ(capture.Text(),
+              "    {   RGB(1,2,3),RGB(4,5,6),0.12f,false },\t// \n"
+              "    {   RGB(1,2,3),RGB(4,5,6),0.12f,false },\t// \n");
+}
+
+}  // namespace

@@ -10,6 +10,6 @@ namespace brushwerk::cli {
 
 int RunList(const ListOptions& options, std::ostream& out);
 int RunRender(const RenderOptions& options, std::ostream& messages);
-int RunDemo(const DemoOptions& options, std::ostream& out);
+int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors);
 
 }  // namespace brushwerk::cli

@@ -35,7 +35,7 @@ void MakeDirectories(const std::string& path) {
 
 }  // namespace
 
-int RunDemo(const DemoOptions& options, std::ostream& out) {
+int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors) {
     std::string folder = options.directory;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     MakeDirectories(folder);
@@ -66,7 +66,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
                 ++written;
             }
         } catch (const CliError& e) {
-            out << "failed " << effect.shortName << ": " << e.what() << "\n";
+            errors << "brushwerk: " << effect.shortName << ": " << e.what() << "\n";
             ++failed;
         }
     }

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         case CommandKind::Render:
             return RunRender(cl.render, std::cerr);
         case CommandKind::Demo:
-            return RunDemo(cl.demo, std::cout);
+            return RunDemo(cl.demo, std::cout, std::cerr);
         }
     } catch (const CliError& e) {
         std::cout.flush();

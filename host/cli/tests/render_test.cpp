@@ -1,0 +1,232 @@
+// brushwerk render on real files, sequences and streams, through the real module.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "host/cli/demo_picture.h"
+#include "host/cli/picture_files.h"
+#include "test_support.h"
+
+namespace brushwerk::cli {
+namespace {
+
+using testing::ReadBytes;
+using testing::RunProgram;
+using testing::RunResult;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// Runs a render that needs working effects; skips the test while the module cannot
+// create them or their frame routines are not there yet.
+#define RENDER_OR_SKIP(result, ...)                                                                   \
+    RunResult result = RunProgram(__VA_ARGS__);                                                       \
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";                            \
+    if (result.err.find("cannot create") != std::string::npos ||                                      \
+        result.err.find("cannot render yet") != std::string::npos)                                    \
+        GTEST_SKIP() << result.err
+
+Image Uniform(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+    Image image = MakeImage(w, h, AlphaForm::Straight);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = image.Pixel(x, y);
+            p[0] = b, p[1] = g, p[2] = r, p[3] = 255;
+        }
+    return image;
+}
+
+std::vector<uint8_t> FloatBytes(float v) {
+    std::vector<uint8_t> b(4);
+    std::memcpy(b.data(), &v, 4);
+    return b;
+}
+
+TEST(RenderPictures, UniformPictureStaysUnchangedThroughAirBrush) {
+    TempDir dir;
+    const Image flat = Uniform(64, 80, 40, 120, 200);
+    WritePicture(dir.File("flat.png"), flat);
+    RENDER_OR_SKIP(r, dir, {"render", "airbrush", "--processors", "1", dir.File("flat.png"), dir.File("out.png")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadPicture(dir.File("out.png"), std::nullopt).bgra, flat.bgra);
+}
+
+TEST(RenderPictures, StraightAlphaSurvivesTheRoundTrip) {
+    TempDir dir;
+    Image card = DrawTestCard(96, 54);
+    for (int y = 0; y < card.height; ++y)
+        for (int x = 0; x < card.width; ++x) card.Pixel(x, y)[3] = uint8_t(x * 255 / (card.width - 1));
+    WritePicture(dir.File("alpha.png"), card);
+    RENDER_OR_SKIP(r, dir, {"render", "Duo Chrome", "--preset", "Sepia Tint", dir.File("alpha.png"), dir.File("out.png")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Image out = ReadPicture(dir.File("out.png"), std::nullopt);
+    ASSERT_EQ(out.width, card.width);
+    for (size_t i = 3; i < out.bgra.size(); i += 4) ASSERT_EQ(out.bgra[i], card.bgra[i]) << "sample " << i / 4;
+    EXPECT_NE(out.bgra, card.bgra);  // the colours did change
+}
+
+TEST(RenderPictures, ProcessorCountChangesBandedBlurAndNothingElse) {
+    TempDir dir;
+    WritePicture(dir.File("card.png"), DrawTestCard(320, 180));
+    auto render = [&](const std::string& effect, const std::string& n, const std::string& out) {
+        return RunProgram(dir, {"render", effect, "--processors", n, dir.File("card.png"), dir.File(out)});
+    };
+    RENDER_OR_SKIP(first, dir, {"render", "airbrush", "--processors", "1", dir.File("card.png"), dir.File("a1.png")});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    ASSERT_EQ(render("airbrush", "4", "a4.png").exitCode, 0);
+    ASSERT_EQ(render("airbrush", "4", "a4again.png").exitCode, 0);
+    EXPECT_NE(ReadBytes(dir.File("a1.png")), ReadBytes(dir.File("a4.png")));
+    EXPECT_EQ(ReadBytes(dir.File("a4.png")), ReadBytes(dir.File("a4again.png")));
+    // A per-pixel effect does not care how the frame is cut.
+    RunResult m1 = render("metallic", "1", "m1.png");
+    if (m1.err.find("cannot render yet") != std::string::npos) GTEST_SKIP() << m1.err;
+    ASSERT_EQ(render("metallic", "4", "m4.png").exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("m1.png")), ReadBytes(dir.File("m4.png")));
+}
+
+TEST(RenderState, SaveHoldsTheRecordBytesAfterPresetAndSet) {
+    TempDir dir;
+    RENDER_OR_SKIP(r, dir, {"render", "airbrush", "--preset", "Fog", "--set", "edge=0.25", "--save-state", dir.File("s")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<uint8_t> expected = FloatBytes(0.81f);  // Fog's spray
+    for (uint8_t b : FloatBytes(0.25f)) expected.push_back(b);
+    EXPECT_EQ(ReadBytes(dir.File("s")), expected);
+    // --set applies after the preset even when given first on the line.
+    RunResult again = RunProgram(dir, {"render", "airbrush", "--set", "edge=0.25", "--preset", "2", "--save-state",
+                                       dir.File("s2")});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(ReadBytes(dir.File("s2")), expected);
+}
+
+TEST(RenderState, LoadedStateRendersLikeThePresetItCameFrom) {
+    TempDir dir;
+    WritePicture(dir.File("card.png"), DrawTestCard(120, 68));
+    RENDER_OR_SKIP(r, dir, {"render", "colorize", "--preset", "Pink!", "--save-state", dir.File("pink.state"),
+                            "--processors", "2", dir.File("card.png"), dir.File("a.png")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadBytes(dir.File("pink.state")).size(), 36u);
+    RunResult b = RunProgram(dir, {"render", "colorize", "--load-state", dir.File("pink.state"), "--processors", "2",
+                                   dir.File("card.png"), dir.File("b.png")});
+    ASSERT_EQ(b.exitCode, 0) << b.err;
+    EXPECT_EQ(ReadBytes(dir.File("a.png")), ReadBytes(dir.File("b.png")));
+    // A state of another effect's size is refused.
+    RunResult wrong = RunProgram(dir, {"render", "airbrush", "--load-state", dir.File("pink.state"), dir.File("card.png"),
+                                       dir.File("c.png")});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.err.find("not a airbrush record"), std::string::npos) << wrong.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c.png")));
+}
+
+TEST(RenderErrors, UnknownPresetUnreadableFileAndRawSizeMismatch) {
+    TempDir dir;
+    WritePicture(dir.File("card.png"), DrawTestCard(32, 18));
+    RENDER_OR_SKIP(preset, dir, {"render", "dreamglow", "--preset", "Sunburst", dir.File("card.png"), dir.File("o.png")});
+    EXPECT_EQ(preset.exitCode, 1);
+    EXPECT_NE(preset.err.find("unknown preset 'Sunburst'"), std::string::npos) << preset.err;
+    EXPECT_NE(preset.err.find("Black Light"), std::string::npos);  // the list of presets follows
+    EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "11", dir.File("card.png"), dir.File("o.png")}).exitCode, 1);
+    // Names match ignoring case and the trailing blank some preset names carry.
+    EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "black light", "--save-state", dir.File("s")}).exitCode, 0);
+
+    WriteBytes(dir.File("broken.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0});
+    RunResult unreadable = RunProgram(dir, {"render", "dreamglow", dir.File("broken.png"), dir.File("o.png")});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_NE(unreadable.err.find("cannot read"), std::string::npos) << unreadable.err;
+
+    WriteBytes(dir.File("f.bgra"), std::vector<uint8_t>(10 * 10 * 4));
+    RunResult mismatch =
+        RunProgram(dir, {"render", "dreamglow", "--size", "10x11", dir.File("f.bgra"), dir.File("o.bgra")});
+    EXPECT_EQ(mismatch.exitCode, 1);
+    EXPECT_NE(mismatch.err.find("size mismatch"), std::string::npos) << mismatch.err;
+}
+
+TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {
+    TempDir dir;
+    const Image card = DrawTestCard(64, 36);
+    for (int n = 1; n <= 3; ++n) WritePicture(dir.File("in_" + std::to_string(n) + ".png"), card);
+    RENDER_OR_SKIP(seq, dir, {"render", "duochrome", "--preset", "Acid Trip", "--to-preset", "Black & White",
+                              "--processors", "1", dir.File("in_%d.png"), dir.File("out_%03d.png")});
+    ASSERT_EQ(seq.exitCode, 0) << seq.err;
+    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(std::filesystem::exists(dir.File("out_00" + std::to_string(n) + ".png")));
+    ASSERT_EQ(RunProgram(dir, {"render", "duochrome", "--preset", "Acid Trip", "--processors", "1", dir.File("in_1.png"),
+                               dir.File("from.png")})
+                  .exitCode,
+              0);
+    ASSERT_EQ(RunProgram(dir, {"render", "duochrome", "--preset", "Black & White", "--processors", "1",
+                               dir.File("in_1.png"), dir.File("to.png")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(ReadBytes(dir.File("out_001.png")), ReadBytes(dir.File("from.png")));
+    EXPECT_EQ(ReadBytes(dir.File("out_003.png")), ReadBytes(dir.File("to.png")));
+    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("from.png")));
+    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("to.png")));
+}
+
+TEST(RenderStreams, RawFramesInAndOutMatchSingleRenders) {
+    TempDir dir;
+    const Image card = DrawTestCard(48, 32);  // opaque: straight and premultiplied agree
+    std::vector<uint8_t> stream;
+    for (int n = 0; n < 3; ++n) stream.insert(stream.end(), card.bgra.begin(), card.bgra.end());
+    WriteBytes(dir.File("in.raw"), stream);
+    WritePicture(dir.File("card.png"), card);
+    RENDER_OR_SKIP(r, dir, {"render", "pastelsketch", "--size", "48x32", "--processors", "1", "-", "-"}, dir.File("in.raw"));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(r.out.size(), stream.size());
+    ASSERT_EQ(RunProgram(dir, {"render", "pastelsketch", "--processors", "1", dir.File("card.png"), dir.File("one.png")})
+                  .exitCode,
+              0);
+    const Image one = ReadPicture(dir.File("one.png"), std::nullopt);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(0, std::memcmp(r.out.data() + n * one.bgra.size(), one.bgra.data(), one.bgra.size())) << "frame " << n;
+}
+
+TEST(RenderStreams, TruncatedStreamFailsAfterTheWholeFrames) {
+    TempDir dir;
+    WriteBytes(dir.File("in.raw"), std::vector<uint8_t>(8 * 8 * 4 * 2 + 100, 128));
+    RENDER_OR_SKIP(r, dir, {"render", "metallic", "--size", "8x8", "-", "-"}, dir.File("in.raw"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("truncated raw stream: frame 3"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.size(), 8u * 8 * 4 * 2);  // the two whole frames went out
+}
+
+TEST(RenderStreams, FfmpegPipelineFiltersAVideo) {
+    if (std::system("which ffmpeg > /dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    const std::string program = testing::ShellQuote(testing::ProgramPath());
+    const std::string out = testing::ShellQuote(dir.File("out_%02d.png"));
+    const std::string command =
+        "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5:duration=1 -f rawvideo -pix_fmt bgra - | " + program +
+        " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - 2> " + testing::ShellQuote(dir.File("err")) +
+        " | ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + out;
+    const int status = testing::RunShell(dir, command);
+    const std::string err = testing::ReadText(dir.File("err"));
+    if (err.find("cannot create") != std::string::npos || err.find("cannot render yet") != std::string::npos)
+        GTEST_SKIP() << err;
+    ASSERT_EQ(status, 0) << err;
+    for (int n = 1; n <= 5; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "out_%02d.png", n);
+        const Image frame = ReadPicture(dir.File(name), std::nullopt);
+        EXPECT_EQ(frame.width, 64);
+        EXPECT_EQ(frame.height, 48);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out_06.png")));
+}
+
+TEST(Demo, WritesTheCardAndEveryEffectIntoItsFolder) {
+    TempDir dir;
+    RENDER_OR_SKIP(r, dir, {"demo", dir.File("demo")});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("demo/testcard.png")));
+    size_t pngs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.File("demo"))) {
+        ++pngs;
+        EXPECT_NE(r.out.find("wrote " + entry.path().string()), std::string::npos) << entry.path();
+    }
+    EXPECT_EQ(pngs, 1u + 7 * 3);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("demo/dreamglow-02-black-light.png")));
+}
+
+}  // namespace
+}  // namespace brushwerk::cli

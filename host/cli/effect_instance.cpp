@@ -167,7 +167,8 @@ void EffectInstance::SetRecord(const RecordBytes& record) {
 }
 
 void EffectInstance::LoadStateFile(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    auto closeFile = [](FILE* f) { std::fclose(f); };
+    std::unique_ptr<FILE, decltype(closeFile)> file(std::fopen(path.c_str(), "rb"), closeFile);
     if (!file) throw CliError("cannot read state " + path);
     RecordBytes bytes(m_info.recordSize + 1);
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());

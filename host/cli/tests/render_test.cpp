@@ -65,7 +65,7 @@ TEST(RenderPictures, StraightAlphaSurvivesTheRoundTrip) {
     EXPECT_NE(out.bgra, card.bgra);  // the colours did change
 }
 
-TEST(RenderPictures, ProcessorCountChangesBandedBlurAndNothingElse) {
+TEST(RenderPictures, ProcessorCountChangesTheBlurNotPerPixelEffects) {
     TempDir dir;
     WritePicture(dir.File("card.png"), DrawTestCard(320, 180));
     auto render = [&](const std::string& effect, const std::string& n, const std::string& out) {
@@ -145,8 +145,9 @@ TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {
     const Image card = DrawTestCard(64, 36);
     for (int n = 1; n <= 3; ++n) WritePicture(dir.File("in_" + std::to_string(n) + ".png"), card);
     RENDER_OR_SKIP(seq, dir, {"render", "duochrome", "--preset", "Acid Trip", "--to-preset", "Black & White",
-                              "--processors", "1", dir.File("in_%d.png"), dir.File("out_%03d.png")});
+                              "--processors", "1", "--progress", dir.File("in_%d.png"), dir.File("out_%03d.png")});
     ASSERT_EQ(seq.exitCode, 0) << seq.err;
+    EXPECT_NE(seq.err.find("frame 3/3"), std::string::npos) << seq.err;
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(std::filesystem::exists(dir.File("out_00" + std::to_string(n) + ".png")));
     ASSERT_EQ(RunProgram(dir, {"render", "duochrome", "--preset", "Acid Trip", "--processors", "1", dir.File("in_1.png"),
                                dir.File("from.png")})

@@ -109,6 +109,8 @@ ModuleHost::ModuleHost(const ModuleLocation& where) {
 }
 
 ModuleHost::~ModuleHost() {
+    // Every effect object is gone by now: let the module unload (its DllMain detaches).
+    CoFreeUnusedLibraries();
     if (m_comInitialised) CoUninitialize();
 }
 

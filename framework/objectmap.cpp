@@ -3,6 +3,13 @@
 // identifiers "Main.Plugin" and "Main.PluginPP" on the last pair, Duo Chrome.
 #include "framework/objectmap.h"
 
+#include "effects/airbrush.h"
+#include "effects/colorize.h"
+#include "effects/dreamglow.h"
+#include "effects/duochrome.h"
+#include "effects/linedrawing.h"
+#include "effects/metal.h"
+#include "effects/pastelsketch.h"
 #include "framework/clsids.h"
 #include "framework/registration.h"
 
@@ -26,19 +33,19 @@ constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName) {
 }
 
 const ObjectMapEntry kObjectMap[] = {
-    Effect<CLSID_AirBrush, 109>(kNotAvailable, "Quillet Air Brush"),
+    Effect<CLSID_AirBrush, 109>(&CreateComInstance<CAirBrush>, "Quillet Air Brush"),
     Page<CLSID_AirBrushPP, 108>(kNotAvailable, "Quillet Air Brush"),
-    Effect<CLSID_PastelSketch, 107>(kNotAvailable, "Quillet Pastel Sketch"),
+    Effect<CLSID_PastelSketch, 107>(&CreateComInstance<CPastelSketch>, "Quillet Pastel Sketch"),
     Page<CLSID_PastelSketchPP, 106>(kNotAvailable, "Quillet Pastel Sketch"),
-    Effect<CLSID_Colorize, 111>(kNotAvailable, "Quillet Colorize"),
+    Effect<CLSID_Colorize, 111>(&CreateComInstance<CColorize>, "Quillet Colorize"),
     Page<CLSID_ColorizePP, 110>(kNotAvailable, "Quillet Colorize"),
-    Effect<CLSID_DreamGlow, 113>(kNotAvailable, "Quillet Dream Glow"),
+    Effect<CLSID_DreamGlow, 113>(&CreateComInstance<CDreamGlow>, "Quillet Dream Glow"),
     Page<CLSID_DreamGlowPP, 112>(kNotAvailable, "Quillet Dream Glow"),
-    Effect<CLSID_LineDrawing, 117>(kNotAvailable, "Quillet Line Drawing"),
+    Effect<CLSID_LineDrawing, 117>(&CreateComInstance<CLineDrawing>, "Quillet Line Drawing"),
     Page<CLSID_LineDrawingPP, 116>(kNotAvailable, "Quillet Line Drawing"),
-    Effect<CLSID_Metallic, 119>(kNotAvailable, "Quillet Metallic"),
+    Effect<CLSID_Metallic, 119>(&CreateComInstance<CMetal>, "Quillet Metallic"),
     Page<CLSID_MetallicPP, 118>(kNotAvailable, "Quillet Metallic"),
-    Effect<CLSID_DuoChrome, 115>(kNotAvailable, "Quillet DuoChrome"),
+    Effect<CLSID_DuoChrome, 115>(&CreateComInstance<CDuoChrome>, "Quillet DuoChrome"),
     Page<CLSID_DuoChromePP, 114>(kNotAvailable, "Quillet DuoChrome"),
 };
 static_assert(std::size(kObjectMap) == kObjectMapSize);

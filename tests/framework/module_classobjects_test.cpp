@@ -142,6 +142,63 @@ TEST_F(ModuleClassObjects, CanUnloadOnlyWhenNothingIsHeld) {
     EXPECT_EQ(m_module.canUnloadNow(), S_OK);
 }
 
+// The effects read their preset names from the module's own string table, which the
+// module hands to the platform when it is loaded.
+TEST_F(ModuleClassObjects, EffectsNameTheirPresetsFromTheModulesStrings) {
+    ComPtr<IClassFactory> factory = Factory(CLSID_AirBrush);
+    ASSERT_TRUE(factory);
+    ComPtr<IStaticFilterPreset> presets;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IStaticFilterPreset, presets.ReleaseAndGetVoidAddress()), S_OK);
+    wchar_t name[64] = {};
+    ASSERT_EQ(presets->GetPresetName(0, name, 64), S_OK);
+    EXPECT_EQ(std::wstring(name), L"Air Brushed");
+}
+
+// A host may build an effect into an object of its own; the effect's interfaces then
+// count on the outer object, and the module stays loaded while the inner one lives.
+class OuterObject final : public IUnknown {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown) {
+            *object = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; }  // lives on the test's stack
+
+    ComPtr<IUnknown> inner;
+    ULONG refs = 1;
+};
+
+TEST_F(ModuleClassObjects, EffectsCanBeAggregated) {
+    ComPtr<IClassFactory> factory = Factory(CLSID_Colorize);
+    ASSERT_TRUE(factory);
+    OuterObject outer;
+    void* refused = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->CreateInstance(&outer, IID_IDXTransform, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(refused, nullptr);
+
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, outer.inner.ReleaseAndGetVoidAddress()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(outer.refs, 1u);
+    {
+        ComPtr<IDXTransform> transform;
+        ASSERT_EQ(outer.QueryInterface(IID_IDXTransform, transform.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(outer.refs, 2u);  // the effect's interface counts on the outer object
+        ComPtr<IUnknown> identity;
+        ASSERT_EQ(transform->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(&outer));
+    }
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
+    outer.inner.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
 // Registered, a class reaches a host through the registry alone.
 TEST_F(ModuleClassObjects, RegisteredEffectIsCreatedThroughTheRegistry) {
     const ObjectMapEntry* entry = FirstAvailable(ObjectKind::Effect);

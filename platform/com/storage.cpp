@@ -54,7 +54,8 @@ public:
         for (auto& e : elements) {
             auto bytes = std::make_shared<StreamBytes>();
             bytes->data = std::move(e.data);
-            m_elements[ElementNameKey(e.name)] = Element{std::move(e.name), std::move(bytes)};
+            std::wstring key = ElementNameKey(e.name);
+            m_elements[key] = Element{std::move(e.name), std::move(bytes)};
         }
         return S_OK;
     }

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "image/ippi.h"
+#include "image/ippi_generic.h"
+#include "image/kernel_divisor.h"
+#include "pixel_test_support.h"
+
+namespace {
+
+using image_test::RandomBytes;
+
+// One row of 4-byte pixels with the given blue bytes; green, red 0, alpha 77.
+std::vector<Ipp8u> BlueRow(std::initializer_list<int> blues) {
+    std::vector<Ipp8u> row;
+    for (int b : blues) row.insert(row.end(), {static_cast<Ipp8u>(b), 0, 0, 77});
+    return row;
+}
+
+// The output byte for one sum S under divisor d: a 1-tap kernel {S} over a byte 1.
+int NormaliseThroughRowFilter(int sum, int divisor) {
+    const Ipp8u src[4] = {1, 1, 1, 9};
+    Ipp8u dst[4] = {0, 0, 0, 0};
+    const Ipp32s kernel[1] = {sum};
+    EXPECT_EQ(ippiFilterRow_8u_AC4R(src, 4, dst, 4, {1, 1}, kernel, 1, 0, divisor), ippStsNoErr);
+    return dst[0];
+}
+
+TEST(FilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
+    const auto src = BlueRow({0, 0, 255, 0, 0});
+    std::vector<Ipp8u> dst(3 * 4, 200);  // destination alpha bytes start at 200
+    const Ipp32s kernel[3] = {1, 2, 1};
+    // Positions 1..3: the source pointer is pixel 1, the kernel reaches one pixel either side.
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 5 * 4, dst.data(), 3 * 4, {3, 1}, kernel, 3, 1, 4), ippStsNoErr);
+    EXPECT_EQ(dst[0], 64);
+    EXPECT_EQ(dst[4], 128);
+    EXPECT_EQ(dst[8], 64);
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(dst[x * 4 + 1], 0);
+        EXPECT_EQ(dst[x * 4 + 2], 0);
+        EXPECT_EQ(dst[x * 4 + 3], 200) << "alpha of pixel " << x;
+    }
+}
+
+TEST(FilterNormalisation, NonPowerOfTwoDivisorsGoThroughSingleReciprocal) {
+    EXPECT_EQ(NormaliseThroughRowFilter(9, 6), 2);  // 9 * r + 0.5 = 2.0000000447
+    EXPECT_EQ(NormaliseThroughRowFilter(0, 6), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(-9, 6), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(-1000, 1), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(-1000, 4), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(300, 1), 255);
+    EXPECT_EQ(NormaliseThroughRowFilter(17, 1), 17);
+    EXPECT_EQ(NormaliseThroughRowFilter(1022, 4), 255);  // (1022 + 2) >> 2 = 256, clamped
+    EXPECT_EQ(NormaliseThroughRowFilter(1021, 4), 255);
+    EXPECT_EQ(NormaliseThroughRowFilter(1017, 4), 254);
+    EXPECT_EQ(NormaliseThroughRowFilter(100000, 7), 255);
+    // A negative divisor takes the reciprocal path: positive sums give 0.
+    EXPECT_EQ(NormaliseThroughRowFilter(100, -4), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(-100, -4), 25);
+}
+
+TEST(FilterNormalisation, ExactHalves) {
+    // Power of two: halves round up.
+    EXPECT_EQ(NormaliseThroughRowFilter(2, 4), 1);
+    EXPECT_EQ(NormaliseThroughRowFilter(1, 4), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(6, 4), 2);
+    EXPECT_EQ(NormaliseThroughRowFilter(1, 2), 1);
+    EXPECT_EQ(NormaliseThroughRowFilter(3, 2), 2);
+    // r = 1/50 rounded to single precision lies below 1/50: the half rounds down.
+    EXPECT_EQ(NormaliseThroughRowFilter(25, 50), 0);
+    EXPECT_EQ(NormaliseThroughRowFilter(75, 50), 1);
+    // r = 1/10 rounded lies above 1/10: the half rounds up.
+    EXPECT_EQ(NormaliseThroughRowFilter(5, 10), 1);
+    EXPECT_EQ(NormaliseThroughRowFilter(3, 6), 1);
+    // Tent sums of the blurs: n = 5 gives 9.
+    EXPECT_EQ(NormaliseThroughRowFilter(9 * 100, 9), 100);
+}
+
+TEST(FilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRoundingWouldMiss) {
+    // Divisors where 1/d in double lands exactly halfway between two floats.
+    for (int d : {846731599, 939524103, 943201287, 1614112203, 1693463198, 1745032969, 1879048206, 1886402574,
+                  2004436223, 3, 6, 9, 50, 1000, -7}) {
+        const float r = ipp_detail::ReciprocalToSingle(d);
+        const long double err = std::fabs(static_cast<long double>(r) * d - 1.0L);
+        const long double errUp = std::fabs(static_cast<long double>(std::nextafter(r, INFINITY)) * d - 1.0L);
+        const long double errDown = std::fabs(static_cast<long double>(std::nextafter(r, -INFINITY)) * d - 1.0L);
+        EXPECT_LE(err, errUp) << d;
+        EXPECT_LE(err, errDown) << d;
+    }
+    EXPECT_EQ(ipp_detail::ReciprocalToSingle(6), 1.0f / 6.0f);
+    EXPECT_EQ(ipp_detail::ReciprocalToSingle(50), 0.02f);
+}
+
+TEST(FilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
+    // Two taps of 2^31-1 over 255: the sum no longer fits 32 bits.
+    const Ipp8u src[8] = {255, 0, 255, 0, 255, 0, 255, 0};
+    Ipp8u dst[4] = {};
+    const Ipp32s kernel[2] = {INT32_MAX, INT32_MAX};
+    for (int divisor : {1, 2, 1 << 30, 3, 1000000007}) {
+        ASSERT_EQ(ippiFilterRow_8u_AC4R(src, 8, dst, 4, {1, 1}, kernel, 2, 1, divisor), ippStsNoErr);
+        EXPECT_EQ(dst[0], 255) << divisor;
+        EXPECT_EQ(dst[1], 0) << divisor;
+    }
+    const Ipp32s negative[2] = {INT32_MIN, INT32_MIN};
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src, 8, dst, 4, {1, 1}, negative, 2, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 0);
+    // Exactly representable: the 64-bit sum normalises like the exact value.
+    const Ipp32s big[2] = {1 << 30, 1 << 30};  // sum 255 * 2^31
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src, 8, dst, 4, {1, 1}, big, 2, 1, 1 << 30), ippStsNoErr);
+    EXPECT_EQ(dst[0], 255);
+    const Ipp32s half[2] = {1 << 22, 1 << 22};  // sum 255 * 2^23, >> 30 rounds to 2
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src, 8, dst, 4, {1, 1}, half, 2, 1, 1 << 30), ippStsNoErr);
+    EXPECT_EQ(dst[0], 2);
+}
+
+TEST(FilterRow, IsTrueConvolution_KernelAppliedMirrored) {
+    // Blue bytes 10, 20, 30; kernel (1, 0, 0) with anchor 1 picks the pixel one to the RIGHT.
+    const auto src = BlueRow({10, 20, 30});
+    Ipp8u dst[4] = {};
+    const Ipp32s pickRight[3] = {1, 0, 0};
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, pickRight, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 30);
+    const Ipp32s pickLeft[3] = {0, 0, 1};
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, pickLeft, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 10);
+}
+
+TEST(FilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
+    // One column of three rows with blue 10, 20, 30.
+    const auto src = BlueRow({10, 20, 30});
+    Ipp8u dst[4] = {0, 0, 0, 5};
+    const Ipp32s pickBelow[3] = {1, 0, 0};
+    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, pickBelow, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 30);
+    EXPECT_EQ(dst[3], 5);
+}
+
+// The column filter is the row filter on the transposed picture.
+TEST(FilterColumn, EqualsRowFilterOnTransposedPicture) {
+    const int w = 13, h = 11, K = 5, anchor = 3;
+    const Ipp32s kernel[K] = {1, 4, -2, 6, 2};
+    // Column source: (w) x (h + K - 1) pixels; row source: the transpose.
+    const int srcRows = h + K - 1;
+    auto colSrc = RandomBytes(static_cast<size_t>(w) * srcRows * 4, 7);
+    std::vector<Ipp8u> rowSrc(colSrc.size());
+    for (int y = 0; y < srcRows; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c) rowSrc[(static_cast<size_t>(x) * srcRows + y) * 4 + c] = colSrc[(static_cast<size_t>(y) * w + x) * 4 + c];
+
+    for (int divisor : {1, 11, 16}) {
+        std::vector<Ipp8u> colDst(static_cast<size_t>(w) * h * 4, 3), rowDst(static_cast<size_t>(h) * w * 4, 3);
+        ASSERT_EQ(ippiFilterColumn_8u_AC4R(colSrc.data() + static_cast<size_t>(K - 1 - anchor) * w * 4, w * 4,
+                                           colDst.data(), w * 4, {w, h}, kernel, K, anchor, divisor),
+                  ippStsNoErr);
+        ASSERT_EQ(ippiFilterRow_8u_AC4R(rowSrc.data() + (K - 1 - anchor) * 4, srcRows * 4, rowDst.data(), h * 4,
+                                        {h, w}, kernel, K, anchor, divisor),
+                  ippStsNoErr);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_EQ(colDst[(static_cast<size_t>(y) * w + x) * 4 + c], rowDst[(static_cast<size_t>(x) * h + y) * 4 + c])
+                        << "divisor " << divisor << " at " << x << "," << y << " channel " << c;
+    }
+}
+
+// Region of width or height 1, steps at the minimum the checks allow, and a
+// kernel reaching exactly the first and last byte of the caller's block.
+TEST(FilterRow, ReadsExactlyTheKernelReach) {
+    for (int width : {1, 2, 9})
+        for (int height : {1, 3})
+            for (int K : {1, 2, 7}) {
+                const int anchor = K / 2;
+                const int srcStep = (width + K) * 4 - 4;
+                // Last source row ends with the last colour byte the kernel reads (alpha is not read).
+                const size_t srcBytes = image_test::SpanBytes(height, srcStep, srcStep - 1);
+                auto src = RandomBytes(srcBytes, 100 + width + K);
+                const size_t dstBytes = image_test::SpanBytes(height, width * 4, width * 4);
+                std::vector<Ipp8u> dst(dstBytes, 0);
+                std::vector<Ipp32s> kernel(K, 1);
+                // The source pointer is the first destination pixel's counterpart: K-1-anchor pixels in.
+                ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + (K - 1 - anchor) * 4, srcStep, dst.data(), width * 4,
+                                                {width, height}, kernel.data(), K, anchor, K),
+                          ippStsNoErr);
+            }
+}
+
+TEST(FilterColumn, ReadsExactlyTheKernelReach) {
+    for (int width : {1, 5})
+        for (int height : {1, 4})
+            for (int K : {1, 2, 6}) {
+                const int anchor = K - 1;  // reaches K-1 rows below, none above
+                const int step = width * 4;
+                const size_t srcBytes = image_test::SpanBytes(height + K - 1, step, step - 1);
+                auto src = RandomBytes(srcBytes, 200 + K);
+                std::vector<Ipp8u> dst(static_cast<size_t>(step) * height, 0);
+                std::vector<Ipp32s> kernel(K, 2);
+                ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data(), step, dst.data(), step, {width, height}, kernel.data(),
+                                                   K, anchor, 2 * K),
+                          ippStsNoErr);
+            }
+}
+
+TEST(FilterRowColumn, GenericAndSelectedVersionsAgreeOnRandomPictures) {
+    const int w = 37, h = 9;
+    for (int K : {1, 2, 3, 8, 17}) {
+        std::vector<Ipp32s> kernel(K);
+        for (int i = 0; i < K; ++i) kernel[i] = i < (K + 1) / 2 ? i + 1 : kernel[K - 1 - i];
+        int sum = 0;
+        for (int k : kernel) sum += k;
+        const int step = (w + K) * 4;
+        auto src = RandomBytes(static_cast<size_t>(step) * (h + K), 300 + K);
+        std::vector<Ipp8u> a(static_cast<size_t>(w) * h * 4, 1), b(a);
+        ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + K / 2 * 4, step, a.data(), w * 4, {w, h}, kernel.data(), K,
+                                        K / 2, sum),
+                  ippStsNoErr);
+        ipp_generic::FilterRow_8u_AC4R(src.data() + K / 2 * 4, step, b.data(), w * 4, {w, h}, kernel.data(), K, K / 2,
+                                       sum);
+        EXPECT_EQ(a, b);
+        ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + K / 2 * step, step, a.data(), w * 4, {w, h}, kernel.data(), K,
+                                           K / 2, sum),
+                  ippStsNoErr);
+        ipp_generic::FilterColumn_8u_AC4R(src.data() + K / 2 * step, step, b.data(), w * 4, {w, h}, kernel.data(), K,
+                                          K / 2, sum);
+        EXPECT_EQ(a, b);
+    }
+}
+
+}  // namespace

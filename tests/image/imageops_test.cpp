@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "image/imagebuffer.h"
+#include "image/imageops.h"
+#include "image/ippi.h"
+#include "pixel_test_support.h"
+
+namespace {
+
+void FillBuffer(CImageBuffer& b, uint32_t seed) {
+    for (int y = 0; y < b.GetHeight(); ++y)
+        image_test::FillRandom(b.PixelAt(0, y, 0), static_cast<size_t>(b.GetWidth()) * b.GetChannels(), seed + y);
+}
+
+uint64_t Digest(const CImageBuffer& b) {
+    return image_test::Digest(b.GetData(), b.GetStep(), b.GetHeight(),
+                              static_cast<int64_t>(b.GetWidth()) * b.GetChannels());
+}
+
+uint32_t PixelValue(const CImageBuffer& b, int x, int y) {
+    uint32_t v;
+    std::memcpy(&v, b.PixelAt(x, y, 0), 4);
+    return v;
+}
+
+TEST(ImageOpsCopyReplicateBorder, InPlaceFillsTheBorderAroundTheInterior) {
+    CImageBuffer a;
+    ASSERT_TRUE(a.Allocate(9, 8, 4));
+    FillBuffer(a, 1);
+    CImageBuffer interior;
+    ASSERT_TRUE(interior.Allocate(9 - 6, 8 - 4, 4));
+    ASSERT_TRUE(CImageOps().Copy(a, 3, 2, 3, 4, interior, 0, 0));
+    ASSERT_TRUE(CImageOps().CopyReplicateBorder(a, a, 3, 2));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const int sx = std::clamp(x - 3, 0, 2), sy = std::clamp(y - 2, 0, 3);
+            ASSERT_EQ(PixelValue(a, x, y), PixelValue(interior, sx, sy)) << x << "," << y;
+        }
+}
+
+TEST(ImageOpsCopyReplicateBorder, OneChannelFromSmallerSource_AndMismatchedChannelsRefused) {
+    CImageBuffer q, p;
+    ASSERT_TRUE(q.Allocate(10, 10, 1));
+    ASSERT_TRUE(p.Allocate(10, 10, 1));
+    FillBuffer(q, 2);
+    ASSERT_TRUE(CImageOps().CopyReplicateBorder(q, p, 3, 3));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(*p.PixelAt(x, y, 0), *q.PixelAt(std::clamp(x, 3, 6), std::clamp(y, 3, 6), 0));
+
+    CImageBuffer four;
+    ASSERT_TRUE(four.Allocate(10, 10, 4));
+    EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, four, 1, 1));
+    CImageBuffer three;
+    ASSERT_TRUE(three.Allocate(10, 10, 3));
+    EXPECT_FALSE(CImageOps().CopyReplicateBorder(three, three, 1, 1));
+}
+
+TEST(ImageOpsCopyReplicateBorder, NoRegionLeftMeansFalseAndNothingWritten) {
+    // A band too small for the border: 6 wide with border 3 leaves no region.
+    CImageBuffer q, p;
+    ASSERT_TRUE(q.Allocate(6, 20, 1));
+    ASSERT_TRUE(p.Allocate(6, 20, 1));
+    FillBuffer(q, 3);
+    FillBuffer(p, 4);
+    const uint64_t before = Digest(p);
+    EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, p, 3, 3));
+    EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, p, -1, 0));
+    EXPECT_EQ(Digest(p), before);
+}
+
+TEST(ImageOpsConvolve, FiltersInteriorAndLeavesTheOuterRing) {
+    const int w = 7, h = 6;
+    CImageBuffer in, out;
+    ASSERT_TRUE(in.Allocate(w, h, 4));
+    ASSERT_TRUE(out.Allocate(w, h, 4));
+    FillBuffer(in, 5);
+    FillBuffer(out, 6);
+    CImageBuffer before;
+    ASSERT_TRUE(before.Allocate(w, h, 4));
+    ASSERT_TRUE(CImageOps().Copy(out, 0, 0, w, h, before, 0, 0));
+    // Identity kernel: the interior becomes the input, the ring stays.
+    const float identity[9] = {0, 0, 0, 0, 1, 0, 0, 0, 0};
+    ASSERT_TRUE(CImageOps().Convolve(in, out, identity, 3));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool ring = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+            ASSERT_EQ(PixelValue(out, x, y), PixelValue(ring ? before : in, x, y)) << x << "," << y;
+        }
+}
+
+TEST(ImageOpsConvolve, EvenSizeAnchorsAtHalf_AndSmallerDestinationIsNotOverrun) {
+    // Size 2: h = 1, region (w - 2) x (h - 2); cell (0, 0) meets the pixel one right and one below.
+    const int w = 5, h = 4;
+    CImageBuffer in, out;
+    ASSERT_TRUE(in.Allocate(w, h, 4));
+    ASSERT_TRUE(out.Allocate(w, h, 4));
+    FillBuffer(in, 7);
+    // Anchor (1, 1): cell (0, 0) meets the pixel one right and one below, cell (1, 1) the pixel itself.
+    const float pick[4] = {1, 0, 0, 0};
+    ASSERT_TRUE(CImageOps().Convolve(in, out, pick, 2));
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 1; x < w - 1; ++x) ASSERT_EQ(PixelValue(out, x, y), PixelValue(in, x + 1, y + 1));
+    const float last[4] = {0, 0, 0, 1};
+    ASSERT_TRUE(CImageOps().Convolve(in, out, last, 2));
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 1; x < w - 1; ++x) ASSERT_EQ(PixelValue(out, x, y), PixelValue(in, x, y));
+
+    CImageBuffer small;
+    ASSERT_TRUE(small.Allocate(3, 3, 4));  // the sanitizer build catches a write past its rows
+    const float identity[9] = {0, 0, 0, 0, 1, 0, 0, 0, 0};
+    EXPECT_TRUE(CImageOps().Convolve(in, small, identity, 3));
+    EXPECT_EQ(PixelValue(small, 1, 1), PixelValue(in, 1, 1));
+    EXPECT_FALSE(CImageOps().Convolve(in, out, nullptr, 3));
+    EXPECT_FALSE(CImageOps().Convolve(in, out, identity, 0));
+}
+
+TEST(ImageOpsCopy, ClipsToBothBuffers_RefusesOriginsOutside) {
+    CImageBuffer src, dst;
+    ASSERT_TRUE(src.Allocate(6, 5, 4));
+    ASSERT_TRUE(dst.Allocate(4, 4, 4));
+    FillBuffer(src, 8);
+    FillBuffer(dst, 9);
+    CImageBuffer before;
+    ASSERT_TRUE(before.Allocate(4, 4, 4));
+    ASSERT_TRUE(CImageOps().Copy(dst, 0, 0, 4, 4, before, 0, 0));
+    // Width clipped to dst width - dstX = 3; height to src height - srcY = 2.
+    ASSERT_TRUE(CImageOps().Copy(src, 2, 3, 100, 100, dst, 1, 0));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const bool copied = x >= 1 && y < 2;
+            ASSERT_EQ(PixelValue(dst, x, y), copied ? PixelValue(src, x + 1, y + 3) : PixelValue(before, x, y));
+        }
+    EXPECT_FALSE(CImageOps().Copy(src, -1, 0, 2, 2, dst, 0, 0));
+    EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 2, 2, dst, 0, -1));
+    EXPECT_FALSE(CImageOps().Copy(src, 6, 0, 2, 2, dst, 0, 0));
+    EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 0, 2, dst, 0, 0));
+    CImageBuffer plane;
+    ASSERT_TRUE(plane.Allocate(4, 4, 1));
+    EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 2, 2, plane, 0, 0));
+    CImageBuffer empty;
+    EXPECT_FALSE(CImageOps().Copy(empty, 0, 0, 2, 2, dst, 0, 0));
+}
+
+TEST(ImageOpsCopyChannel, BetweenPlaneAndPixels_OverTheSmallerSize) {
+    CImageBuffer pixels, plane;
+    ASSERT_TRUE(pixels.Allocate(5, 4, 4));
+    ASSERT_TRUE(plane.Allocate(3, 6, 1));
+    FillBuffer(pixels, 10);
+    FillBuffer(plane, 11);
+    ASSERT_TRUE(CImageOps().CopyChannel(pixels, plane, 2, 0));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) ASSERT_EQ(*plane.PixelAt(x, y, 0), *pixels.PixelAt(x, y, 2));
+    for (int y = 0; y < 4; ++y) *plane.PixelAt(0, y, 0) = static_cast<uint8_t>(y + 100);
+    ASSERT_TRUE(CImageOps().CopyChannel(plane, pixels, 0, 3));
+    for (int y = 0; y < 4; ++y) EXPECT_EQ(*pixels.PixelAt(0, y, 3), y + 100);
+    EXPECT_FALSE(CImageOps().CopyChannel(pixels, plane, 4, 0));
+    EXPECT_FALSE(CImageOps().CopyChannel(pixels, plane, -1, 0));
+    EXPECT_FALSE(CImageOps().CopyChannel(plane, pixels, 0, 4));
+    EXPECT_FALSE(CImageOps().CopyChannel(pixels, pixels, 0, 0));
+    EXPECT_FALSE(CImageOps().CopyChannel(plane, plane, 0, 0));
+}
+
+TEST(ImageOpsHsv, KeyColoursInPlace_AndOnlyFourChannelBuffers) {
+    CImageBuffer key;
+    ASSERT_TRUE(key.Allocate(4, 1, 4));
+    const uint8_t colours[3][3] = {{255, 0, 0}, {0, 0, 255}, {255, 0, 255}};
+    for (int i = 0; i < 3; ++i) std::memcpy(key.PixelAt(i, 0, 0), colours[i], 3);
+    *key.PixelAt(3, 0, 0) = 0;
+    *key.PixelAt(3, 0, 1) = 0;
+    *key.PixelAt(3, 0, 2) = 0;
+    ASSERT_TRUE(CImageOps().RgbToHsv(key, key));
+    EXPECT_EQ(*key.PixelAt(0, 0, 0), 0);
+    EXPECT_EQ(*key.PixelAt(1, 0, 0), 170);
+    EXPECT_EQ(*key.PixelAt(2, 0, 0), 212);
+    ASSERT_TRUE(CImageOps().HsvToRgb(key, key));
+    EXPECT_EQ(*key.PixelAt(1, 0, 2), 255);
+    CImageBuffer plane;
+    ASSERT_TRUE(plane.Allocate(4, 1, 1));
+    EXPECT_FALSE(CImageOps().RgbToHsv(plane, key));
+    EXPECT_FALSE(CImageOps().HsvToRgb(key, plane));
+}
+
+// A frame routine wraps surface samples whose rows run upwards: the view is
+// turned, and an operation over it reaches exactly the caller's rows.
+TEST(ImageOpsViews, NegativeStepViewsWorkLikeAnyOther) {
+    const int w = 3, h = 4, pitch = 16;
+    std::vector<uint8_t> memory(static_cast<size_t>(pitch) * h);
+    image_test::FillRandom(memory.data(), memory.size(), 12);
+    CImageBuffer upward;
+    // Top row at the highest address.
+    ASSERT_TRUE(upward.Attach(memory.data() + (h - 1) * pitch, w, h, -pitch, 4));
+    EXPECT_EQ(upward.GetData(), memory.data());
+    CImageBuffer copy;
+    ASSERT_TRUE(copy.Allocate(w, h, 4));
+    ASSERT_TRUE(CImageOps().Copy(upward, 0, 0, w, h, copy, 0, 0));
+    for (int y = 0; y < h; ++y) EXPECT_EQ(std::memcmp(copy.PixelAt(0, y, 0), memory.data() + y * pitch, w * 4), 0);
+    ASSERT_TRUE(CImageOps().RgbToHsv(copy, upward));
+    ASSERT_TRUE(CImageOps().CopyReplicateBorder(upward, upward, 1, 1));
+}
+
+}  // namespace

@@ -66,7 +66,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
                 ++written;
             }
         } catch (const CliError& e) {
-            errors << "brushwerk: " << effect.shortName << ": " << e.what() << "\n";
+            errors << "brushwerk: " << e.what() << "\n";
             ++failed;
         }
     }

@@ -26,11 +26,22 @@ void ApplyAll(const EffectInfo& effect, RecordBytes& record, const std::vector<s
     }
 }
 
-// Refuses malformed assignments before the module is even loaded.
-void CheckAssignments(const RenderOptions& o, const EffectInfo& effect) {
+// Refuses malformed assignments before the module is even loaded, and points out
+// numbers beyond the pages' 0..1 (the effects take them as they are).
+void CheckAssignments(const RenderOptions& o, const EffectInfo& effect, std::ostream& messages) {
     RecordBytes scratch(effect.recordSize, 0);
     ApplyAll(effect, scratch, o.sets, "--set");
     ApplyAll(effect, scratch, o.toSets, "--to-set");
+    for (const auto* list : {&o.sets, &o.toSets}) {
+        for (const std::string& a : *list) {
+            const RecordField* field = FindField(effect, a.substr(0, a.find('=')));
+            if (!field || field->kind != FieldKind::Number) continue;
+            const float v = ParseNumber(a.substr(a.find('=') + 1)).value;
+            if (v < 0.0f || v > 1.0f)
+                messages << "brushwerk: note: " << field->name << " = " << FormatNumber(v)
+                         << " lies outside 0..1, the range its page offers; the effect takes it as it is\n";
+        }
+    }
 }
 
 unsigned ProcessorCount(unsigned requested) {
@@ -46,7 +57,7 @@ double PositionOf(long index, long count) { return count > 1 ? double(index) / d
 
 int RunRender(const RenderOptions& o, std::ostream& messages) {
     const EffectInfo& effect = EffectNamed(o.effect);
-    CheckAssignments(o, effect);
+    CheckAssignments(o, effect, messages);
 
     FrameIoSettings io{o.size, o.streamAlpha, o.frames, o.start, o.jpegQuality};
     std::unique_ptr<FrameSource> source;

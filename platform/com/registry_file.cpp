@@ -120,8 +120,9 @@ private:
         if (!path.empty() && path.front() == '-') return Fail("key deletion entries are not supported");
         size_t slash = path.find('\\');
         std::string_view rootName = path.substr(0, slash);
-        auto root = RootFromName(rootName);
-        if (!root || rootName.size() < 5) return Fail("unknown root key \"" + std::string(rootName) + "\"");
+        // The file names roots in full only; the short forms belong to scripts.
+        auto root = StartsWithNoCase(rootName, "HKEY_") ? RootFromName(rootName) : std::nullopt;
+        if (!root) return Fail("unknown root key \"" + std::string(rootName) + "\"");
         KeyPath parts;
         if (slash != std::string_view::npos) {
             std::string_view rest = path.substr(slash + 1);

@@ -134,6 +134,9 @@ LSTATUS SaveAtomically(const std::string& path, const std::string& text, std::st
         error = path + ": cannot save: " + ErrnoText(e);
         return WriteErrorFromErrno(e);
     }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) (void)::fchmod(fd, old.st_mode & 07777);
     size_t done = 0;
     int e = 0;
     while (done < text.size()) {
@@ -185,6 +188,15 @@ private:
     int m_fd = -1;
     int m_errno = 0;
 };
+
+// A registry file that is a symbolic link is saved where the link points, so that
+// the link stays (and every process locks the same file).
+std::string SaveTarget(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) return path;
+    std::filesystem::path target = std::filesystem::canonical(path, ec);
+    return ec ? path : target.string();
+}
 
 }  // namespace
 
@@ -265,15 +277,16 @@ LSTATUS Store::Read(const std::function<LSTATUS(const Tree&)>& read) {
 LSTATUS Store::Write(const std::function<LSTATUS(Tree&, bool& changed)>& change) {
     Impl& impl = *m_impl;
     std::lock_guard<std::mutex> guard(impl.mutex);
-    std::string path = ResolveRegistryPath();
-    if (path.empty()) {
+    std::string configured = ResolveRegistryPath();
+    if (configured.empty()) {
         impl.lastError = "no registry file: neither QUILLET_REGISTRY nor a home folder is set";
         return ERROR_CANTOPEN;
     }
-    if (path != impl.path) {
-        impl.path = path;
+    if (configured != impl.path) {
+        impl.path = configured;
         impl.cached = false;
     }
+    const std::string path = SaveTarget(configured);
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (!folder.empty()) {
         std::error_code ec;

@@ -262,3 +262,19 @@ TEST(RegistryFile, UnreadableFileIsNeverOverwritten) {
     EXPECT_EQ(CreateEmptyKey(HKEY_CLASSES_ROOT, "X"), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(std::filesystem::is_directory(reg.Path()));
 }
+
+TEST(RegistryFile, SavingKeepsALinkedFileAndItsPermissions) {
+    TempRegistry reg;
+    std::filesystem::create_directory(reg.Folder() + "/real");
+    const std::string real = reg.Folder() + "/real/registry.reg";
+    std::ofstream(real) << "Windows Registry Editor Version 5.00\n";
+    ::chmod(real.c_str(), 0600);
+    std::filesystem::create_symlink(real, reg.Path());
+    ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "Linked", "", "yes"), ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::is_symlink(reg.Path()));
+    EXPECT_NE(reg.ReadText(real).find("[HKEY_CLASSES_ROOT\\Linked]"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "Linked", ""), "yes");
+}

@@ -89,13 +89,4 @@ TEST(ModuleLifetime, AttachCreatesTheDiagnosticsWord) {
     EXPECT_EQ(DwordValue("DXTDbgFlags", "Flags"), DWORD{0});
 }
 
-// DllMain answers TRUE whatever it is told, thread notifications included.
-TEST(ModuleLifetime, DllMainAlwaysAnswersTrue) {
-    TemporaryRegistry registry;
-    ModuleExports loaded = LoadModule();
-    ASSERT_NE(loaded.dllMain, nullptr);
-    EXPECT_EQ(loaded.dllMain(loaded.handle, DLL_THREAD_ATTACH, nullptr), TRUE);
-    EXPECT_EQ(loaded.dllMain(loaded.handle, DLL_THREAD_DETACH, nullptr), TRUE);
-}
-
 }  // namespace

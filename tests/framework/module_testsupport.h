@@ -83,39 +83,30 @@ inline std::optional<std::string> StringValue(const std::string& path, const cha
     return std::string(buffer);
 }
 
-inline std::vector<std::string> SubkeyNames(const std::string& path) {
+// The names of a key's subkeys (values == false) or values (values == true).
+inline std::vector<std::string> Names(const std::string& path, bool values) {
     std::vector<std::string> names;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
     for (DWORD i = 0;; ++i) {
         char name[512];
         DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        LSTATUS status = values ? RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
+                                : RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS) break;
         names.emplace_back(name, size);
     }
     RegCloseKey(key);
     return names;
 }
-
-inline std::vector<std::string> ValueNames(const std::string& path) {
-    std::vector<std::string> names;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD size = sizeof name;
-        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.emplace_back(name, size);
-    }
-    RegCloseKey(key);
-    return names;
-}
+inline std::vector<std::string> SubkeyNames(const std::string& path) { return Names(path, false); }
+inline std::vector<std::string> ValueNames(const std::string& path) { return Names(path, true); }
 
 // Every key below HKEY_CLASSES_ROOT with its values ("path" -> "name=type:data;..."),
 // to compare the whole tree before and after.
-inline void CollectTree(HKEY parent, const std::string& path, std::map<std::string, std::string>& out) {
+inline void CollectTree(const std::string& path, std::map<std::string, std::string>& out) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     std::string values;
     for (DWORD i = 0;; ++i) {
         char name[512];
@@ -126,21 +117,14 @@ inline void CollectTree(HKEY parent, const std::string& path, std::map<std::stri
         values += std::string(name, nameSize) + "=" + std::to_string(type) + ":" +
                   std::string(reinterpret_cast<char*>(data), dataSize) + ";";
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        children.emplace_back(name, size);
-    }
     RegCloseKey(key);
     out[path] = values;
-    for (const std::string& child : children) CollectTree(parent, path.empty() ? child : path + "\\" + child, out);
+    for (const std::string& child : SubkeyNames(path)) CollectTree(path.empty() ? child : path + "\\" + child, out);
 }
 
 inline std::map<std::string, std::string> ClassesRootTree() {
     std::map<std::string, std::string> tree;
-    CollectTree(HKEY_CLASSES_ROOT, "", tree);
+    CollectTree("", tree);
     return tree;
 }
 

@@ -40,22 +40,3 @@ TEST(HostSampleConvert, RoundTripsAreStable) {
         EXPECT_EQ(UnpremultiplyChannel(BYTE(c), 255), c);
     }
 }
-
-TEST(HostSampleConvert, RowConversionKeepsAlphaAndChannelOrder) {
-    DXSAMPLE src[3] = {{10, 20, 30, 128}, {255, 0, 128, 0}, {1, 2, 3, 255}};
-    DXSAMPLE dst[3] = {};
-    ConvertSampleRow(src, dst, 3, ConversionBetween(false, true));
-    EXPECT_EQ(dst[0].Blue, 5);
-    EXPECT_EQ(dst[0].Green, 10);
-    EXPECT_EQ(dst[0].Red, 15);
-    EXPECT_EQ(dst[0].Alpha, 128);
-    EXPECT_EQ(dst[1].Blue, 0);
-    EXPECT_EQ(dst[1].Alpha, 0);
-    EXPECT_EQ(dst[2].Red, 3);
-    EXPECT_EQ(ConversionBetween(true, true), SampleConversion::Copy);
-    EXPECT_EQ(ConversionBetween(true, false), SampleConversion::Unpremultiply);
-    // In place, as PackRect may do on the caller's array.
-    ConvertSampleRow(dst, dst, 3, SampleConversion::Unpremultiply);
-    EXPECT_EQ(dst[0].Green, 20);
-    EXPECT_EQ(dst[0].Red, 30);
-}

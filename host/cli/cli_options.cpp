@@ -73,16 +73,26 @@ ListOptions ParseList(ArgCursor& cur) {
 
 DemoOptions ParseDemo(ArgCursor& cur) {
     DemoOptions o;
-    bool haveDirectory = false;
+    bool haveTarget = false;
     while (!cur.Done()) {
         std::string w = cur.Next();
-        if (w == "--out") o.directory = cur.Value(w), haveDirectory = true;
+        if (w == "--out") o.target = cur.Value(w), haveTarget = true;
         else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
         else if (w == "--module") o.modulePath = cur.Value(w);
-        else if (!IsOption(w) && !haveDirectory) o.directory = w, haveDirectory = true;
+        else if (!IsOption(w) && !haveTarget) o.target = w, haveTarget = true;
         else Usage("demo: unknown argument '" + w + "'");
     }
-    if (o.directory.empty()) Usage("demo: the folder name is empty");
+    if (o.target.empty()) Usage("demo: the output name is empty");
+    return o;
+}
+
+RegisterOptions ParseRegister(ArgCursor& cur, const std::string& command) {
+    RegisterOptions o;
+    while (!cur.Done()) {
+        std::string w = cur.Next();
+        if (w == "--module") o.modulePath = cur.Value(w);
+        else Usage(command + ": unknown argument '" + w + "'");
+    }
     return o;
 }
 
@@ -111,6 +121,8 @@ RenderOptions ParseRender(ArgCursor& cur) {
         else if (w == "--save-state") o.saveState = cur.Value(w);
         else if (w == "--quality") o.jpegQuality = int(ParseInteger(w, cur.Value(w), 1, 100));
         else if (w == "--progress") cur.NoValue(w), o.progress = true;
+        else if (w == "--quiet") cur.NoValue(w), o.quiet = true;
+        else if (w == "--stats") cur.NoValue(w), o.stats = true;
         else if (w == "--module") o.modulePath = cur.Value(w);
         else if (IsOption(w)) Usage("render: unknown option '" + w + "'");
         else positional.push_back(w);
@@ -149,6 +161,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (command == "demo") {
         cl.kind = CommandKind::Demo;
         cl.demo = ParseDemo(cur);
+    } else if (command == "register" || command == "unregister") {
+        cl.kind = command == "register" ? CommandKind::Register : CommandKind::Unregister;
+        cl.registration = ParseRegister(cur, command);
     } else {
         Usage("unknown command '" + command + "'");
     }
@@ -166,9 +181,14 @@ Usage:
       Renders IN through EFFECT into OUT.
   brushwerk render EFFECT [--preset P] [--set F=V]... --save-state FILE
       Only writes the tuned record to FILE.
-  brushwerk demo [FOLDER]
-      Renders a built-in test card through every effect and a few presets into PNG
-      files in FOLDER (default ./brushwerk-demo/) and prints what it wrote.
+  brushwerk demo [FOLDER | SHEET.png]
+      Renders a built-in test picture through every effect. Into FOLDER (default
+      ./brushwerk-demo/): a contact sheet of the original and the seven effects at
+      their first preset, the test picture, and each effect at its first three
+      presets; prints what it wrote. With SHEET.png: the contact sheet alone.
+  brushwerk register | unregister
+      Registers (or removes) the module's classes in the registry file, as a
+      registration tool does. Rendering registers them by itself when needed.
 
 EFFECT: airbrush, colorize, dreamglow, duochrome, linedrawing, metallic, pastelsketch,
 or a display name such as "Dream Glow".
@@ -209,7 +229,12 @@ Options of render:
   --load-state FILE       start from a stored record (the effect's state bytes)
   --save-state FILE       store the first keyframe's record in FILE
   --quality Q             JPEG quality 1..100 (default 92)
-  --progress              frame counter on stderr (on by default on a terminal)
+  --progress              frame counter on stderr even when it is no terminal
+                          (on a terminal it shows by itself: frames, frames per
+                          second, time left)
+  --quiet                 no frame counter
+  --stats                 at the end, time spent inside the effect's Execute and
+                          outside it (reading, converting, writing)
 
 Common options:
   --module PATH           the effect module (default: $QUILLET_MODULE, the build
@@ -218,7 +243,11 @@ Common options:
   build tree, <build>/brushwerk-registry.reg. The module is registered there on
   first use.
 
-Exit status: 0 success, 1 failed work or bad input, 2 bad command line.
+Outputs are written beside the target and renamed into place when complete: a
+failure never leaves a partial file and never destroys an existing one.
+
+Exit status: 0 success; 1 unreadable, corrupt or mismatched input, or failed work;
+2 bad command line, unknown effect, preset or field, malformed value.
 )";
 }
 

@@ -30,7 +30,9 @@ struct RenderOptions {
     std::string loadState;
     std::string saveState;
     int jpegQuality = 92;
-    bool progress = false;
+    bool progress = false;  // counter even when standard error is no terminal
+    bool quiet = false;     // no counter at all
+    bool stats = false;     // time spent inside and outside the effect, at the end
     std::string modulePath;
     std::string input;   // empty with output: only --save-state work
     std::string output;
@@ -39,18 +41,25 @@ struct RenderOptions {
 };
 
 struct DemoOptions {
-    std::string directory = "brushwerk-demo";
+    // A folder gets the contact sheet, the test picture and every effect at its first
+    // presets; a name ending in ".png" gets the contact sheet alone.
+    std::string target = "brushwerk-demo";
     unsigned processors = 0;
     std::string modulePath;
 };
 
-enum class CommandKind { Help, Version, List, Render, Demo };
+struct RegisterOptions {
+    std::string modulePath;
+};
+
+enum class CommandKind { Help, Version, List, Render, Demo, Register, Unregister };
 
 struct CommandLine {
     CommandKind kind = CommandKind::Help;
     ListOptions list;
     RenderOptions render;
     DemoOptions demo;
+    RegisterOptions registration;
 };
 
 // Throws CliError with exit status kExitUsage on a malformed command line.

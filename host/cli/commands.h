@@ -11,5 +11,6 @@ namespace brushwerk::cli {
 int RunList(const ListOptions& options, std::ostream& out);
 int RunRender(const RenderOptions& options, std::ostream& messages);
 int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors);
+int RunRegister(const RegisterOptions& options, bool doRegister, std::ostream& out);
 
 }  // namespace brushwerk::cli

@@ -1,83 +1,118 @@
-// Integer arithmetic only, so the card is identical everywhere.
+// Shapes are placed in fractions of the picture's size, so any size draws the same
+// scene. Hard edges stay hard (no anti-aliasing): the edge effects need them.
 #include "host/cli/demo_picture.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace brushwerk::cli {
 namespace {
 
 struct Colour {
-    int r, g, b;
+    double r, g, b;
 };
 
-void Put(Image& image, int x, int y, Colour c) {
-    uint8_t* p = image.Pixel(x, y);
-    p[0] = static_cast<uint8_t>(c.b);
-    p[1] = static_cast<uint8_t>(c.g);
-    p[2] = static_cast<uint8_t>(c.r);
-    p[3] = 255;
+Colour Mix(Colour a, Colour b, double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-// Hue h in 0..1535 (six sextants of 256) at full saturation and value.
-Colour Hue(int h) {
-    const int f = h & 255;
-    switch (h >> 8) {
-    case 0: return {255, f, 0};
-    case 1: return {255 - f, 255, 0};
-    case 2: return {0, 255, f};
-    case 3: return {0, 255 - f, 255};
-    case 4: return {f, 0, 255};
-    default: return {255, 0, 255 - f};
+// Hue in turns (0..1), full saturation and value, blended towards white by (1 - s).
+Colour HueColour(double hue, double s) {
+    const double h = (hue - std::floor(hue)) * 6.0;
+    const double f = h - std::floor(h);
+    Colour c;
+    switch (static_cast<int>(h)) {
+    case 0: c = {1, f, 0}; break;
+    case 1: c = {1 - f, 1, 0}; break;
+    case 2: c = {0, 1, f}; break;
+    case 3: c = {0, 1 - f, 1}; break;
+    case 4: c = {f, 0, 1}; break;
+    default: c = {1, 0, 1 - f}; break;
     }
+    return Mix({255, 255, 255}, {c.r * 255, c.g * 255, c.b * 255}, s);
 }
 
-// Mixes c towards black (t < 128) or white (t > 128); t in 0..256.
-Colour Shade(Colour c, int t) {
-    if (t <= 128) return {c.r * t / 128, c.g * t / 128, c.b * t / 128};
-    const int w = t - 128;
-    return {c.r + (255 - c.r) * w / 128, c.g + (255 - c.g) * w / 128, c.b + (255 - c.b) * w / 128};
+// Distance from (px, py) to the segment (ax, ay)-(bx, by).
+double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
+    const double vx = bx - ax, vy = by - ay;
+    const double len2 = vx * vx + vy * vy;
+    const double t = len2 > 0 ? std::clamp(((px - ax) * vx + (py - ay) * vy) / len2, 0.0, 1.0) : 0.0;
+    const double dx = px - (ax + t * vx), dy = py - (ay + t * vy);
+    return std::sqrt(dx * dx + dy * dy);
 }
+
+Colour Scene(double x, double y, double w, double h) {
+    const double u = x / w, v = y / h;
+    // Sky above the horizon, ground ramps and panels below it.
+    Colour c;
+    if (v < 0.55) {
+        c = Mix({70, 130, 210}, {190, 220, 245}, v / 0.55);
+        const double cx = (u - 0.62) / 0.14, cy = (v - 0.16) / 0.07;
+        const double cloud = 1.0 - (cx * cx + cy * cy);
+        if (cloud > 0) c = Mix(c, {250, 250, 252}, std::min(1.0, cloud * 2.5));
+    } else if (u < 0.45) {
+        // Colour ramps: red, green, blue and grey strips.
+        const double t = u / 0.45;
+        const int strip = std::min(3, static_cast<int>((v - 0.55) / 0.45 * 4));
+        const Colour ends[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        c = Mix({0, 0, 0}, ends[strip], t);
+    } else if (u < 0.72) {
+        // Paper with a fan of fine dark lines.
+        c = {238, 232, 220};
+        for (int i = 0; i < 9; ++i) {
+            const double angle = 0.08 + i * 0.17;
+            const double ax = 0.46 * w, ay = 0.98 * h;
+            const double bx = ax + std::cos(angle) * 0.26 * w, by = ay - std::sin(angle) * 0.42 * h;
+            if (SegmentDistance(x, y, ax, ay, bx, by) < 0.55) c = {20, 20, 24};
+        }
+    } else {
+        c = Mix({120, 150, 90}, {70, 100, 50}, (v - 0.55) / 0.45);  // grass
+    }
+    // Hue wheel: hue by angle, saturation by radius.
+    {
+        const double dx = x - 0.17 * w, dy = y - 0.30 * h, r = 0.22 * h;
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (d <= r) c = HueColour(std::atan2(dy, dx) / (2 * M_PI) + 0.5, d / r);
+    }
+    // Face-like oval in skin tones, lit from the upper left, with two dark eyes.
+    {
+        const double ex = (x - 0.42 * w) / (0.075 * w), ey = (y - 0.36 * h) / (0.2 * h);
+        const double e = ex * ex + ey * ey;
+        if (e <= 1.0) {
+            c = Mix({241, 200, 170}, {160, 105, 75}, (ex + ey + 1.4) / 2.8);
+            for (double side : {-0.35, 0.35}) {
+                const double px = (ex - side) / 0.16, py = (ey + 0.2) / 0.08;
+                if (px * px + py * py <= 1.0) c = {40, 28, 24};
+            }
+        }
+    }
+    // Dark strokes: a thick wave across the grass and a diagonal slash.
+    {
+        const double waveY = h * (0.8 + 0.08 * std::sin((u - 0.72) * 40.0));
+        if (u > 0.72 && std::fabs(y - waveY) < std::max(1.5, h * 0.012)) c = {15, 15, 15};
+        if (SegmentDistance(x, y, 0.74 * w, 0.62 * h, 0.95 * w, 0.98 * h) < std::max(1.0, h * 0.008)) c = {35, 20, 60};
+    }
+    return c;
+}
+
+uint8_t Byte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
 
 }  // namespace
 
 Image DrawTestCard(int width, int height) {
     Image image = MakeImage(width, height, AlphaForm::Straight);
-    static const Colour kBars[] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
-                                   {191, 0, 191},   {191, 0, 0},   {0, 0, 191}};
-    const int barsEnd = height / 3;
-    const int fieldEnd = height * 2 / 3;
-    const int cell = height / 18 > 0 ? height / 18 : 1;
+    const double w = width, h = height;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            Colour c;
-            if (y < barsEnd) {
-                c = kBars[x * 7 / width];
-            } else if (y < fieldEnd) {
-                const int span = fieldEnd - barsEnd;
-                c = Shade(Hue(x * 1536 / width), 256 - (y - barsEnd) * 256 / span);
-            } else if (x < width / 2) {
-                const int v = x * 255 / (width / 2 > 1 ? width / 2 - 1 : 1);
-                c = {v, v, v};
-            } else {
-                const bool dark = (((x - width / 2) / cell) + ((y - fieldEnd) / cell)) % 2 != 0;
-                c = dark ? Colour{32, 32, 48} : Colour{224, 216, 200};
-            }
-            Put(image, x, y, c);
-        }
-    }
-    // A disc across the bars and the field, and a triangle across the field and the ramp.
-    const int cx = width * 3 / 10, cy = height * 2 / 5, r = height / 5;
-    const int tx0 = width * 3 / 5, ty0 = height * 9 / 10, tx1 = width * 9 / 10, ty1 = height * 9 / 10,
-              tx2 = width * 3 / 4, ty2 = height * 2 / 5;
-    auto edge = [](int ax, int ay, int bx, int by, int px, int py) {
-        return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
-    };
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const int dx = x - cx, dy = y - cy;
-            if (dx * dx + dy * dy <= r * r) Put(image, x, y, (dx + dy) < 0 ? Colour{250, 240, 60} : Colour{20, 40, 140});
-            const int e0 = edge(tx0, ty0, tx1, ty1, x, y), e1 = edge(tx1, ty1, tx2, ty2, x, y),
-                      e2 = edge(tx2, ty2, tx0, ty0, x, y);
-            if ((e0 <= 0 && e1 <= 0 && e2 <= 0) || (e0 >= 0 && e1 >= 0 && e2 >= 0))
-                Put(image, x, y, Colour{235, 235, 235});
+            const Colour c = Scene(x + 0.5, y + 0.5, w, h);
+            uint8_t* p = image.Pixel(x, y);
+            p[0] = Byte(c.b);
+            p[1] = Byte(c.g);
+            p[2] = Byte(c.r);
+            // A soft alpha edge: the rightmost tenth fades out.
+            const double fade = (w - (x + 0.5)) / (0.1 * w);
+            p[3] = Byte(std::min(1.0, fade) * 255.0);
         }
     }
     return image;

@@ -1,7 +1,7 @@
-// The picture the demo renders when no input is given: a colour test card drawn in
-// code (colour bars, a hue and lightness field, a grey ramp, a checkerboard, a disc
-// and a triangle with hard edges), so every effect has colour, gradients and edges
-// to work on. Opaque, straight samples; the same bytes on every machine.
+// The picture the demo renders when no input is given, drawn in code so that every
+// effect has something to show: a sky with a soft cloud, a hue wheel, a skin-toned
+// face-like oval, colour and grey ramps, a panel of fine lines, dark strokes and a
+// soft alpha edge on the right. Straight samples; no text in the picture itself.
 #pragma once
 
 #include "host/cli/image.h"

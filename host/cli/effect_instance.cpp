@@ -1,11 +1,14 @@
 #include "host/cli/effect_instance.h"
 
 #include <cctype>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <memory>
 
 #include "host/cli/cli_error.h"
+#include "host/cli/replacement_file.h"
+#include "host/cli/result_words.h"
 #include "host/site.h"
 #include "host/surface.h"
 #include "platform/com/objidl.h"
@@ -14,7 +17,7 @@ namespace brushwerk::cli {
 namespace {
 
 void Check(HRESULT hr, const std::string& what) {
-    if (FAILED(hr)) throw CliError(what + " failed (" + HResultText(hr) + ")");
+    if (FAILED(hr)) throw CliError(what + " failed: " + ResultInWords(hr));
 }
 
 ComPtr<IStream> StreamHolding(const RecordBytes& bytes) {
@@ -97,8 +100,8 @@ ComPtr<I> EffectInstance::Query() const {
     ComPtr<I> p;
     const HRESULT hr = m_object->QueryInterface(__uuidof(I), p.ReleaseAndGetVoidAddress());
     if (FAILED(hr) || !p)
-        throw CliError(std::string(m_info.shortName) + " does not answer a host interface it must have (" +
-                       HResultText(hr) + ")");
+        throw CliError(std::string(m_info.shortName) + " does not answer a host interface it must have: " +
+                       ResultInWords(hr));
     return p;
 }
 
@@ -136,8 +139,9 @@ int EffectInstance::FindPreset(std::string_view wanted) const {
             if (Lower(Trim(names[i])) == Lower(Trim(wanted))) return static_cast<int>(i);
     }
     std::string list;
-    for (size_t i = 0; i < names.size(); ++i) list += "\n  " + std::to_string(i) + "  " + names[i];
-    throw CliError("unknown preset '" + std::string(wanted) + "' for " + m_info.shortName + "; presets:" + list);
+    for (size_t i = 0; i < names.size(); ++i) list += (i ? ", " : " ") + std::to_string(i) + " \"" + names[i] + "\"";
+    throw CliError("unknown preset '" + std::string(wanted) + "' for " + m_info.shortName + "; presets:" + list,
+                   kExitUsage);
 }
 
 void EffectInstance::SelectPreset(int index) { Check(m_presets->SelectPreset(index), "selecting preset"); }
@@ -183,11 +187,15 @@ void EffectInstance::LoadStateFile(const std::string& path) {
 }
 
 void EffectInstance::SaveStateFile(const std::string& path) const {
-    ComPtr<IStream> stream;
-    Check(SHCreateStreamOnFileA(path.c_str(), STGM_CREATE | STGM_WRITE, stream.ReleaseAndGetAddressOf()),
-          "creating state file " + path);
-    Check(m_persist->Save(stream.Get(), TRUE), "saving state to " + path);
-    Check(stream->Commit(0), "writing state file " + path);
+    ReplacementFile file(path);
+    {
+        ComPtr<IStream> stream;
+        Check(SHCreateStreamOnFileA(file.TempPath().c_str(), STGM_CREATE | STGM_WRITE, stream.ReleaseAndGetAddressOf()),
+              "creating state file " + path);
+        Check(m_persist->Save(stream.Get(), TRUE), "saving state to " + path);
+        Check(stream->Commit(0), "writing state file " + path);
+    }  // the stream closes its file here
+    file.Commit();
 }
 
 void EffectInstance::SetSite(unsigned processors) {
@@ -213,11 +221,12 @@ void EffectInstance::Render(const Image& input, Image& output) {
     IUnknown* inputs[] = {in.Get()};
     IUnknown* outputs[] = {out.Get()};
     Check(m_transform->Setup(inputs, 1, outputs, 1, 0), "setting up " + std::string(m_info.shortName));
+    const auto start = std::chrono::steady_clock::now();
     const HRESULT hr = m_transform->Execute(nullptr, nullptr, nullptr);
+    m_executeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m_transform->Setup(nullptr, 0, nullptr, 0, 0);  // let go of the surfaces over our memory
     if (hr == E_NOTIMPL)
-        throw CliError(std::string(m_info.shortName) + " cannot render yet: its frame routine reports " + HResultText(hr) +
-                       " (not implemented)");
+        throw CliError(std::string(m_info.shortName) + " cannot render yet: its frame routine reports " + ResultInWords(hr));
     Check(hr, "rendering " + std::string(m_info.shortName));
 }
 

@@ -44,6 +44,8 @@ public:
     // first set from the input (converted to the output's alpha form by the surfaces),
     // so that whatever an effect leaves unwritten shows the input.
     void Render(const Image& input, Image& output);
+    // Wall time spent inside Execute over all Render calls.
+    double ExecuteSeconds() const { return m_executeSeconds; }
 
 private:
     template <class I>
@@ -55,6 +57,7 @@ private:
     ComPtr<IPersistStreamInit> m_persist;
     ComPtr<IDXTSfAutomation> m_automation;
     ComPtr<IDXTransform> m_transform;
+    double m_executeSeconds = 0.0;
 };
 
 // Wide text from the module (ASCII in practice) as UTF-8.

@@ -132,17 +132,18 @@ Image ReadJpegFile(const std::string& path) {
     return image;
 }
 
-void WriteJpegFile(const std::string& path, const Image& image, int quality) {
+void WriteJpegFile(const std::string& path, const Image& image, int quality, const std::string& shownName) {
+    const std::string& name = shownName.empty() ? path : shownName;
     if (image.alpha != AlphaForm::Straight) throw CliError("internal: JPEG samples must be straight");
     const bool grey = IsGrey(image);
     FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw CliError("cannot write " + path + ": " + std::strerror(errno));
+    if (!file) throw CliError("cannot write " + name + ": " + std::strerror(errno));
     JpegErrorManager err{};
     std::vector<uint8_t> row(size_t(image.width) * 3);
     if (!EncodeJpeg(file.get(), err, image, quality, grey, row))
-        throw CliError("cannot write " + path + ": " + err.message);
-    if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
-        throw CliError("cannot write " + path + ": " + std::strerror(errno));
+        throw CliError("cannot write " + name + ": " + err.message);
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) || std::fclose(file.release()) != 0)
+        throw CliError("cannot write " + name + ": " + std::strerror(errno));
 }
 
 }  // namespace brushwerk::cli

@@ -9,6 +9,6 @@
 namespace brushwerk::cli {
 
 Image ReadJpegFile(const std::string& path);
-void WriteJpegFile(const std::string& path, const Image& image, int quality);
+void WriteJpegFile(const std::string& path, const Image& image, int quality, const std::string& shownName = {});
 
 }  // namespace brushwerk::cli

@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
             return RunRender(cl.render, std::cerr);
         case CommandKind::Demo:
             return RunDemo(cl.demo, std::cout, std::cerr);
+        case CommandKind::Register:
+            return RunRegister(cl.registration, true, std::cout);
+        case CommandKind::Unregister:
+            return RunRegister(cl.registration, false, std::cout);
         }
     } catch (const CliError& e) {
         std::cout.flush();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/cli/cli_error.h"
+#include "host/cli/result_words.h"
 #include "platform/com/registry.h"
 #include "platform/ui/resource.h"
 
@@ -102,10 +103,10 @@ ModuleHost::ModuleHost(const ModuleLocation& where) {
     HRESULT hr = CoInitializeEx(nullptr, 0);
     m_comInitialised = SUCCEEDED(hr);
     hr = CoLoadModuleByPath(m_path.c_str(), &m_module);
-    if (FAILED(hr) || !m_module) throw CliError("cannot load module " + m_path + " (" + HResultText(hr) + ")");
+    if (FAILED(hr) || !m_module) throw CliError("cannot load module " + m_path + ": " + ResultInWords(hr));
     const std::string registryError = RegistryLastError();
     if (!registryError.empty()) throw CliError("registry: " + registryError);
-    if (NeedsRegistration()) RegisterModule();
+    if (where.registerWhenNeeded && NeedsRegistration()) Register();
 }
 
 ModuleHost::~ModuleHost() {
@@ -122,17 +123,23 @@ bool ModuleHost::NeedsRegistration() const {
     return false;
 }
 
-void ModuleHost::RegisterModule() {
-    auto registerServer = reinterpret_cast<PFN_DllRegisterServer>(GetProcAddress(m_module, "DllRegisterServer"));
-    if (!registerServer) throw CliError("module " + m_path + " exports no DllRegisterServer");
-    const HRESULT hr = registerServer();
+void ModuleHost::CallServerExport(const char* name, const char* doing) {
+    auto entry = reinterpret_cast<PFN_DllRegisterServer>(GetProcAddress(m_module, name));
+    if (!entry) throw CliError("module " + m_path + " exports no " + name);
+    const HRESULT hr = entry();
     if (FAILED(hr)) {
         std::string detail = RegistryLastError();
-        throw CliError("registering " + m_path + " in " + RegistryFilePath() + " failed (" + HResultText(hr) + ")" +
+        throw CliError(std::string(doing) + " " + m_path + " in " + RegistryFilePath() + " failed: " + ResultInWords(hr) +
                        (detail.empty() ? "" : ": " + detail));
     }
+}
+
+void ModuleHost::Register() {
+    CallServerExport("DllRegisterServer", "registering");
     m_registered = true;
 }
+
+void ModuleHost::Unregister() { CallServerExport("DllUnregisterServer", "unregistering"); }
 
 std::string ModuleHost::DisplayName(const EffectInfo& effect) const {
     char text[260] = "";
@@ -145,8 +152,8 @@ ComPtr<IUnknown> ModuleHost::CreateEffect(const EffectInfo& effect) const {
     const HRESULT hr = CoCreateInstance(effect.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                         object.ReleaseAndGetVoidAddress());
     if (FAILED(hr) || !object)
-        throw CliError("cannot create " + std::string(effect.shortName) + " " + GuidToString(effect.clsid) + " (" +
-                       HResultText(hr) + ")");
+        throw CliError("cannot create " + std::string(effect.shortName) + " " + GuidToString(effect.clsid) + ": " +
+                       ResultInWords(hr));
     return object;
 }
 

@@ -13,6 +13,7 @@ namespace brushwerk::cli {
 // Where the module and the registry file come from. Empty fields are looked up.
 struct ModuleLocation {
     std::string modulePath;  // --module; else $QUILLET_MODULE, the build tree, beside the program
+    bool registerWhenNeeded = true;  // register the classes when they are missing or point elsewhere
 };
 
 // Points QUILLET_REGISTRY at "<build dir>/brushwerk-registry.reg" when it is unset and
@@ -34,6 +35,9 @@ public:
     HMODULE Module() const { return m_module; }
     // True when this run had to register the module's classes.
     bool Registered() const { return m_registered; }
+    // What a registration tool does: the module's own DllRegisterServer / DllUnregisterServer.
+    void Register();
+    void Unregister();
 
     // The effect's display name from the module's string table (the catalog's when absent).
     std::string DisplayName(const EffectInfo& effect) const;
@@ -42,7 +46,7 @@ public:
 
 private:
     bool NeedsRegistration() const;
-    void RegisterModule();
+    void CallServerExport(const char* name, const char* doing);
 
     std::string m_path;
     HMODULE m_module = nullptr;

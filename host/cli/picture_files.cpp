@@ -6,6 +6,7 @@
 #include "host/cli/cli_error.h"
 #include "host/cli/jpeg_file.h"
 #include "host/cli/png_file.h"
+#include "host/cli/replacement_file.h"
 
 namespace brushwerk::cli {
 
@@ -40,14 +41,19 @@ Image ReadPicture(const std::string& path, std::optional<FrameSize> rawSize) {
 void WritePicture(const std::string& path, const Image& image, int jpegQuality) {
     const PictureFormat format = FormatFromPath(path);
     if (image.alpha != AlphaFormOf(format)) throw CliError("internal: samples in the wrong alpha form for " + path);
+    ReplacementFile file(path);
     switch (format) {
     case PictureFormat::Png:
-        return WritePngFile(path, image);
+        WritePngFile(file.TempPath(), image, path);
+        break;
     case PictureFormat::Jpeg:
-        return WriteJpegFile(path, image, jpegQuality);
+        WriteJpegFile(file.TempPath(), image, jpegQuality, path);
+        break;
     case PictureFormat::RawBgra:
-        return WriteRawFile(path, image);
+        WriteRawFile(file.TempPath(), image, path);
+        break;
     }
+    file.Commit();
 }
 
 }  // namespace brushwerk::cli

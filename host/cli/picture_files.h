@@ -19,7 +19,8 @@ AlphaForm AlphaFormOf(PictureFormat format);
 
 // A ".bgra" file needs rawSize; the others ignore it.
 Image ReadPicture(const std::string& path, std::optional<FrameSize> rawSize);
-// The image must be in AlphaFormOf the file's format.
+// The image must be in AlphaFormOf the file's format. The file replaces the target only
+// once it is complete.
 void WritePicture(const std::string& path, const Image& image, int jpegQuality = 92);
 
 }  // namespace brushwerk::cli

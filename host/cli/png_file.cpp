@@ -132,7 +132,8 @@ Image ReadPngFile(const std::string& path) {
     return image;
 }
 
-void WritePngFile(const std::string& path, const Image& image) {
+void WritePngFile(const std::string& path, const Image& image, const std::string& shownName) {
+    const std::string& name = shownName.empty() ? path : shownName;
     if (image.alpha != AlphaForm::Straight) throw CliError("internal: PNG samples must be straight");
     const bool opaque = IsOpaque(image);
     const bool grey = opaque && IsGrey(image);
@@ -158,9 +159,9 @@ void WritePngFile(const std::string& path, const Image& image) {
     FilePtr file = OpenFile(path, "wb", "write");
     PngErrorContext ctx;
     if (!WritePngFrom(file.get(), ctx, colorType, rows, image.width, image.height))
-        throw CliError("cannot write " + path + ": " + ctx.message);
-    if (std::fflush(file.get()) != 0 || std::ferror(file.get()))
-        throw CliError("cannot write " + path + ": " + std::strerror(errno));
+        throw CliError("cannot write " + name + ": " + ctx.message);
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get()) || std::fclose(file.release()) != 0)
+        throw CliError("cannot write " + name + ": " + std::strerror(errno));
 }
 
 }  // namespace brushwerk::cli

@@ -12,6 +12,6 @@ namespace brushwerk::cli {
 // Returns the picture with straight alpha (255 where the file has none); throws CliError.
 Image ReadPngFile(const std::string& path);
 // Writes straight samples; throws CliError.
-void WritePngFile(const std::string& path, const Image& image);
+void WritePngFile(const std::string& path, const Image& image, const std::string& shownName = {});
 
 }  // namespace brushwerk::cli

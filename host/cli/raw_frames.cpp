@@ -56,10 +56,12 @@ Image ReadRawFile(const std::string& path, FrameSize size) {
     return image;
 }
 
-void WriteRawFile(const std::string& path, const Image& image) {
+void WriteRawFile(const std::string& path, const Image& image, const std::string& shownName) {
+    const std::string& name = shownName.empty() ? path : shownName;
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw CliError("cannot write " + path + ": " + std::strerror(errno));
-    WriteRawFrame(file.get(), image, path);
+    if (!file) throw CliError("cannot write " + name + ": " + std::strerror(errno));
+    WriteRawFrame(file.get(), image, name);
+    if (std::fclose(file.release()) != 0) throw CliError("cannot write " + name + ": " + std::strerror(errno));
 }
 
 RawFrameReader::RawFrameReader(std::FILE* stream, FrameSize size, AlphaForm alpha, std::string name)

@@ -22,7 +22,7 @@ std::optional<FrameSize> ParseFrameSize(const std::string& text);
 
 // One premultiplied frame from a file; its length must be exactly width x height x 4.
 Image ReadRawFile(const std::string& path, FrameSize size);
-void WriteRawFile(const std::string& path, const Image& image);
+void WriteRawFile(const std::string& path, const Image& image, const std::string& shownName = {});
 
 // Reads frames one after another from a stream.
 class RawFrameReader {

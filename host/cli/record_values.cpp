@@ -101,7 +101,7 @@ std::string ApplyAssignment(const EffectInfo& effect, RecordBytes& record, std::
     if (!field) {
         std::string known;
         for (const RecordField& f : effect.fields) known += (known.empty() ? "" : ", ") + std::string(f.name);
-        return "unknown field '" + std::string(name) + "' for " + effect.shortName + " (fields: " + known + ")";
+        return "unknown field '" + std::string(name) + "' for " + effect.shortName + "; fields: " + known;
     }
     if (record.size() != effect.recordSize) return "internal: record of wrong size";
     if (field->kind == FieldKind::Colour) {

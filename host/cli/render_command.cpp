@@ -1,5 +1,7 @@
 // `brushwerk render`: builds the record (state, preset, then --set), optionally a second
 // keyframe, and renders every frame of the source into the sink.
+#include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "host/cli/cli_error.h"
@@ -15,14 +17,14 @@ const EffectInfo& EffectNamed(const std::string& name) {
     if (const EffectInfo* e = FindEffect(name)) return *e;
     std::string known;
     for (const EffectInfo& e : AllEffects()) known += (known.empty() ? "" : ", ") + std::string(e.shortName);
-    throw CliError("unknown effect '" + name + "' (effects: " + known + ")");
+    throw CliError("unknown effect '" + name + "'; effects: " + known, kExitUsage);
 }
 
 void ApplyAll(const EffectInfo& effect, RecordBytes& record, const std::vector<std::string>& assignments,
               const char* option) {
     for (const std::string& a : assignments) {
         const std::string error = ApplyAssignment(effect, record, a);
-        if (!error.empty()) throw CliError(std::string(option) + ": " + error);
+        if (!error.empty()) throw CliError(std::string(option) + ": " + error, kExitUsage);
     }
 }
 
@@ -48,6 +50,16 @@ unsigned ProcessorCount(unsigned requested) {
     if (requested) return requested;
     const unsigned machine = std::thread::hardware_concurrency();
     return machine ? machine : 1;
+}
+
+std::string RenderStatsLine(long frames, double wall, double inside) {
+    char buf[200];
+    const double outside = wall > inside ? wall - inside : 0.0;
+    std::snprintf(buf, sizeof buf,
+                  "stats: %ld frames in %.3f s (%.2f fps); inside Execute %.3f s (%.1f%%), outside %.3f s (%.1f%%)", frames,
+                  wall, wall > 0 ? frames / wall : 0.0, inside, wall > 0 ? 100.0 * inside / wall : 0.0, outside,
+                  wall > 0 ? 100.0 * outside / wall : 0.0);
+    return buf;
 }
 
 // 0 at the first frame, 1 at the last.
@@ -98,9 +110,10 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
     fx.SetSite(ProcessorCount(o.processors));
     if (o.Animated()) fx.SetKeyframes(first, second);
 
-    FrameProgress progress(o.progress);
+    FrameProgress progress(o.progress, o.quiet);
     const bool showProgress = source->IsSequence();
     const long total = source->KnownCount();
+    const auto started = std::chrono::steady_clock::now();
     long index = 0;
     while (std::optional<Frame> in = source->Next()) {
         if (o.Animated()) fx.SetPosition(PositionOf(index, total));
@@ -111,7 +124,11 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
         if (showProgress) progress.Frame(index, total);
     }
     progress.Finish();
-    if (index == 0 && source->IsSequence()) messages << "render: no frames arrived\n";
+    if (index == 0 && source->IsSequence()) messages << "brushwerk: no frames arrived\n";
+    if (o.stats) {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        messages << RenderStatsLine(index, wall, fx.ExecuteSeconds()) << "\n";
+    }
     return 0;
 }
 

@@ -52,8 +52,14 @@ TEST(CommandLineGrammar, DefaultsAndOtherCommands) {
     EXPECT_EQ(r.render.streamAlpha, AlphaForm::Straight);
     EXPECT_FALSE(r.render.Animated());
     EXPECT_EQ(Parse({"list", "--json"}).list.json, true);
-    EXPECT_EQ(Parse({"demo"}).demo.directory, "brushwerk-demo");
-    EXPECT_EQ(Parse({"demo", "out/here"}).demo.directory, "out/here");
+    EXPECT_EQ(Parse({"demo"}).demo.target, "brushwerk-demo");
+    EXPECT_EQ(Parse({"demo", "out/here"}).demo.target, "out/here");
+    EXPECT_EQ(Parse({"demo", "sheet.png"}).demo.target, "sheet.png");
+    EXPECT_EQ(Parse({"register"}).kind, CommandKind::Register);
+    EXPECT_EQ(Parse({"unregister", "--module", "m.so"}).registration.modulePath, "m.so");
+    EXPECT_EQ(Parse({"unregister"}).kind, CommandKind::Unregister);
+    EXPECT_TRUE(Parse({"render", "airbrush", "--quiet", "--stats", "a.png", "b.png"}).render.quiet);
+    EXPECT_TRUE(Parse({"render", "airbrush", "--quiet", "--stats", "a.png", "b.png"}).render.stats);
     EXPECT_EQ(Parse({"demo", "--out", "x", "--processors", "3"}).demo.processors, 3u);
     EXPECT_EQ(Parse({"render", "colorize", "--preset", "1", "--save-state", "s.st"}).render.input, "");
     EXPECT_EQ(Parse({"--help"}).kind, CommandKind::Help);
@@ -78,6 +84,7 @@ TEST(CommandLineGrammar, MistakesAreUsageErrors) {
         {"render", "airbrush", "--to-set", "edge=1", "--save-state", "s"},
         {"list", "--yaml"},
         {"demo", "a", "b"},
+        {"register", "extra"},
     };
     for (const auto& args : bad) EXPECT_EQ(UsageErrorOf(args), kExitUsage) << args[0] << " " << args.size();
 }

@@ -3,9 +3,15 @@
 #include <png.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <set>
 
 #include "host/cli/cli_error.h"
+#include "host/cli/bitmap_font.h"
+#include "host/cli/contact_sheet.h"
+#include "host/cli/progress.h"
+#include "host/cli/replacement_file.h"
 #include "host/cli/demo_picture.h"
 #include "host/cli/picture_files.h"
 #include "test_support.h"
@@ -149,22 +155,82 @@ TEST(PictureFiles, BadFilesGiveClearErrors) {
               std::string::npos);
 }
 
-TEST(TestCard, IsOpaqueColourfulAndTheSameEveryTime) {
+TEST(TestCard, IsColourfulWithASoftAlphaEdgeAndTheSameEveryTime) {
     const Image a = DrawTestCard(), b = DrawTestCard();
     EXPECT_EQ(a.width, kDemoWidth);
     EXPECT_EQ(a.height, kDemoHeight);
     EXPECT_EQ(a.bgra, b.bgra);
-    EXPECT_TRUE(IsOpaque(a));
     std::set<uint32_t> colours;
     for (size_t i = 0; i < a.bgra.size(); i += 4) colours.insert(a.bgra[i] | (a.bgra[i + 1] << 8) | (a.bgra[i + 2] << 16));
-    EXPECT_GT(colours.size(), 1000u);  // gradients, not only flat fills
+    EXPECT_GT(colours.size(), 5000u);  // ramps and a hue wheel, not only flat fills
     // Hard edges: neighbouring pixels that differ by more than half the range.
     int edges = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 1; x < a.width; ++x)
             if (std::abs(int(a.Pixel(x, y)[1]) - int(a.Pixel(x - 1, y)[1])) > 128) ++edges;
     EXPECT_GT(edges, 100);
-    EXPECT_NO_THROW(DrawTestCard(7, 5));  // tiny cards draw without dividing by zero
+    // Opaque on the left, fading to nearly transparent at the right edge, monotonically.
+    for (int y : {0, a.height / 2, a.height - 1}) {
+        EXPECT_EQ(a.Pixel(0, y)[3], 255);
+        EXPECT_EQ(a.Pixel(a.width * 8 / 10, y)[3], 255);
+        EXPECT_LT(a.Pixel(a.width - 1, y)[3], 8);
+        for (int x = 1; x < a.width; ++x) ASSERT_LE(a.Pixel(x, y)[3], a.Pixel(x - 1, y)[3]);
+    }
+    EXPECT_NO_THROW(DrawTestCard(7, 5));  // tiny pictures draw too
+}
+
+TEST(ContactSheet, LaysOutLabelledPanelsOverAnOpaqueBackground) {
+    const Image picture = DrawTestCard(40, 24);
+    const Image sheet = BuildContactSheet({{"Original", &picture}, {"Quillet Air Brush", &picture}, {"X", &picture}}, 2);
+    EXPECT_TRUE(IsOpaque(sheet));
+    EXPECT_EQ(sheet.width, 2 * 40 + 3 * 8);
+    EXPECT_EQ(sheet.height, 2 * (24 + 22) + 3 * 8);
+    // The first panel's opaque top-left pixel is copied as it is.
+    EXPECT_EQ(0, std::memcmp(sheet.Pixel(8, 8), picture.Pixel(0, 0), 3));
+    // The label strip under the first panel holds light text pixels.
+    int light = 0;
+    for (int y = 8 + 24; y < 8 + 24 + 22; ++y)
+        for (int x = 8; x < 48; ++x) light += sheet.Pixel(x, y)[0] > 200;
+    EXPECT_GT(light, 20);
+    EXPECT_EQ(TextWidth("AB", 2), 22);
+}
+
+TEST(ReplacementFiles, TargetChangesOnlyOnCommit) {
+    TempDir dir;
+    const std::string target = dir.File("out.png");
+    WriteBytes(target, {1, 2, 3});
+    {
+        ReplacementFile file(target);
+        WriteBytes(file.TempPath(), {9, 9});
+        EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+    }  // abandoned: the target stays, the temporary file goes
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    {
+        ReplacementFile file(target);
+        WriteBytes(file.TempPath(), {9, 9});
+        file.Commit();
+    }
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{9, 9}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_THROW(ReplacementFile(dir.File("missing/out.png")), CliError);
+}
+
+TEST(ReplacementFiles, AFailedPictureWriteLeavesTheOldFile) {
+    TempDir dir;
+    const std::string target = dir.File("keep.png");
+    WriteBytes(target, {7, 7, 7});
+    const Image empty;  // libpng refuses a picture without rows in the middle of writing
+    EXPECT_THROW(WritePicture(target, empty), CliError);
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{7, 7, 7}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(ProgressLine, ShowsRateAndTimeLeft) {
+    EXPECT_EQ(FrameProgress::Line(12, 100, 0.5), "frame 12/100  24.0 fps  0:04 left");
+    EXPECT_EQ(FrameProgress::Line(3, 0, 1.0), "frame 3  3.0 fps");
+    EXPECT_EQ(FrameProgress::Line(100, 100, 10.0), "frame 100/100  10.0 fps");
+    EXPECT_EQ(FrameProgress::Line(0, 10, 0.0), "frame 0/10");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // registration into a registry file of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "host/cli/demo_picture.h"
 #include "host/cli/picture_files.h"
 #include "test_support.h"
@@ -45,24 +48,43 @@ TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
     struct Case {
         std::vector<std::string> args;
         const char* message;
+        int exitCode;
     } cases[] = {
-        {{"render", "sparkle", dir.File("in.png"), dir.File("o.png")}, "unknown effect 'sparkle'"},
-        {{"render", "airbrush", "--set", "glow=0.5", dir.File("in.png"), dir.File("o.png")}, "unknown field 'glow'"},
-        {{"render", "dreamglow", "--set", "color=#12345", dir.File("in.png"), dir.File("o.png")}, "bad colour"},
-        {{"render", "dreamglow", "--set", "color=300,0,0", dir.File("in.png"), dir.File("o.png")}, "bad colour"},
-        {{"render", "dreamglow", "--to-set", "blur=lots", dir.File("in.png"), dir.File("o_%d.png")}, "bad number"},
-        {{"render", "duochrome", dir.File("in.png"), dir.File("o.gif")}, "unknown picture format"},
-        {{"render", "duochrome", "-", dir.File("o_%d.png")}, "needs --size"},
-        {{"render", "duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found"},
-        {{"render", "duochrome", "--to-preset", "1", dir.File("in.png"), dir.File("o.png")}, "OUT must be a pattern"},
+        {{"render", "sparkle", dir.File("in.png"), dir.File("o.png")}, "unknown effect 'sparkle'; effects: airbrush, colorize",
+         2},
+        {{"render", "airbrush", "--set", "glow=0.5", dir.File("in.png"), dir.File("o.png")},
+         "unknown field 'glow' for airbrush; fields: spray, edge", 2},
+        {{"render", "dreamglow", "--set", "color=#12345", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
+        {{"render", "dreamglow", "--set", "color=300,0,0", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
+        {{"render", "dreamglow", "--to-set", "blur=lots", dir.File("in.png"), dir.File("o_%d.png")}, "bad number", 2},
+        {{"render", "duochrome", dir.File("in.png"), dir.File("o.gif")}, "unknown picture format", 2},
+        {{"render", "duochrome", "-", dir.File("o_%d.png")}, "needs --size", 2},
+        {{"render", "duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found", 1},
+        {{"render", "duochrome", "--to-preset", "1", dir.File("in.png"), dir.File("o.png")}, "OUT must be a pattern", 2},
         {{"render", "duochrome", "--module", dir.File("none.so"), dir.File("in.png"), dir.File("o.png")},
-         "module not found"},
+         "module not found", 1},
+        {{"render", "duochrome", dir.File("missing.png"), dir.File("o.png")}, "missing.png", 1},
     };
     for (const Case& c : cases) {
         RunResult r = RunProgram(dir, c.args);
-        EXPECT_NE(r.exitCode, 0) << c.message;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.message << ": " << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << "expected '" << c.message << "' in: " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
     }
+}
+
+TEST(ProgramRegistration, RegisterAndUnregisterTheModule) {
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    RunResult reg = RunProgram(dir, {"register"});
+    ASSERT_EQ(reg.exitCode, 0) << reg.err;
+    EXPECT_NE(reg.out.find("registered "), std::string::npos);
+    EXPECT_NE(ReadText(dir.File("registry.reg")).find("{952fb6e1-477a-4770-af38-661f9af5ab8d}\\InprocServer32"),
+              std::string::npos);
+    RunResult unreg = RunProgram(dir, {"unregister"});
+    ASSERT_EQ(unreg.exitCode, 0) << unreg.err;
+    EXPECT_EQ(ReadText(dir.File("registry.reg")).find("{952fb6e1-477a-4770-af38-661f9af5ab8d}"), std::string::npos);
 }
 
 TEST(ProgramList, ShowsEveryEffectWithFieldsAndPresets) {

@@ -121,10 +121,11 @@ TEST(RenderErrors, UnknownPresetUnreadableFileAndRawSizeMismatch) {
     TempDir dir;
     WritePicture(dir.File("card.png"), DrawTestCard(32, 18));
     RENDER_OR_SKIP(preset, dir, {"render", "dreamglow", "--preset", "Sunburst", dir.File("card.png"), dir.File("o.png")});
-    EXPECT_EQ(preset.exitCode, 1);
-    EXPECT_NE(preset.err.find("unknown preset 'Sunburst'"), std::string::npos) << preset.err;
-    EXPECT_NE(preset.err.find("Black Light"), std::string::npos);  // the list of presets follows
-    EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "11", dir.File("card.png"), dir.File("o.png")}).exitCode, 1);
+    EXPECT_EQ(preset.exitCode, 2);
+    EXPECT_NE(preset.err.find("unknown preset 'Sunburst' for dreamglow; presets: 0 \"Afterlife\", 1 \"Aqua\""),
+              std::string::npos)
+        << preset.err;
+    EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "11", dir.File("card.png"), dir.File("o.png")}).exitCode, 2);
     // Names match ignoring case and the trailing blank some preset names carry.
     EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "black light", "--save-state", dir.File("s")}).exitCode, 0);
 
@@ -215,7 +216,7 @@ TEST(RenderStreams, FfmpegPipelineFiltersAVideo) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("out_06.png")));
 }
 
-TEST(Demo, WritesTheCardAndEveryEffectIntoItsFolder) {
+TEST(Demo, WritesTheSheetThePictureAndEveryEffectIntoItsFolder) {
     TempDir dir;
     RENDER_OR_SKIP(r, dir, {"demo", dir.File("demo")});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
@@ -225,8 +226,57 @@ TEST(Demo, WritesTheCardAndEveryEffectIntoItsFolder) {
         ++pngs;
         EXPECT_NE(r.out.find("wrote " + entry.path().string()), std::string::npos) << entry.path();
     }
-    EXPECT_EQ(pngs, 1u + 7 * 3);
+    EXPECT_EQ(pngs, 2u + 7 * 3);
     EXPECT_TRUE(std::filesystem::exists(dir.File("demo/dreamglow-02-black-light.png")));
+    const Image sheet = ReadPicture(dir.File("demo/contact-sheet.png"), std::nullopt);
+    EXPECT_EQ(sheet.width, 4 * 320 + 5 * 8);
+    EXPECT_EQ(sheet.height, 2 * (180 + 22) + 3 * 8);
+}
+
+TEST(Demo, ASheetNameWritesTheSheetAlone) {
+    TempDir dir;
+    RENDER_OR_SKIP(r, dir, {"demo", dir.File("sheet.png")});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);  // sheet, registry, .stdout/.stderr
+}
+
+// Every preset of every effect renders a small picture into its own file.
+TEST(RenderPictures, EveryEffectAndPreset) {
+    TempDir dir;
+    WritePicture(dir.File("small.png"), DrawTestCard(48, 27));
+    RENDER_OR_SKIP(probe, dir, {"render", "airbrush", dir.File("small.png"), dir.File("probe.png")});
+    const std::vector<std::pair<std::string, int>> effects = {{"airbrush", 6},    {"colorize", 12},   {"dreamglow", 11},
+                                                              {"duochrome", 10},  {"linedrawing", 11}, {"metallic", 10},
+                                                              {"pastelsketch", 9}};
+    for (const auto& [effect, presets] : effects) {
+        for (int i = 0; i < presets; ++i) {
+            const std::string out = dir.File(effect + std::to_string(i) + ".png");
+            RunResult r = RunProgram(dir, {"render", effect, "--preset", std::to_string(i), dir.File("small.png"), out});
+            if (r.err.find("cannot render yet") != std::string::npos) break;  // that effect has not landed
+            ASSERT_EQ(r.exitCode, 0) << effect << " " << i << ": " << r.err;
+            const Image image = ReadPicture(out, std::nullopt);
+            EXPECT_EQ(image.width, 48);
+            EXPECT_EQ(image.height, 27);
+        }
+    }
+}
+
+// A failure never leaves a partial output and never replaces an existing one.
+TEST(RenderErrors, TargetUntouchedAfterAFailure) {
+    TempDir dir;
+    WriteBytes(dir.File("out.png"), {1, 2, 3, 4});
+    WriteBytes(dir.File("in.raw"), std::vector<uint8_t>(8 * 8 * 4 - 1));
+    RENDER_OR_SKIP(r, dir, {"render", "duochrome", "--size", "8x8", dir.File("in.raw"), dir.File("out.png")});
+    EXPECT_NE(r.exitCode, 0);
+    WriteBytes(dir.File("in.bgra"), std::vector<uint8_t>(8 * 8 * 4 - 1));
+    RunResult mismatch = RunProgram(dir, {"render", "duochrome", "--size", "8x8", dir.File("in.bgra"), dir.File("out.png")});
+    EXPECT_EQ(mismatch.exitCode, 1);
+    EXPECT_NE(mismatch.err.find("in.bgra"), std::string::npos) << mismatch.err;
+    RunResult preset = RunProgram(dir, {"render", "duochrome", "--preset", "nope", dir.File("in.bgra"), dir.File("out.png")});
+    EXPECT_EQ(preset.exitCode, 2);
+    EXPECT_EQ(ReadBytes(dir.File("out.png")), (std::vector<uint8_t>{1, 2, 3, 4}));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
 }
 
 }  // namespace

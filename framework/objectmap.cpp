@@ -23,13 +23,13 @@ void NoObjectMain(bool /*starting*/) {}
 
 template <const CLSID& Clsid, UINT ScriptId>
 constexpr ObjectMapEntry Effect(InstanceCreator create, const char* displayName) {
-    return {&Clsid,   &UpdateEffectRegistryFor<Clsid, ScriptId>, &CachedClassFactory::Create, create, nullptr,
-            nullptr,  &NoObjectMain, ObjectKind::Effect, ScriptId, displayName};
+    return {&Clsid, &UpdateEffectRegistryFor<Clsid, ScriptId>, &CachedClassFactory::Create, create,
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, ScriptId, displayName};
 }
 template <const CLSID& Clsid, UINT ScriptId>
 constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName) {
-    return {&Clsid,  &UpdatePageRegistryFor<ScriptId>, &CachedClassFactory::Create, create, nullptr,
-            nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName};
+    return {&Clsid, &UpdatePageRegistryFor<ScriptId>, &CachedClassFactory::Create, create,
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName};
 }
 
 const ObjectMapEntry kObjectMap[] = {

@@ -57,7 +57,7 @@ TEST(RenderPictures, StraightAlphaSurvivesTheRoundTrip) {
     for (int y = 0; y < card.height; ++y)
         for (int x = 0; x < card.width; ++x) card.Pixel(x, y)[3] = uint8_t(x * 255 / (card.width - 1));
     WritePicture(dir.File("alpha.png"), card);
-    RENDER_OR_SKIP(r, dir, {"render", "Duo Chrome", "--preset", "Sepia Tint", dir.File("alpha.png"), dir.File("out.png")});
+    RENDER_OR_SKIP(r, dir, {"render", "Air Brush", "--preset", "Dream", dir.File("alpha.png"), dir.File("out.png")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const Image out = ReadPicture(dir.File("out.png"), std::nullopt);
     ASSERT_EQ(out.width, card.width);
@@ -145,16 +145,16 @@ TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {
     TempDir dir;
     const Image card = DrawTestCard(64, 36);
     for (int n = 1; n <= 3; ++n) WritePicture(dir.File("in_" + std::to_string(n) + ".png"), card);
-    RENDER_OR_SKIP(seq, dir, {"render", "duochrome", "--preset", "Acid Trip", "--to-preset", "Black & White",
+    RENDER_OR_SKIP(seq, dir, {"render", "dreamglow", "--preset", "Aqua", "--to-preset", "Darkroom",
                               "--processors", "1", "--progress", dir.File("in_%d.png"), dir.File("out_%03d.png")});
     ASSERT_EQ(seq.exitCode, 0) << seq.err;
     EXPECT_NE(seq.err.find("frame 3/3"), std::string::npos) << seq.err;
     for (int n = 1; n <= 3; ++n) EXPECT_TRUE(std::filesystem::exists(dir.File("out_00" + std::to_string(n) + ".png")));
-    ASSERT_EQ(RunProgram(dir, {"render", "duochrome", "--preset", "Acid Trip", "--processors", "1", dir.File("in_1.png"),
+    ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "Aqua", "--processors", "1", dir.File("in_1.png"),
                                dir.File("from.png")})
                   .exitCode,
               0);
-    ASSERT_EQ(RunProgram(dir, {"render", "duochrome", "--preset", "Black & White", "--processors", "1",
+    ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "Darkroom", "--processors", "1",
                                dir.File("in_1.png"), dir.File("to.png")})
                   .exitCode,
               0);
@@ -166,15 +166,15 @@ TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {
 
 TEST(RenderStreams, RawFramesInAndOutMatchSingleRenders) {
     TempDir dir;
-    const Image card = DrawTestCard(48, 32);  // opaque: straight and premultiplied agree
+    const Image card = DrawTestCard(48, 32);  // straight samples, as the stream carries them by default
     std::vector<uint8_t> stream;
     for (int n = 0; n < 3; ++n) stream.insert(stream.end(), card.bgra.begin(), card.bgra.end());
     WriteBytes(dir.File("in.raw"), stream);
     WritePicture(dir.File("card.png"), card);
-    RENDER_OR_SKIP(r, dir, {"render", "pastelsketch", "--size", "48x32", "--processors", "1", "-", "-"}, dir.File("in.raw"));
+    RENDER_OR_SKIP(r, dir, {"render", "colorize", "--size", "48x32", "--processors", "1", "-", "-"}, dir.File("in.raw"));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_EQ(r.out.size(), stream.size());
-    ASSERT_EQ(RunProgram(dir, {"render", "pastelsketch", "--processors", "1", dir.File("card.png"), dir.File("one.png")})
+    ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--processors", "1", dir.File("card.png"), dir.File("one.png")})
                   .exitCode,
               0);
     const Image one = ReadPicture(dir.File("one.png"), std::nullopt);
@@ -185,7 +185,7 @@ TEST(RenderStreams, RawFramesInAndOutMatchSingleRenders) {
 TEST(RenderStreams, TruncatedStreamFailsAfterTheWholeFrames) {
     TempDir dir;
     WriteBytes(dir.File("in.raw"), std::vector<uint8_t>(8 * 8 * 4 * 2 + 100, 128));
-    RENDER_OR_SKIP(r, dir, {"render", "metallic", "--size", "8x8", "-", "-"}, dir.File("in.raw"));
+    RENDER_OR_SKIP(r, dir, {"render", "airbrush", "--size", "8x8", "-", "-"}, dir.File("in.raw"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("truncated raw stream: frame 3"), std::string::npos) << r.err;
     EXPECT_EQ(r.out.size(), 8u * 8 * 4 * 2);  // the two whole frames went out

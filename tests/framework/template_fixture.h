@@ -1,0 +1,273 @@
+// Shared pieces of the plug-in template and persistence tests: the module's string
+// table made answerable for the effects' string module, effect objects created as a
+// host creates them, a counting change sink, a page window on the test thread's
+// message queue, memory streams and streams that fail.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "effects/airbrush.h"
+#include "effects/colorize.h"
+#include "effects/dreamglow.h"
+#include "effects/duochrome.h"
+#include "effects/linedrawing.h"
+#include "effects/metal.h"
+#include "effects/pastelsketch.h"
+#include "framework/plugininterfaces.h"
+#include "platform/com/kit/module.h"
+#include "platform/com/object.h"
+#include "platform/com/objidl.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/winuser.h"
+#include "resources/stringtable.h"
+
+namespace template_test {
+
+// Makes the module's string table answer for the handle the effects record as their
+// string module, for the lifetime of the object.
+class ModuleStrings {
+public:
+    explicit ModuleStrings(bool withStrings = true) : m_previous(ComModule::Instance()) {
+        static const ModuleResources resources{g_moduleStringTable, g_moduleStringTableSize, nullptr, 0};
+        ComModule::Init(Handle());
+        if (withStrings)
+            RegisterModuleResources(Handle(), &resources);
+        else
+            UnregisterModuleResources(Handle());
+    }
+    ~ModuleStrings() {
+        UnregisterModuleResources(Handle());
+        ComModule::Init(m_previous);
+    }
+    static HINSTANCE Handle() { return reinterpret_cast<HINSTANCE>(0x7e5f0001); }
+
+private:
+    HINSTANCE m_previous;
+};
+
+// Creates an effect (or a test subclass of one) alone, as a class factory does.
+template <class Effect>
+ComPtr<IUnknown> CreateEffect() {
+    ComPtr<IUnknown> unknown;
+    HRESULT hr = CreateComInstance<Effect>(nullptr, IID_IUnknown, unknown.ReleaseAndGetVoidAddress());
+    EXPECT_EQ(hr, S_OK);
+    return unknown;
+}
+
+template <class I>
+ComPtr<I> Query(const ComPtr<IUnknown>& object) {
+    ComPtr<I> result;
+    EXPECT_EQ(object.As(&result), S_OK);
+    return result;
+}
+
+template <class T>
+ComPtr<ISfExchangeProps<T>> Exchange(const ComPtr<IUnknown>& object) {
+    return Query<ISfExchangeProps<T>>(object);
+}
+
+template <class T>
+T PropsOf(const ComPtr<IUnknown>& object) {
+    T record;
+    std::memset(&record, 0xEE, sizeof record);
+    EXPECT_EQ(Exchange<T>(object)->GetProps(&record), S_OK);
+    return record;
+}
+
+template <class T>
+bool SameBytes(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof(T)) == 0; }
+
+// A record whose every byte, padding included, is (seed + i) & 0xFF.
+template <class T>
+T PatternRecord(int seed) {
+    T record;
+    auto* bytes = reinterpret_cast<unsigned char*>(&record);
+    for (size_t i = 0; i < sizeof(T); ++i) bytes[i] = static_cast<unsigned char>((seed + static_cast<int>(i) * 7) & 0xFF);
+    return record;
+}
+
+// ---- the host's change sink ------------------------------------------------------------
+
+class CountingChangeSink : public ComObjectRoot, public ISfChangeSink {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_ISfChangeSink; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_ISfChangeSink) {
+            *object = static_cast<ISfChangeSink*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT OnChange() override {
+        ++calls;
+        return E_FAIL;  // the effect ignores the result
+    }
+    std::atomic<int> calls{0};
+};
+
+inline ComPtr<ISfChangeSink> MakeChangeSink(CountingChangeSink** counter) {
+    ComPtr<ISfChangeSink> sink;
+    EXPECT_EQ(CreateComInstance<CountingChangeSink>(nullptr, IID_ISfChangeSink, sink.ReleaseAndGetVoidAddress()), S_OK);
+    *counter = static_cast<CountingChangeSink*>(sink.Get());
+    return sink;
+}
+
+// ---- the page: a window on this thread's message queue --------------------------------
+
+class PageWindow {
+public:
+    PageWindow() {
+        static const WORD registered = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &DefWindowProcA;
+            wc.lpszClassName = "QuilletTemplateTestPage";
+            return RegisterClassA(&wc);
+        }();
+        (void)registered;
+        m_hwnd = CreateWindowExA(0, "QuilletTemplateTestPage", "page", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+        EXPECT_NE(m_hwnd, nullptr);
+    }
+    ~PageWindow() {
+        Drain();
+        DestroyWindow(m_hwnd);
+    }
+    HWND Handle() const { return m_hwnd; }
+
+    // Removes the window's pending messages and counts the WM_COMMANDs with wParam command.
+    int TakeCommands(UINT command) {
+        int count = 0;
+        MSG msg{};
+        while (PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_COMMAND && msg.wParam == command && msg.lParam == 0) ++count;
+            else ++m_other;
+        }
+        return count;
+    }
+    int OtherMessages() const { return m_other; }
+    void Drain() {
+        MSG msg{};
+        while (PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) {}
+    }
+
+private:
+    HWND m_hwnd = nullptr;
+    int m_other = 0;
+};
+
+// ---- streams ---------------------------------------------------------------------------
+
+inline ComPtr<IStream> MemoryStream(const void* bytes = nullptr, size_t size = 0) {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()), S_OK);
+    if (size) {
+        ULONG written = 0;
+        EXPECT_EQ(stream->Write(bytes, static_cast<ULONG>(size), &written), S_OK);
+        LARGE_INTEGER zero{};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    }
+    return stream;
+}
+
+template <class T>
+ComPtr<IStream> StreamOf(const T& record) { return MemoryStream(&record, sizeof record); }
+
+// Everything in the stream, from its start.
+inline std::vector<unsigned char> StreamBytes(IStream* stream) {
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[64];
+    for (;;) {
+        ULONG read = 0;
+        HRESULT hr = stream->Read(chunk, sizeof chunk, &read);
+        bytes.insert(bytes.end(), chunk, chunk + read);
+        if (FAILED(hr) || read == 0) break;
+    }
+    return bytes;
+}
+
+template <class T>
+std::vector<unsigned char> BytesOf(const T& record) {
+    const auto* p = reinterpret_cast<const unsigned char*>(&record);
+    return {p, p + sizeof(T)};
+}
+
+// A stream whose reads and writes fail with a chosen code, counting the calls.
+class FailingStream : public ComObjectRoot, public IStream {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_IStream; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_IStream || iid == IID_ISequentialStream) {
+            *object = static_cast<IStream*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT Read(void* buffer, ULONG cb, ULONG* read) override {
+        ++reads;
+        // A failing read may still have stored part of the record.
+        std::memset(buffer, 0x5A, cb / 2);
+        if (read) *read = cb / 2;
+        return code;
+    }
+    HRESULT Write(const void*, ULONG, ULONG* written) override {
+        ++writes;
+        if (written) *written = 0;
+        return code;
+    }
+    HRESULT Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return code; }
+    HRESULT SetSize(ULARGE_INTEGER) override { return code; }
+    HRESULT Commit(DWORD) override { return code; }
+    HRESULT Stat(STATSTG*, DWORD) override { return code; }
+
+    HRESULT code = STG_E_READFAULT;
+    int reads = 0;
+    int writes = 0;
+};
+
+inline ComPtr<IStream> MakeFailingStream(HRESULT code, FailingStream** raw = nullptr) {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(CreateComInstance<FailingStream>(nullptr, IID_IStream, stream.ReleaseAndGetVoidAddress()), S_OK);
+    auto* failing = static_cast<FailingStream*>(stream.Get());
+    failing->code = code;
+    if (raw) *raw = failing;
+    return stream;
+}
+
+// ---- the seven effects, for typed tests -------------------------------------------------
+
+template <class Effect, class Record, const Record* Table, int Count, UINT FirstStringId, DWORD Code,
+          const CLSID& Clsid, const CLSID& Page>
+struct EffectCase {
+    using Class = Effect;
+    using Props = Record;
+    static const Record* Presets() { return Table; }
+    static constexpr int kPresetCount = Count;
+    static constexpr UINT kFirstStringId = FirstStringId;
+    static constexpr DWORD kEffectCode = Code;
+    static const CLSID& ClassId() { return Clsid; }
+    static const CLSID& PageId() { return Page; }
+};
+using AirBrushCase =
+    EffectCase<CAirBrush, tAIR_BRUSH_PROPS, g_airBrushPresets, 6, 10100, 0x440, CLSID_AirBrush, CLSID_AirBrushPP>;
+using ColorizeCase =
+    EffectCase<CColorize, tCOLORIZE_PROPS, g_colorizePresets, 12, 10200, 0x401, CLSID_Colorize, CLSID_ColorizePP>;
+using DreamGlowCase =
+    EffectCase<CDreamGlow, tDREAM_GLOW_PROPS, g_dreamGlowPresets, 11, 10400, 0x400, CLSID_DreamGlow, CLSID_DreamGlowPP>;
+using DuoChromeCase =
+    EffectCase<CDuoChrome, tDUOCHROME_PROPS, g_duoChromePresets, 10, 10600, 0x4C1, CLSID_DuoChrome, CLSID_DuoChromePP>;
+using LineDrawingCase = EffectCase<CLineDrawing, tLINE_DRAWING_PROPS, g_lineDrawingPresets, 11, 10700, 0x441,
+                                   CLSID_LineDrawing, CLSID_LineDrawingPP>;
+using MetalCase = EffectCase<CMetal, tMETALLIC_PROPS, g_metallicPresets, 10, 10500, 0x4C1, CLSID_Metallic, CLSID_MetallicPP>;
+using PastelSketchCase = EffectCase<CPastelSketch, tPASTEL_SKETCHPROPS, g_pastelSketchPresets, 9, 10300, 0x441,
+                                    CLSID_PastelSketch, CLSID_PastelSketchPP>;
+using AllEffects = ::testing::Types<AirBrushCase, ColorizeCase, DreamGlowCase, DuoChromeCase, LineDrawingCase,
+                                   MetalCase, PastelSketchCase>;
+
+}  // namespace template_test

@@ -1,5 +1,6 @@
 #include "host/memorysurface.h"
 
+#include <algorithm>
 #include <new>
 
 #include "host/surfaceaccess.h"

@@ -40,7 +40,9 @@ struct STATSTG {
 
 struct ISequentialStream : IUnknown {
     // Reads up to cb bytes; *read (when given) receives the count. Reading past the
-    // end is not an error: fewer bytes come back and the result is S_OK (S_FALSE at the end).
+    // end is not an error: fewer bytes come back. Memory and storage streams then
+    // answer S_OK (also with a count of 0 at the end), file streams S_FALSE; callers
+    // that need an exact size compare the count.
     virtual HRESULT Read(void* buffer, ULONG cb, ULONG* read) = 0;
     virtual HRESULT Write(const void* buffer, ULONG cb, ULONG* written) = 0;
 };

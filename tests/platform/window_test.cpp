@@ -361,14 +361,4 @@ TEST(Messages, AFullQueueRefusesMorePostsInsteadOfGrowing) {
     });
 }
 
-TEST(Messages, ThreadIdsAreDistinctAndStablePerThread) {
-    DWORD mine = GetCurrentThreadId();
-    EXPECT_NE(mine, 0u);
-    EXPECT_EQ(GetCurrentThreadId(), mine);
-    DWORD other = 0;
-    OnFreshThread([&] { other = GetCurrentThreadId(); });
-    EXPECT_NE(other, mine);
-    EXPECT_NE(other, 0u);
-}
-
 }  // namespace

@@ -90,10 +90,10 @@ TEST(Filter32f, ReadsExactlyTheKernelReach_AndSelectedEqualsGeneric) {
                     std::vector<float> kernel(static_cast<size_t>(kw) * kh);
                     for (size_t i = 0; i < kernel.size(); ++i) kernel[i] = 0.3f * static_cast<float>(i) - 0.7f;
                     std::vector<Ipp8u> a(static_cast<size_t>(w) * h * 4, 0), b(a);
-                    // Anchor at the last cell: the kernel reaches kw-1 / kh-1 pixels before the
-                    // pointer, so the pointer sits that far into the block.
+                    // Anchor at the last cell: cell 0 meets the pixel kw-1 / kh-1 ahead and the
+                    // last cell the pixel itself, so the pointer is the block's first byte.
                     const IppiPoint anchor = {kw - 1, kh - 1};
-                    const Ipp8u* p = src.data() + static_cast<size_t>(kh - 1) * srcStep + (kw - 1) * 4;
+                    const Ipp8u* p = src.data();
                     ASSERT_EQ(ippiFilter32f_8u_C4R(p, srcStep, a.data(), w * 4, {w, h}, kernel.data(), {kw, kh},
                                                    anchor),
                               ippStsNoErr);

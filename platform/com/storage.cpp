@@ -8,7 +8,8 @@
 // to any of its streams goes, and writes made through a stream after the caller
 // released the storage still reach the file. Commit saves at once. Saving replaces the
 // file atomically; a failure while saving on release goes to the debug channel, since
-// Release cannot report it.
+// Release cannot report it. Two storages open on one file do not see each other's
+// changes; the one saved last wins.
 #include <atomic>
 #include <cstdio>
 #include <map>

@@ -8,7 +8,8 @@
 // Reads shorter than asked return S_FALSE with the count actually read (0 at the end):
 // unlike the memory stream, a file stream reports the shortfall in its result.
 // The stream keeps its own position and uses positioned I/O, so one stream may be
-// used from several threads.
+// used from several threads. Sharing flags are accepted but not enforced: nothing
+// locks the file against other openers.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include "host/cli/cli_error.h"
 #include "host/cli/picture_files.h"
 
@@ -68,10 +70,11 @@ public:
           m_number(s.start.value_or(1)) {}
     std::optional<Frame> Next() override {
         if (m_limit > 0 && m_reader.FramesRead() >= m_limit) return std::nullopt;
-        std::optional<Image> image = m_reader.Next();
+        std::optional<Image> image = m_reader.Next(std::exchange(m_spare, std::nullopt));
         if (!image) return std::nullopt;
         return Frame{m_number + m_reader.FramesRead() - 1, std::move(*image)};
     }
+    void GiveBack(Image&& image) override { m_spare = std::move(image); }
     long KnownCount() const override { return m_limit; }
     bool IsSequence() const override { return true; }
 
@@ -79,6 +82,7 @@ private:
     RawFrameReader m_reader;
     long m_limit;
     long m_number;
+    std::optional<Image> m_spare;
 };
 
 class PictureSink final : public FrameSink {

@@ -27,6 +27,8 @@ public:
     virtual long KnownCount() const = 0;
     // True for a sequence or stream (the frame counter shows for those).
     virtual bool IsSequence() const = 0;
+    // Hands a frame's image back for reuse by the next frame (saves allocating per frame).
+    virtual void GiveBack(Image&& /*image*/) {}
 };
 
 class FrameSink {

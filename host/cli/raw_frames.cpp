@@ -67,8 +67,11 @@ void WriteRawFile(const std::string& path, const Image& image, const std::string
 RawFrameReader::RawFrameReader(std::FILE* stream, FrameSize size, AlphaForm alpha, std::string name)
     : m_stream(stream), m_size(size), m_alpha(alpha), m_name(std::move(name)) {}
 
-std::optional<Image> RawFrameReader::Next() {
-    Image image = MakeImage(m_size.width, m_size.height, m_alpha);
+std::optional<Image> RawFrameReader::Next(std::optional<Image> spare) {
+    Image image = spare && spare->width == m_size.width && spare->height == m_size.height
+                      ? std::move(*spare)
+                      : MakeImage(m_size.width, m_size.height, m_alpha);
+    image.alpha = m_alpha;
     const size_t got = ReadFully(m_stream, image.bgra.data(), image.bgra.size());
     if (got == 0) {
         if (std::ferror(m_stream)) throw CliError("cannot read " + m_name + ": " + std::strerror(errno));

@@ -29,7 +29,8 @@ class RawFrameReader {
 public:
     RawFrameReader(std::FILE* stream, FrameSize size, AlphaForm alpha, std::string name);
     // The next frame, or nullopt at a clean end of stream. A frame cut short throws CliError.
-    std::optional<Image> Next();
+    // A spare image of the right size is filled in place instead of allocating anew.
+    std::optional<Image> Next(std::optional<Image> spare = std::nullopt);
     int FramesRead() const { return m_frames; }
 
 private:

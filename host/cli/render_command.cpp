@@ -115,11 +115,16 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
     const long total = source->KnownCount();
     const auto started = std::chrono::steady_clock::now();
     long index = 0;
+    Frame out;
     while (std::optional<Frame> in = source->Next()) {
         if (o.Animated()) fx.SetPosition(PositionOf(index, total));
-        Frame out{in->number, MakeImage(in->image.width, in->image.height, sink->Alpha())};
+        // The output buffer is kept from frame to frame while the size stays.
+        if (out.image.width != in->image.width || out.image.height != in->image.height)
+            out.image = MakeImage(in->image.width, in->image.height, sink->Alpha());
+        out.number = in->number;
         fx.Render(in->image, out.image);
         sink->Write(out);
+        source->GiveBack(std::move(in->image));
         ++index;
         if (showProgress) progress.Frame(index, total);
     }

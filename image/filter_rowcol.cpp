@@ -1,9 +1,12 @@
 // Separable integer-kernel filters on the colour bytes of 4-byte pixels.
 // Algorithm: direct true convolution, kernel cell i meeting the source pixel
-// (anchor - i) away, one 64-bit sum per colour byte (128-bit for kernels long
-// enough to overflow 64 bits), normalised by kernel_divisor.h. Alpha (byte 3) is
-// neither read nor written.
+// (anchor - i) away, accumulated tap by tap over runs of pixels in integers wide
+// enough to hold the exact sum (32, 64 or 128 bits, chosen from the kernel's
+// magnitude), normalised by kernel_divisor.h. Alpha (byte 3) is neither read nor
+// written.
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "image/cpudispatch.h"
 #include "image/ippi_generic.h"
@@ -12,6 +15,10 @@
 namespace {
 
 using ipp_detail::KernelDivisor;
+
+inline int64_t Narrow(int32_t s) { return s; }
+inline int64_t Narrow(int64_t s) { return s; }
+inline int64_t Narrow(ipp_detail::WideSum s) { return ipp_detail::ClampToInt64(s); }
 
 IppStatus CheckSeparableFilter(const Ipp8u* pSrc, int64_t srcStep, int64_t minSrcStep, const Ipp8u* pDst,
                                int64_t dstStep, IppiSize roi, const Ipp32s* pKernel, int kernelSize, int divisor) {
@@ -22,44 +29,39 @@ IppStatus CheckSeparableFilter(const Ipp8u* pSrc, int64_t srcStep, int64_t minSr
     return ippStsNoErr;
 }
 
-// Sums kernel[i] * src[i * tapStride] for the three colour bytes at src.
-template <class Sum>
-void SumColourTaps(const Ipp8u* src, ptrdiff_t tapStride, const Ipp32s* kernel, int length, int64_t out[3]) {
-    Sum s0 = 0, s1 = 0, s2 = 0;
-    for (int i = 0; i < length; ++i) {
-        const Ipp8u* p = src - static_cast<ptrdiff_t>(i) * tapStride;
-        const Sum k = kernel[i];
-        s0 += k * p[0];
-        s1 += k * p[1];
-        s2 += k * p[2];
-    }
-    if constexpr (sizeof(Sum) > sizeof(int64_t)) {
-        out[0] = ipp_detail::ClampToInt64(s0);
-        out[1] = ipp_detail::ClampToInt64(s1);
-        out[2] = ipp_detail::ClampToInt64(s2);
-    } else {
-        out[0] = s0;
-        out[1] = s1;
-        out[2] = s2;
-    }
-}
+// Accumulates one pass over a run of pixels tap by tap: for each kernel cell the
+// whole run of source pixels it meets is read in order, so both passes walk
+// memory row-wise. Integer sums do not depend on the order of the terms, and the
+// accumulator type is chosen wide enough that none overflows, so every choice
+// gives the exact sum.
+constexpr int kRunPixels = 256;
 
-// One pass over the region: firstTap is the source pixel that kernel cell 0
-// meets for destination pixel (0, 0); tapStride the byte distance from one
-// cell's pixel to the previous cell's (cell i+1 lies one tapStride before cell i).
-template <class Sum>
+template <class Acc>
 void FilterSeparable(const Ipp8u* firstTap, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
                      ptrdiff_t tapStride, const Ipp32s* kernel, int length, const KernelDivisor& normalise) {
+    Acc acc[kRunPixels * 3];
     for (int y = 0; y < roi.height; ++y) {
         const Ipp8u* srcRow = firstTap + static_cast<ptrdiff_t>(y) * srcStep;
         Ipp8u* dstRow = pDst + static_cast<ptrdiff_t>(y) * dstStep;
-        for (int x = 0; x < roi.width; ++x) {
-            int64_t sums[3];
-            SumColourTaps<Sum>(srcRow + static_cast<ptrdiff_t>(x) * 4, tapStride, kernel, length, sums);
-            Ipp8u* d = dstRow + static_cast<ptrdiff_t>(x) * 4;
-            d[0] = normalise(sums[0]);
-            d[1] = normalise(sums[1]);
-            d[2] = normalise(sums[2]);
+        for (int x0 = 0; x0 < roi.width; x0 += kRunPixels) {
+            const int n = std::min(kRunPixels, roi.width - x0);
+            for (int j = 0; j < n * 3; ++j) acc[j] = 0;
+            for (int i = 0; i < length; ++i) {
+                // Kernel cell i meets the pixel i tap strides before cell 0's.
+                const Ipp8u* s = srcRow + static_cast<ptrdiff_t>(x0) * 4 - static_cast<ptrdiff_t>(i) * tapStride;
+                const Acc k = kernel[i];
+                for (int x = 0; x < n; ++x) {
+                    acc[3 * x + 0] += k * s[4 * x + 0];
+                    acc[3 * x + 1] += k * s[4 * x + 1];
+                    acc[3 * x + 2] += k * s[4 * x + 2];
+                }
+            }
+            Ipp8u* d = dstRow + static_cast<ptrdiff_t>(x0) * 4;
+            for (int x = 0; x < n; ++x) {
+                d[4 * x + 0] = normalise(Narrow(acc[3 * x + 0]));
+                d[4 * x + 1] = normalise(Narrow(acc[3 * x + 1]));
+                d[4 * x + 2] = normalise(Narrow(acc[3 * x + 2]));
+            }
         }
     }
 }
@@ -67,7 +69,13 @@ void FilterSeparable(const Ipp8u* firstTap, int srcStep, Ipp8u* pDst, int dstSte
 void RunSeparable(const Ipp8u* firstTap, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, ptrdiff_t tapStride,
                   const Ipp32s* kernel, int length, int divisor) {
     const KernelDivisor normalise(divisor);
-    if (length <= ipp_detail::kMaxTermsWithoutOverflow)
+    // The largest magnitude any sum can reach: 255 times the sum of |kernel| (below 2^70).
+    ipp_detail::WideSum reach = 0;
+    for (int i = 0; i < length; ++i) reach += kernel[i] < 0 ? -static_cast<ipp_detail::WideSum>(kernel[i]) : kernel[i];
+    reach *= 255;
+    if (reach <= INT32_MAX)
+        FilterSeparable<int32_t>(firstTap, srcStep, pDst, dstStep, roi, tapStride, kernel, length, normalise);
+    else if (reach <= INT64_MAX)
         FilterSeparable<int64_t>(firstTap, srcStep, pDst, dstStep, roi, tapStride, kernel, length, normalise);
     else
         FilterSeparable<ipp_detail::WideSum>(firstTap, srcStep, pDst, dstStep, roi, tapStride, kernel, length,

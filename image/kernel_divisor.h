@@ -5,7 +5,8 @@
 //   other d        r = 1/d rounded to single precision; v = S * r in double;
 //                  0 for v <= 0, else v + 0.5 truncated, clamped to 255
 // The sum is taken as a 64-bit value so that very large kernels cannot overflow;
-// for every sum that fits 32 bits the result is the 32-bit definition's.
+// for every sum that fits 32 bits the result is the 32-bit definition's, and
+// larger sums give what the exact sum gives.
 #pragma once
 
 #include <cmath>
@@ -77,12 +78,10 @@ private:
     float m_reciprocal = 0.0f;
 };
 
-// Kernels up to this length cannot overflow a 64-bit sum: every term is below
-// 2^31 * 255 < 2^39 in magnitude. Longer kernels sum in 128 bits (exact for any
-// 32-bit length) and the sum is then clamped to 64 bits, which keeps its sign;
-// every normalisation of a sum that large is 0 or 255 either way.
-constexpr int64_t kMaxTermsWithoutOverflow = int64_t{1} << 24;
-
+// Sums too large for 64 bits (possible only with kernels whose magnitudes add
+// up beyond 2^63 / 255) are formed in 128 bits, exact for any 32-bit kernel, and
+// clamped to 64 bits, which keeps their sign; every normalisation of a sum that
+// large is 0 or 255 either way.
 __extension__ using WideSum = __int128;
 
 inline int64_t ClampToInt64(WideSum s) {

@@ -210,7 +210,9 @@ Options of render:
                           stores them (0..1 on the effect's page)
   --to-preset NAME|INDEX  second keyframe for a sequence or stream: the record
   --to-set FIELD=VALUE    animates from the first record to this one, each frame
-                          rendered at its position (0 at the first frame, 1 at the last)
+                          rendered at its position (0 at the first frame, 1 at the
+                          last). The second keyframe starts as a copy of the first
+                          (or as --to-preset gives it); --to-set changes it
   --frames N              frames to render; a stream or sequence stops after N, a
                           still IN with a pattern OUT makes N frames. An animated
                           stream needs it to know where the last frame is

@@ -74,6 +74,16 @@ TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
     }
 }
 
+TEST(ProgramRegistration, AMalformedRegistryFileIsNamed) {
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    testing::WriteBytes(dir.File("registry.reg"), {'n', 'o', 'p', 'e', '\n'});
+    RunResult r = RunProgram(dir, {"list"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("registry: " + dir.File("registry.reg") + ":1:"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(dir.File("registry.reg")), "nope\n");  // never silently reset
+}
+
 TEST(ProgramRegistration, RegisterAndUnregisterTheModule) {
     if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
     TempDir dir;

@@ -237,7 +237,13 @@ TEST(Demo, ASheetNameWritesTheSheetAlone) {
     TempDir dir;
     RENDER_OR_SKIP(r, dir, {"demo", dir.File("sheet.png")});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);  // sheet, registry, .stdout/.stderr
+    std::vector<std::string> pictures;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        if (entry.path().extension() == ".png") pictures.push_back(entry.path().filename());
+    EXPECT_EQ(pictures, std::vector<std::string>{"sheet.png"});
+    const Image sheet = ReadPicture(dir.File("sheet.png"), std::nullopt);
+    EXPECT_TRUE(IsOpaque(sheet));
+    EXPECT_EQ(sheet.width, 4 * 320 + 5 * 8);
 }
 
 // Every preset of every effect renders a small picture into its own file.

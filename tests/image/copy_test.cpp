@@ -138,14 +138,4 @@ TEST(CopyChannel, FourToOneAndBack) {
     }
 }
 
-TEST(CopyChannel, ReadsAndWritesNoByteBeyondTheLastUsedOne) {
-    // Byte 3 of the last pixel is the last byte of each block.
-    auto src = RandomBytes(4 * 4, 4);
-    std::vector<Ipp8u> plane(4);
-    ASSERT_EQ(ippiCopy_8u_C4C1R(src.data() + 3, 4, plane.data(), 1, {1, 4}), ippStsNoErr);
-    std::vector<Ipp8u> dst(13, 0);  // ends with byte 0 of the fourth pixel
-    ASSERT_EQ(ippiCopy_8u_C1C4R(plane.data(), 1, dst.data(), 4, {1, 4}), ippStsNoErr);
-    EXPECT_EQ(dst[12], plane[3]);
-}
-
 }  // namespace

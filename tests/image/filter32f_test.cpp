@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "image/ippi.h"
-#include "image/ippi_generic.h"
-#include "pixel_test_support.h"
 
 namespace {
 
-using image_test::RandomBytes;
 
 // Filters one pixel with a 1x1 kernel.
 std::vector<Ipp8u> OneByOne(std::vector<Ipp8u> pixel, float weight) {
@@ -78,28 +75,6 @@ TEST(Filter32f, LaplacianOnFlatAreaIsZero_AndPositiveOnADarkPixel) {
     EXPECT_EQ(dst[(1 * w + 1) * 4], 100);  // one dark neighbour: 8*120 - 7*120 - 20
     EXPECT_EQ(dst[(2 * w + 2) * 4 + 1], 0);  // flat green
     EXPECT_EQ(dst[0], 7);  // outside the region: untouched
-}
-
-TEST(Filter32f, ReadsExactlyTheKernelReach_AndSelectedEqualsGeneric) {
-    for (int kw : {1, 2, 3})
-        for (int kh : {1, 3})
-            for (int w : {1, 6})
-                for (int h : {1, 4}) {
-                    const int srcStep = (w + kw - 1) * 4;
-                    auto src = RandomBytes(image_test::SpanBytes(h + kh - 1, srcStep, srcStep), 17 * kw + kh + w);
-                    std::vector<float> kernel(static_cast<size_t>(kw) * kh);
-                    for (size_t i = 0; i < kernel.size(); ++i) kernel[i] = 0.3f * static_cast<float>(i) - 0.7f;
-                    std::vector<Ipp8u> a(static_cast<size_t>(w) * h * 4, 0), b(a);
-                    // Anchor at the last cell: cell 0 meets the pixel kw-1 / kh-1 ahead and the
-                    // last cell the pixel itself, so the pointer is the block's first byte.
-                    const IppiPoint anchor = {kw - 1, kh - 1};
-                    const Ipp8u* p = src.data();
-                    ASSERT_EQ(ippiFilter32f_8u_C4R(p, srcStep, a.data(), w * 4, {w, h}, kernel.data(), {kw, kh},
-                                                   anchor),
-                              ippStsNoErr);
-                    ipp_generic::Filter32f_8u_C4R(p, srcStep, b.data(), w * 4, {w, h}, kernel.data(), {kw, kh}, anchor);
-                    EXPECT_EQ(a, b);
-                }
 }
 
 }  // namespace

@@ -52,19 +52,6 @@ TEST(FilterLowpass, MatchesDirectWindowSumsOnRandomPictures) {
     }
 }
 
-// The window reaches two pixels beyond the region on every side; a block that
-// holds exactly that much is read to its first and last byte and no further.
-TEST(FilterLowpass, ReadsExactlyTheWindowReach) {
-    for (int w : {1, 4})
-        for (int h : {1, 2}) {
-            const int step = w + 4;
-            auto src = RandomBytes(static_cast<size_t>(step) * (h + 4), 5);
-            std::vector<Ipp8u> dst(static_cast<size_t>(w) * h);
-            ASSERT_EQ(ippiFilterLowpass_8u_C1R(src.data() + 2 * step + 2, step, dst.data(), w, {w, h}, ippMskSize5x5),
-                      ippStsNoErr);
-        }
-}
-
 #if !defined(__SANITIZE_ADDRESS__)
 // Runs in a child process whose address space is capped: a region wide enough
 // that its working row cannot be allocated is refused before any pixel is read

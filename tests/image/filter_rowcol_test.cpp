@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "image/ippi.h"
-#include "image/ippi_generic.h"
 #include "image/kernel_divisor.h"
 #include "pixel_test_support.h"
 
@@ -163,68 +162,6 @@ TEST(FilterColumn, EqualsRowFilterOnTransposedPicture) {
                 for (int c = 0; c < 4; ++c)
                     ASSERT_EQ(colDst[(static_cast<size_t>(y) * w + x) * 4 + c], rowDst[(static_cast<size_t>(x) * h + y) * 4 + c])
                         << "divisor " << divisor << " at " << x << "," << y << " channel " << c;
-    }
-}
-
-// Region of width or height 1, steps at the minimum the checks allow, and a
-// kernel reaching exactly the first and last byte of the caller's block.
-TEST(FilterRow, ReadsExactlyTheKernelReach) {
-    for (int width : {1, 2, 9})
-        for (int height : {1, 3})
-            for (int K : {1, 2, 7}) {
-                const int anchor = K / 2;
-                const int srcStep = (width + K) * 4 - 4;
-                // Last source row ends with the last colour byte the kernel reads (alpha is not read).
-                const size_t srcBytes = image_test::SpanBytes(height, srcStep, srcStep - 1);
-                auto src = RandomBytes(srcBytes, 100 + width + K);
-                const size_t dstBytes = image_test::SpanBytes(height, width * 4, width * 4);
-                std::vector<Ipp8u> dst(dstBytes, 0);
-                std::vector<Ipp32s> kernel(K, 1);
-                // The source pointer is the first destination pixel's counterpart: K-1-anchor pixels in.
-                ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + (K - 1 - anchor) * 4, srcStep, dst.data(), width * 4,
-                                                {width, height}, kernel.data(), K, anchor, K),
-                          ippStsNoErr);
-            }
-}
-
-TEST(FilterColumn, ReadsExactlyTheKernelReach) {
-    for (int width : {1, 5})
-        for (int height : {1, 4})
-            for (int K : {1, 2, 6}) {
-                const int anchor = K - 1;  // reaches K-1 rows below, none above
-                const int step = width * 4;
-                const size_t srcBytes = image_test::SpanBytes(height + K - 1, step, step - 1);
-                auto src = RandomBytes(srcBytes, 200 + K);
-                std::vector<Ipp8u> dst(static_cast<size_t>(step) * height, 0);
-                std::vector<Ipp32s> kernel(K, 2);
-                ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data(), step, dst.data(), step, {width, height}, kernel.data(),
-                                                   K, anchor, 2 * K),
-                          ippStsNoErr);
-            }
-}
-
-TEST(FilterRowColumn, GenericAndSelectedVersionsAgreeOnRandomPictures) {
-    const int w = 37, h = 9;
-    for (int K : {1, 2, 3, 8, 17}) {
-        std::vector<Ipp32s> kernel(K);
-        for (int i = 0; i < K; ++i) kernel[i] = i < (K + 1) / 2 ? i + 1 : kernel[K - 1 - i];
-        int sum = 0;
-        for (int k : kernel) sum += k;
-        const int step = (w + K) * 4;
-        auto src = RandomBytes(static_cast<size_t>(step) * (h + K), 300 + K);
-        std::vector<Ipp8u> a(static_cast<size_t>(w) * h * 4, 1), b(a);
-        ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + K / 2 * 4, step, a.data(), w * 4, {w, h}, kernel.data(), K,
-                                        K / 2, sum),
-                  ippStsNoErr);
-        ipp_generic::FilterRow_8u_AC4R(src.data() + K / 2 * 4, step, b.data(), w * 4, {w, h}, kernel.data(), K, K / 2,
-                                       sum);
-        EXPECT_EQ(a, b);
-        ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + K / 2 * step, step, a.data(), w * 4, {w, h}, kernel.data(), K,
-                                           K / 2, sum),
-                  ippStsNoErr);
-        ipp_generic::FilterColumn_8u_AC4R(src.data() + K / 2 * step, step, b.data(), w * 4, {w, h}, kernel.data(), K,
-                                          K / 2, sum);
-        EXPECT_EQ(a, b);
     }
 }
 

@@ -1,0 +1,213 @@
+#include "tests/effects/effect_harness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "image/cpudispatch.h"
+
+namespace effect_test {
+
+Picture::Picture(int w, int h, uint8_t b, uint8_t g, uint8_t r, uint8_t a)
+    : width(w), height(h), bytes(static_cast<size_t>(w) * h * 4) {
+    for (size_t i = 0; i < bytes.size(); i += 4) {
+        bytes[i] = b;
+        bytes[i + 1] = g;
+        bytes[i + 2] = r;
+        bytes[i + 3] = a;
+    }
+}
+
+void Picture::Set(int x, int y, uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
+    uint8_t* p = At(x, y);
+    p[0] = b;
+    p[1] = g;
+    p[2] = r;
+    p[3] = a;
+}
+
+Picture Picture::Rows(int top, int rows) const {
+    Picture part(width, rows);
+    std::memcpy(part.bytes.data(), At(0, top), static_cast<size_t>(width) * rows * 4);
+    return part;
+}
+
+void Picture::PutRows(int top, const Picture& other) {
+    std::memcpy(At(0, top), other.bytes.data(), other.bytes.size());
+}
+
+namespace {
+
+uint8_t Clamp255(double v) { return static_cast<uint8_t>(std::clamp(v, 0.0, 255.0)); }
+
+// A small deterministic generator (the same numbers on every platform).
+class Lcg {
+public:
+    explicit Lcg(uint32_t seed) : m_state(seed * 2654435761u + 12345u) {}
+    uint32_t Next() {
+        m_state = m_state * 1664525u + 1013904223u;
+        return m_state >> 8;
+    }
+    // Values biased towards 0 and 255, where saturation and rounding go wrong.
+    uint8_t Byte() {
+        uint32_t v = Next();
+        switch (v & 7) {
+        case 0: return 0;
+        case 1: return 255;
+        case 2: return static_cast<uint8_t>((v >> 3) & 3);
+        case 3: return static_cast<uint8_t>(255 - ((v >> 3) & 3));
+        default: return static_cast<uint8_t>(v >> 3);
+        }
+    }
+
+private:
+    uint32_t m_state;
+};
+
+}  // namespace
+
+Picture MakeTestCard(int width, int height) {
+    static const uint8_t bars[8][3] = {{255, 255, 255}, {0, 255, 255}, {255, 255, 0}, {0, 255, 0},
+                                       {255, 0, 255},   {0, 0, 255},   {255, 0, 0},   {0, 0, 0}};
+    Picture p(width, height);
+    const double cx = width * 0.62, cy = height * 0.55, radius = std::max(2.0, std::min(width, height) * 0.2);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            uint8_t b, g, r;
+            if (y < height / 2) {  // colour bars (B, G, R)
+                const uint8_t* c = bars[std::min(7, x * 8 / std::max(1, width))];
+                b = c[0], g = c[1], r = c[2];
+            } else if (y < height * 3 / 4) {  // grey ramp with fine stripes on the right
+                const uint8_t v = static_cast<uint8_t>(x * 255 / std::max(1, width - 1));
+                const bool stripe = x > width * 3 / 4 && ((x / 2 + y) & 1);
+                b = g = r = stripe ? static_cast<uint8_t>(255 - v) : v;
+            } else {  // hue sweep
+                const double t = static_cast<double>(x) / std::max(1, width);
+                r = Clamp255(255 * std::fabs(std::fmod(t * 3 + 0.0, 2.0) - 1.0));
+                g = Clamp255(255 * std::fabs(std::fmod(t * 3 + 0.66, 2.0) - 1.0));
+                b = Clamp255(255 * std::fabs(std::fmod(t * 3 + 1.33, 2.0) - 1.0));
+            }
+            const double dx = x - cx, dy = y - cy;
+            if (dx * dx + dy * dy < radius * radius) {  // an orange disk with a dark rim
+                const bool rim = dx * dx + dy * dy > (radius - 2) * (radius - 2);
+                b = rim ? 20 : 30, g = rim ? 20 : 140, r = rim ? 20 : 250;
+            }
+            p.Set(x, y, b, g, r);
+        }
+    }
+    return p;
+}
+
+Picture MakeGradient(int width, int height) {
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            p.Set(x, y, static_cast<uint8_t>((x + y) * 255 / std::max(1, width + height - 2)),
+                  static_cast<uint8_t>(y * 255 / std::max(1, height - 1)),
+                  static_cast<uint8_t>(x * 255 / std::max(1, width - 1)));
+    return p;
+}
+
+Picture MakeNoise(int width, int height, uint32_t seed, bool opaque) {
+    Picture p(width, height);
+    Lcg rng(seed);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint8_t a = opaque ? 255 : rng.Byte();
+            auto channel = [&] { return opaque ? rng.Byte() : static_cast<uint8_t>(rng.Next() % (a + 1u)); };
+            const uint8_t b = channel(), g = channel(), r = channel();
+            p.Set(x, y, b, g, r, a);
+        }
+    }
+    return p;
+}
+
+std::string FirstDifference(const Picture& actual, const Picture& expected) {
+    std::ostringstream s;
+    if (actual.width != expected.width || actual.height != expected.height) {
+        s << "size " << actual.width << "x" << actual.height << " vs " << expected.width << "x" << expected.height;
+        return s.str();
+    }
+    for (int y = 0; y < actual.height; ++y)
+        for (int x = 0; x < actual.width; ++x)
+            if (std::memcmp(actual.At(x, y), expected.At(x, y), 4) != 0) {
+                const uint8_t* a = actual.At(x, y);
+                const uint8_t* e = expected.At(x, y);
+                s << "pixel (" << x << ", " << y << "): BGRA " << int(a[0]) << "," << int(a[1]) << "," << int(a[2])
+                  << "," << int(a[3]) << " vs " << int(e[0]) << "," << int(e[1]) << "," << int(e[2]) << ","
+                  << int(e[3]);
+                return s.str();
+            }
+    return "";
+}
+
+Picture OutputFill(int width, int height) {
+    Picture p(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) p.Set(x, y, 0x5A, static_cast<uint8_t>(0xA0 + (x & 7)), 0x33, 0xC7);
+    return p;
+}
+
+namespace {
+
+// Surface memory laid out top-down or bottom-up; rows tightly packed.
+struct SurfaceMemory {
+    std::vector<uint8_t> block;
+    int width = 0;
+    int height = 0;
+    bool bottomUp = false;
+
+    SurfaceMemory(const Picture& content, bool rowsUpwards)
+        : block(content.bytes.size()), width(content.width), height(content.height), bottomUp(rowsUpwards) {
+        for (int y = 0; y < height; ++y) std::memcpy(Row(y), content.At(0, y), RowBytes());
+    }
+    size_t RowBytes() const { return static_cast<size_t>(width) * 4; }
+    LONG Pitch() const { return bottomUp ? -static_cast<LONG>(RowBytes()) : static_cast<LONG>(RowBytes()); }
+    uint8_t* Row(int y) { return block.data() + RowBytes() * static_cast<size_t>(bottomUp ? height - 1 - y : y); }
+    Picture Read() {
+        Picture p(width, height);
+        for (int y = 0; y < height; ++y) std::memcpy(p.At(0, y), Row(y), RowBytes());
+        return p;
+    }
+    HRESULT MakeSurface(DXSAMPLEFORMATENUM format, ComPtr<IDXSurface>& out) {
+        // An empty picture still needs a non-null first byte.
+        static uint8_t empty[4];
+        uint8_t* first = block.empty() ? empty : Row(0);
+        return CreateSurfaceOnMemory(first, width, height, Pitch(), format, out.ReleaseAndGetAddressOf());
+    }
+};
+
+}  // namespace
+
+RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const RenderOptions& options) {
+    RenderResult result;
+    const int outW = options.outputWidth >= 0 ? options.outputWidth : input.width;
+    const int outH = options.outputHeight >= 0 ? options.outputHeight : input.height;
+    const Picture before = options.outputBefore ? *options.outputBefore : OutputFill(outW, outH);
+    EXPECT_EQ(before.width, outW);
+    EXPECT_EQ(before.height, outH);
+
+    SurfaceMemory inMemory(input, options.inputBottomUp);
+    SurfaceMemory outMemory(before, options.outputBottomUp);
+    ComPtr<IDXSurface> inSurface, outSurface;
+    EXPECT_EQ(inMemory.MakeSurface(options.inputFormat, inSurface), S_OK);
+    if (options.inPlace)
+        outSurface = inSurface;
+    else
+        EXPECT_EQ(outMemory.MakeSurface(options.outputFormat, outSurface), S_OK);
+
+    IUnknown* inputs[1] = {inSurface.Get()};
+    IUnknown* outputs[1] = {outSurface.Get()};
+    result.setup = transform->Setup(inputs, 1, outputs, 1, 0);
+    if (SUCCEEDED(result.setup)) {
+        result.execute = transform->Execute(options.requestId, options.clip, options.placement);
+        // The transform lets go of the surfaces before their memory goes.
+        EXPECT_EQ(transform->Setup(nullptr, 0, nullptr, 0, 0), S_OK);
+    }
+    result.output = options.inPlace ? inMemory.Read() : outMemory.Read();
+    return result;
+}
+
+void SelectPrimitivesForThisProcessor() { ippStaticInit(); }
+
+}  // namespace effect_test

@@ -1,5 +1,104 @@
-// The Air Brush frame routine.
+// The Air Brush frame routine. Each band is rendered as if it were the whole
+// picture: the tent blur's length follows the band's height and its borders are
+// replicated at the band's edges, so the result depends on how the frame was cut.
+//
+// Choices for records the knobs cannot produce:
+//  - n below 0 (`spray` well below -0.1): the band is left as the output surface held
+//    it, as for a failed allocation; n = 0 keeps the defined meaning (no blur, the
+//    combine works against what the output surface held).
+//  - n above the band's height + 1 is held there (see effects/tentblur.h): longer
+//    kernels would only cost memory and time.
+//  - NaN fields count as 0 (effects/truncation.h); a negative `threshold` (`edge`
+//    above 1) lifts nothing, exactly as the formula says, with the products kept
+//    inside 32 bits.
 #include "effects/airbrush.h"
 
-// Not written yet: the effect refuses to render rather than deliver untouched pixels.
-HRESULT CAirBrush::ProcessBand(const BandWorkInfo& /*work*/, BOOL* /*pbContinue*/) { return E_NOTIMPL; }
+#include <algorithm>
+
+#include "effects/bandviews.h"
+#include "effects/tentblur.h"
+#include "effects/truncation.h"
+#include "image/surfacelock.h"
+#include "include/dxbounds.h"
+
+namespace {
+
+// Luminance with weights that add up to 255 (white is 254).
+inline int Luminance(int r, int g, int b) { return (76 * r + 149 * g + 30 * b) >> 8; }
+
+// Below this every threshold gives a target of at most 0, which lifts nothing; the
+// clamp only keeps blurred luminance * threshold inside 32 bits.
+constexpr int kLowestThreshold = -(1 << 20);
+
+// threshold = trunc(245 - 245 * edge * edge), in double from the single-precision field.
+int ThresholdOf(float edge) {
+    const double e = edge;
+    return std::max(TruncateToInt32(245.0 - 245.0 * e * e), kLowestThreshold);
+}
+
+// n = trunc((spray + 0.1f) * H * 0.15f), in double with the two single-precision constants.
+int KernelLengthOf(float spray, int height) {
+    return TruncateToInt32((static_cast<double>(spray) + static_cast<double>(0.1f)) * height *
+                           static_cast<double>(0.15f));
+}
+
+// Per pixel: a pixel darker than the scaled blur is lifted by the difference in grey;
+// any other takes the darker of input and blur in each colour. Alpha is the input's.
+void Combine(const CImageBuffer& in, CImageBuffer& out, int threshold) {
+    const int w = in.GetWidth();
+    const int h = in.GetHeight();
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* s = in.PixelAt(0, y, 0);
+        uint8_t* d = out.PixelAt(0, y, 0);
+        for (int x = 0; x < w; ++x, s += 4, d += 4) {
+            const int target = (Luminance(d[2], d[1], d[0]) * threshold) >> 8;
+            const int inputLum = Luminance(s[2], s[1], s[0]);
+            if (inputLum < target) {
+                const int lift = target - inputLum;
+                d[0] = static_cast<uint8_t>(std::min(s[0] + lift, 255));
+                d[1] = static_cast<uint8_t>(std::min(s[1] + lift, 255));
+                d[2] = static_cast<uint8_t>(std::min(s[2] + lift, 255));
+            } else {
+                d[0] = std::min(s[0], d[0]);
+                d[1] = std::min(s[1], d[1]);
+                d[2] = std::min(s[2], d[2]);
+            }
+            d[3] = s[3];
+        }
+    }
+}
+
+}  // namespace
+
+HRESULT CAirBrush::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
+    const int width = BoundsWidth(work.outputBounds);
+    const int height = BoundsHeight(work.outputBounds);
+
+    TakeFrameSnapshot();
+    const tAIR_BRUSH_PROPS props = FrameProps();
+
+    HRESULT hr = S_OK;
+    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
+    if (FAILED(hr)) return hr;
+    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
+    if (FAILED(hr)) return hr;
+
+    CBandViews views;
+    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
+    const CImageBuffer& in = views.In();
+    CImageBuffer& out = views.Out();
+    if (width < 1 || height < 1) return hr;
+
+    const int threshold = ThresholdOf(props.edge);
+    const int n = std::min(KernelLengthOf(props.spray, height), TentLengthLimit(height));
+    if (n < 0) return hr;
+    if (n > 0) {
+        CTentKernel kernel;
+        if (!kernel.Build(n)) return hr;
+        if (!TentBlur(in, out, kernel)) return hr;
+    }
+    // With n = 0 there is no blur: both filters would refuse, and the combine works
+    // against the colours the output surface held.
+    Combine(in, out, threshold);
+    return hr;
+}

@@ -1,5 +1,177 @@
-// The Colorize frame routine.
+// The Colorize frame routine. Each band is rendered as if it were the whole
+// picture: its hue plane is smoothed with the band's own replicated border.
+//
+// Choices the knobs never reach:
+//  - the key hues go through the same conversion as the pixels, in a 4 x 1 view on
+//    a zeroed stack array (no allocation that could fail);
+//  - `passes` below 1 smooths nothing (and allocates nothing); above 255 it is held at
+//    255, so a stray record cannot ask for billions of passes;
+//  - a caught pixel's saturation is formed without overflow for any gain and window
+//    and kept within 0..255 (a negative gain gives 0);
+//  - NaN fields count as 0 (effects/truncation.h);
+//  - if the hue planes cannot be allocated the band still keeps its input alpha.
 #include "effects/colorize.h"
 
-// Not written yet: the effect refuses to render rather than deliver untouched pixels.
-HRESULT CColorize::ProcessBand(const BandWorkInfo& /*work*/, BOOL* /*pbContinue*/) { return E_NOTIMPL; }
+#include <algorithm>
+#include <cstdlib>
+
+#include "effects/bandviews.h"
+#include "effects/truncation.h"
+#include "framework/dropper.h"
+#include "image/imageops.h"
+#include "image/ippi.h"
+#include "image/surfacelock.h"
+#include "include/dxbounds.h"
+
+namespace {
+
+constexpr int kMaxSmoothingPasses = 255;
+constexpr int kHueSteps = 256;
+__extension__ using WideProduct = __int128;
+
+struct HueKeys {
+    int hue[3];
+    int window[3];
+    int gain;
+};
+
+// The key colours' hues, through the pixels' own conversion in frame byte order.
+void KeyHuesOf(const tCOLORIZE_PROPS& props, int hue[3]) {
+    uint8_t pixels[4 * 4] = {};
+    const COLORREF colours[3] = {props.color1, props.color2, props.color3};
+    for (int i = 0; i < 3; ++i) {
+        pixels[i * 4 + 0] = BlueOf(colours[i]);
+        pixels[i * 4 + 1] = GreenOf(colours[i]);
+        pixels[i * 4 + 2] = RedOf(colours[i]);
+    }
+    CImageBuffer key;
+    key.Attach(pixels, 4, 1, sizeof pixels, 4);
+    CImageOps().RgbToHsv(key, key);
+    for (int i = 0; i < 3; ++i) hue[i] = pixels[i * 4];
+}
+
+// Smooths the hue plane (channel 0 of OUT) `passes` times with the 5 x 5 box, each pass
+// over the band less a border that is then replicated from 3 pixels in. False when
+// the two planes cannot be allocated.
+bool SmoothHuePlane(CImageBuffer& out, int passes) {
+    const int w = out.GetWidth();
+    const int h = out.GetHeight();
+    CImageBuffer p, q;
+    if (!p.Allocate(w, h, 1) || !q.Allocate(w, h, 1)) return false;
+    CImageOps ops;
+    ops.CopyChannel(out, p, 0, 0);
+    for (int pass = 0; pass < passes; ++pass) {
+        ippiFilterLowpass_8u_C1R(p.PixelAt(2, 2, 0), p.GetStep(), q.PixelAt(2, 2, 0), q.GetStep(),
+                                 IppiSize{w - 5, h - 5}, ippMskSize5x5);
+        // Refuses (keeping P) for a band narrower or lower than 7 pixels.
+        ops.CopyReplicateBorder(q, p, 3, 3);
+    }
+    ops.CopyChannel(p, out, 0, 0);
+    return true;
+}
+
+// s * gain * (window - d) / (window * 256), truncated, within 0..255. Sum holds the
+// product: 32 bits while the record's values are near the knobs' range, 128 bits
+// beyond. The division is done on a quotient already known to be below 256.
+template <class Sum>
+inline int CaughtSaturation(int s, int gain, int window, int d) {
+    const Sum numerator = static_cast<Sum>(s) * gain * (window - d);
+    const Sum denominator = static_cast<Sum>(window) * 256;
+    if (numerator <= 0) return 0;
+    if (numerator >= denominator * 255) return 255;
+    return static_cast<int>(numerator / denominator);
+}
+
+// Each pixel whose hue lies inside a key's window takes the nearest such key's hue
+// (the lower-numbered one at equal distance) and a saturation falling off from the
+// window's centre; any other loses its saturation. Alpha comes from IN.
+template <class Sum>
+void MapHues(const CImageBuffer& in, CImageBuffer& out, const HueKeys& keys) {
+    const int w = out.GetWidth();
+    const int h = out.GetHeight();
+    for (int y = 0; y < h; ++y) {
+        uint8_t* d = out.PixelAt(0, y, 0);
+        const uint8_t* s = in.PixelAt(0, y, 0);
+        for (int x = 0; x < w; ++x, d += 4, s += 4) {
+            const int hue = d[0];
+            const int sat = d[1];
+            int newHue = hue;
+            int newSat = 0;
+            int best = 255;
+            for (int i = 0; i < 3; ++i) {
+                const int apart = std::abs(hue - keys.hue[i]);
+                const int distance = std::min(apart, kHueSteps - apart);
+                if (distance < keys.window[i] && distance < best) {
+                    best = distance;
+                    newHue = keys.hue[i];
+                    newSat = CaughtSaturation<Sum>(sat, keys.gain, keys.window[i], distance);
+                }
+            }
+            d[0] = static_cast<uint8_t>(newHue);
+            d[1] = static_cast<uint8_t>(newSat);
+            d[3] = s[3];
+        }
+    }
+}
+
+// True when s * gain * (window - d) and window * 256 * 255 fit 32 bits for every s, d.
+bool FitsNarrowArithmetic(const HueKeys& keys) {
+    const int64_t widest = std::max({int64_t{keys.window[0]}, int64_t{keys.window[1]}, int64_t{keys.window[2]}, int64_t{0}});
+    const int64_t gain = keys.gain < 0 ? -int64_t{keys.gain} : int64_t{keys.gain};
+    return widest * 256 * 255 <= INT32_MAX && gain * 255 * widest <= INT32_MAX;
+}
+
+void CopyAlpha(const CImageBuffer& in, CImageBuffer& out) {
+    for (int y = 0; y < out.GetHeight(); ++y)
+        for (int x = 0; x < out.GetWidth(); ++x) *out.PixelAt(x, y, 3) = *in.PixelAt(x, y, 3);
+}
+
+}  // namespace
+
+HRESULT CColorize::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
+    const int width = BoundsWidth(work.outputBounds);
+    const int height = BoundsHeight(work.outputBounds);
+
+    TakeFrameSnapshot();
+    const tCOLORIZE_PROPS props = FrameProps();
+
+    HRESULT hr = S_OK;
+    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
+    if (FAILED(hr)) return hr;
+    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
+    if (FAILED(hr)) return hr;
+
+    CBandViews views;
+    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
+    const CImageBuffer& in = views.In();
+    CImageBuffer& out = views.Out();
+    if (width < 1 || height < 1) return hr;
+
+    CImageOps ops;
+    if (IsDropperActive()) {
+        ops.Copy(in, 0, 0, width, height, out, 0, 0);
+        return hr;
+    }
+
+    HueKeys keys;
+    KeyHuesOf(props, keys.hue);
+    keys.gain = TruncateToInt32(static_cast<double>(props.saturation) * 512.0);
+    const int passes = std::min(TruncateToInt32(static_cast<double>(props.smoothing) * 13.0), kMaxSmoothingPasses);
+    keys.window[0] = TruncateToInt32(static_cast<double>(props.strength1) * 128.0);
+    keys.window[1] = TruncateToInt32(static_cast<double>(props.strength2) * 128.0);
+    keys.window[2] = TruncateToInt32(static_cast<double>(props.strength3) * 128.0);
+
+    ops.RgbToHsv(in, out);
+    // Without passes the planes would only carry the hues there and back.
+    const bool smoothed = passes < 1 || SmoothHuePlane(out, passes);
+    if (smoothed) {
+        if (FitsNarrowArithmetic(keys))
+            MapHues<int32_t>(in, out, keys);
+        else
+            MapHues<WideProduct>(in, out, keys);
+    } else {
+        CopyAlpha(in, out);
+    }
+    ops.HsvToRgb(out, out);
+    return hr;
+}

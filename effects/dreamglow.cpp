@@ -1,5 +1,101 @@
-// The Dream Glow frame routine.
+// The Dream Glow frame routine. Each band is rendered as if it were the whole
+// picture: the tent blur's length follows the band's height and its borders are
+// replicated at the band's edges, so the result depends on how the frame was cut.
+//
+// Choices for records the knobs cannot produce:
+//  - K below 1 (`blur` negative enough): no blur, as K = 1 (what every `blur` in
+//    (-5 / H, 0] already gives); the glow still works against the unblurred band.
+//  - K above the band's height + 1 is held there (see effects/tentblur.h).
+//  - NaN fields count as 0 (effects/truncation.h); `gainT` is held within +-2^20,
+//    beyond which nothing changes: any lit pixel's glow already reaches the colour's
+//    ceiling and full alpha, and a negative gain glows nowhere.
 #include "effects/dreamglow.h"
 
-// Not written yet: the effect refuses to render rather than deliver untouched pixels.
-HRESULT CDreamGlow::ProcessBand(const BandWorkInfo& /*work*/, BOOL* /*pbContinue*/) { return E_NOTIMPL; }
+#include <algorithm>
+
+#include "effects/bandviews.h"
+#include "effects/tentblur.h"
+#include "effects/truncation.h"
+#include "framework/dropper.h"
+#include "image/imageops.h"
+#include "image/surfacelock.h"
+#include "include/dxbounds.h"
+
+namespace {
+
+// Luminance with weights that add up to 255 (white is 254).
+inline int Luminance(int r, int g, int b) { return (76 * r + 149 * g + 30 * b) >> 8; }
+
+constexpr int kGainLimit = 1 << 20;
+
+struct GlowColour {
+    int red, green, blue;
+};
+
+// K = trunc(H * blur * 0.2f) + 1, products in double from the exact H and the
+// single-precision constant.
+int KernelLengthOf(float blur, int height) {
+    const int64_t k = int64_t{TruncateToInt32(static_cast<double>(height) * blur * static_cast<double>(0.2f))} + 1;
+    return static_cast<int>(std::clamp<int64_t>(k, 1, TentLengthLimit(height)));
+}
+
+// Per pixel: the excess of the scaled blurred luminance over the input's, tinted by
+// the colour, is added to the input; every channel is capped at the colour's own, and
+// alpha rises to the glow's brightness where that is above the input's.
+void Combine(const CImageBuffer& in, CImageBuffer& out, int gainT, GlowColour colour) {
+    const int w = in.GetWidth();
+    const int h = in.GetHeight();
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* s = in.PixelAt(0, y, 0);
+        uint8_t* d = out.PixelAt(0, y, 0);
+        for (int x = 0; x < w; ++x, s += 4, d += 4) {
+            const int glowLum = (Luminance(d[2], d[1], d[0]) * gainT) >> 8;
+            const int srcLum = Luminance(s[2], s[1], s[0]);
+            const int excess = srcLum < glowLum ? glowLum - srcLum : 0;
+            const int red = std::min(s[2] + ((excess * colour.red) >> 8), colour.red);
+            const int green = std::min(s[1] + ((excess * colour.green) >> 8), colour.green);
+            const int blue = std::min(s[0] + ((excess * colour.blue) >> 8), colour.blue);
+            const int alpha = std::min(std::max(glowLum, static_cast<int>(s[3])), 255);
+            d[0] = static_cast<uint8_t>(blue);
+            d[1] = static_cast<uint8_t>(green);
+            d[2] = static_cast<uint8_t>(red);
+            d[3] = static_cast<uint8_t>(alpha);
+        }
+    }
+}
+
+}  // namespace
+
+HRESULT CDreamGlow::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
+    const int width = BoundsWidth(work.outputBounds);
+    const int height = BoundsHeight(work.outputBounds);
+
+    TakeFrameSnapshot();
+    const tDREAM_GLOW_PROPS props = FrameProps();
+
+    HRESULT hr = S_OK;
+    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
+    if (FAILED(hr)) return hr;
+    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
+    if (FAILED(hr)) return hr;
+
+    CBandViews views;
+    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
+    const CImageBuffer& in = views.In();
+    CImageBuffer& out = views.Out();
+    if (width < 1 || height < 1) return hr;
+
+    if (IsDropperActive()) {
+        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
+        return hr;
+    }
+
+    const int gainT = std::clamp(TruncateToInt32(static_cast<double>(props.glow) * 512.0), -kGainLimit, kGainLimit);
+    const GlowColour colour = {RedOf(props.color), GreenOf(props.color), BlueOf(props.color)};
+
+    CTentKernel kernel;
+    if (!kernel.Build(KernelLengthOf(props.blur, height))) return hr;
+    if (!TentBlur(in, out, kernel)) return hr;
+    Combine(in, out, gainT, colour);
+    return hr;
+}

@@ -1,0 +1,31 @@
+// CBandViews: the two 4-channel CImageBuffer views a frame routine works on, IN over
+// the read lock's samples and OUT over the write lock's, both W x H.
+//
+// Attach makes row 0 of a view the row at the lowest address, so a bottom-up region
+// (negative pitch) is seen upside down. That is harmless while both views are turned
+// the same way, but an input and an output of different row order would come out
+// mirrored, and an input that shares memory with the output (one surface as both, or
+// overlapping regions) would be overwritten before it is read. In those two cases IN
+// becomes a private copy of the input band, laid out in OUT's row order; otherwise
+// IN is the plain view and nothing is copied.
+#pragma once
+
+#include "image/imagebuffer.h"
+#include "image/surfacelock.h"
+
+class CBandViews {
+public:
+    // False only when the private copy was needed and its memory could not be had;
+    // the caller then renders nothing (as for its other scratch buffers).
+    bool Attach(const CSurfaceReadLock& input, const CSurfaceWriteLock& output, int width, int height);
+
+    const CImageBuffer& In() const { return m_in; }
+    CImageBuffer& Out() { return m_out; }
+    // True when IN is a private copy (for tests and traces).
+    bool InputCopied() const { return m_inCopied; }
+
+private:
+    CImageBuffer m_in;
+    CImageBuffer m_out;
+    bool m_inCopied = false;
+};

@@ -1,5 +1,133 @@
-// The Duo Chrome frame routine.
+// The Duo Chrome frame routine: each pixel's luminance is placed on a ramp running
+// black, ink, paper, white, and the ramp colour is mixed with the pixel by `blend`.
+// When the paper is darker than the ink the two are exchanged and the luminance is
+// inverted (a coloured negative). Alpha is kept.
+//
+// Working values are single precision: each is formed in double and rounded once
+// when stored (the luminance, t, the ramp colour, both products and their sum).
+//
+// Choices where the formulas have no value:
+//  - paper and ink of equal luminance leave the middle segment a single point, where
+//    t = 0 / 0; a pixel of exactly that luminance takes the paper colour (t = 1), as a
+//    pixel exactly as bright as the paper does in every other case;
+//  - a mix that is not a number (NaN or infinite `blend`) gives 0 (effects/truncation.h).
 #include "effects/duochrome.h"
 
-// Not written yet: the effect refuses to render rather than deliver untouched pixels.
-HRESULT CDuoChrome::ProcessBand(const BandWorkInfo& /*work*/, BOOL* /*pbContinue*/) { return E_NOTIMPL; }
+#include "effects/bandviews.h"
+#include "effects/truncation.h"
+#include "framework/dropper.h"
+#include "image/imageops.h"
+#include "image/surfacelock.h"
+#include "include/dxbounds.h"
+
+namespace {
+
+// The luminance weights are single-precision constants; the sum is rounded once.
+float Luminance(int red, int green, int blue) {
+    return static_cast<float>(static_cast<double>(0.298f) * red + static_cast<double>(0.586f) * green +
+                              static_cast<double>(0.113f) * blue);
+}
+
+struct DuoRamp {
+    float blend;
+    float keep;   // 1 - blend
+    float P[3];   // the lighter colour, blue, green, red
+    float K[3];   // the darker colour
+    float LP;     // their luminances, LP >= LK
+    float LK;
+    bool inverted;
+};
+
+DuoRamp MakeRamp(const tDUOCHROME_PROPS& props) {
+    DuoRamp ramp;
+    ramp.blend = props.blend;
+    ramp.keep = static_cast<float>(1.0 - static_cast<double>(props.blend));
+    const COLORREF paper = props.paper, ink = props.ink;
+    ramp.P[0] = BlueOf(paper), ramp.P[1] = GreenOf(paper), ramp.P[2] = RedOf(paper);
+    ramp.K[0] = BlueOf(ink), ramp.K[1] = GreenOf(ink), ramp.K[2] = RedOf(ink);
+    ramp.LP = Luminance(RedOf(paper), GreenOf(paper), BlueOf(paper));
+    ramp.LK = Luminance(RedOf(ink), GreenOf(ink), BlueOf(ink));
+    ramp.inverted = ramp.LP < ramp.LK;
+    if (ramp.inverted) {
+        for (int i = 0; i < 3; ++i) {
+            const float p = ramp.P[i];
+            ramp.P[i] = ramp.K[i];
+            ramp.K[i] = p;
+        }
+        const float l = ramp.LP;
+        ramp.LP = ramp.LK;
+        ramp.LK = l;
+    }
+    return ramp;
+}
+
+// The ramp colour c[0..2] at luminance Y.
+inline void RampColour(const DuoRamp& r, float Y, float c[3]) {
+    if (Y > r.LP) {  // paper to white
+        const float t = static_cast<float>((static_cast<double>(Y) - r.LP) / (255.0 - r.LP));
+        for (int i = 0; i < 3; ++i) c[i] = static_cast<float>(r.P[i] + (255.0 - r.P[i]) * t);
+    } else if (Y < r.LK) {  // black to ink
+        const float t = static_cast<float>(static_cast<double>(Y) / r.LK);
+        for (int i = 0; i < 3; ++i) c[i] = static_cast<float>(static_cast<double>(r.K[i]) * t);
+    } else if (r.LP == r.LK) {  // a single point: the paper colour
+        for (int i = 0; i < 3; ++i) c[i] = r.P[i];
+    } else {  // ink to paper
+        const float t = static_cast<float>((static_cast<double>(Y) - r.LK) / (static_cast<double>(r.LP) - r.LK));
+        for (int i = 0; i < 3; ++i)
+            c[i] = static_cast<float>(r.K[i] + (static_cast<double>(r.P[i]) - r.K[i]) * t);
+    }
+}
+
+inline uint8_t MixChannel(float colour, int source, const DuoRamp& r) {
+    const float ramp = static_cast<float>(static_cast<double>(colour) * r.blend);
+    const float picture = static_cast<float>(source * static_cast<double>(r.keep));
+    float v = static_cast<float>(static_cast<double>(ramp) + picture);
+    if (v < 0.0f) v = 0.0f;
+    if (v > 255.0f) v = 255.0f;
+    return static_cast<uint8_t>(TruncateToInt32(v));
+}
+
+void RenderBand(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp) {
+    for (int y = 0; y < out.GetHeight(); ++y) {
+        const uint8_t* s = in.PixelAt(0, y, 0);
+        uint8_t* d = out.PixelAt(0, y, 0);
+        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) {
+            float Y = Luminance(s[2], s[1], s[0]);
+            if (ramp.inverted) Y = static_cast<float>(255.0 - Y);
+            float c[3];
+            RampColour(ramp, Y, c);
+            const uint8_t alpha = s[3];
+            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], s[i], ramp);
+            d[3] = alpha;
+        }
+    }
+}
+
+}  // namespace
+
+HRESULT CDuoChrome::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
+    const int width = BoundsWidth(work.outputBounds);
+    const int height = BoundsHeight(work.outputBounds);
+
+    TakeFrameSnapshot();
+    const tDUOCHROME_PROPS props = FrameProps();
+
+    HRESULT hr = S_OK;
+    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
+    if (FAILED(hr)) return hr;
+    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
+    if (FAILED(hr)) return hr;
+
+    CBandViews views;
+    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
+    const CImageBuffer& in = views.In();
+    CImageBuffer& out = views.Out();
+    if (width < 1 || height < 1) return hr;
+
+    if (IsDropperActive()) {
+        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
+        return hr;
+    }
+    RenderBand(in, out, MakeRamp(props));
+    return hr;
+}

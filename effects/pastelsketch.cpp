@@ -1,5 +1,123 @@
-// The Pastel Sketch frame routine.
+// The Pastel Sketch frame routine: the same density-scaled 3 x 3 Laplacian as Line
+// Drawing picks, per pixel, the ink colour (filtered channel sum of 400 or more) or
+// the paper colour, which is then mixed with the picture by `blend`. Each band is
+// rendered as if it were the whole picture: its outermost rows and columns are copies
+// of their inner neighbours, alpha included.
+//
+// Choices for what the filter cannot reach:
+//  - only the band's inner pixels are mapped before the border is replicated; the
+//    border's own mapping would be overwritten by the replication anyway, and this way
+//    nothing reads output samples the routine has not written;
+//  - a band narrower or lower than 3 pixels has no inner pixels to filter or replicate
+//    from: every pixel of it is rendered as a flat area (filter response 0, so paper
+//    mixed with the picture) with the input's alpha; "Reset To None" then leaves it as
+//    it was;
+//  - a mix that is not a number (NaN or infinite fields) gives 0 (effects/truncation.h).
 #include "effects/pastelsketch.h"
 
-// Not written yet: the effect refuses to render rather than deliver untouched pixels.
-HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& /*work*/, BOOL* /*pbContinue*/) { return E_NOTIMPL; }
+#include "effects/bandviews.h"
+#include "effects/laplacian_fast.h"
+#include "effects/truncation.h"
+#include "framework/dropper.h"
+#include "image/imageops.h"
+#include "image/surfacelock.h"
+#include "include/dxbounds.h"
+
+namespace {
+
+constexpr float kLaplacian[9] = {1, 1, 1, 1, -8, 1, 1, 1, 1};
+// A filtered channel sum from here on selects the ink.
+constexpr int kInkThreshold = 400;
+
+struct PastelMix {
+    float blend;
+    float keep;      // 1 - blend
+    float paper[3];  // blue, green, red: the pixel byte order
+    int ink[3];
+};
+
+// v = float(s * blend); v = float(c * keep + v); held within 0..255 and truncated.
+inline uint8_t MixChannel(int source, double colour, const PastelMix& mix) {
+    const float share = static_cast<float>(source * static_cast<double>(mix.blend));
+    float v = static_cast<float>(colour * mix.keep + share);
+    if (v > 255.0f) v = 255.0f;
+    if (v < 0.0f) v = 0.0f;
+    return static_cast<uint8_t>(TruncateToInt32(v));
+}
+
+inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const PastelMix& mix) {
+    const bool onEdge = filtered[0] + filtered[1] + filtered[2] >= kInkThreshold;
+    for (int c = 0; c < 3; ++c) {
+        const double colour = onEdge ? static_cast<double>(mix.ink[c]) : static_cast<double>(mix.paper[c]);
+        out[c] = MixChannel(source[c], colour, mix);
+    }
+    out[3] = source[3];
+}
+
+// Maps pixels [x0, x1) x [y0, y1) of OUT in place.
+void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const PastelMix& mix) {
+    for (int y = y0; y < y1; ++y) {
+        const uint8_t* s = in.PixelAt(x0, y, 0);
+        uint8_t* d = out.PixelAt(x0, y, 0);
+        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, mix);
+    }
+}
+
+// A band with no inner pixels: every pixel as on a flat area (response 0).
+void MapFlat(const CImageBuffer& in, CImageBuffer& out, const PastelMix& mix) {
+    static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
+    for (int y = 0; y < out.GetHeight(); ++y) {
+        const uint8_t* s = in.PixelAt(0, y, 0);
+        uint8_t* d = out.PixelAt(0, y, 0);
+        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, mix);
+    }
+}
+
+}  // namespace
+
+HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
+    const int width = BoundsWidth(work.outputBounds);
+    const int height = BoundsHeight(work.outputBounds);
+
+    TakeFrameSnapshot();
+    const tPASTEL_SKETCHPROPS props = FrameProps();
+
+    HRESULT hr = S_OK;
+    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
+    if (FAILED(hr)) return hr;
+    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
+    if (FAILED(hr)) return hr;
+
+    CBandViews views;
+    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
+    const CImageBuffer& in = views.In();
+    CImageBuffer& out = views.Out();
+    if (width < 1 || height < 1) return hr;
+
+    CImageOps ops;
+    if (IsDropperActive()) {
+        ops.Copy(in, 0, 0, width, height, out, 0, 0);
+        return hr;
+    }
+
+    PastelMix mix;
+    mix.blend = props.blend;
+    mix.keep = static_cast<float>(1.0 - static_cast<double>(props.blend));
+    mix.paper[0] = static_cast<float>(BlueOf(props.paper));
+    mix.paper[1] = static_cast<float>(GreenOf(props.paper));
+    mix.paper[2] = static_cast<float>(RedOf(props.paper));
+    mix.ink[0] = BlueOf(props.ink);
+    mix.ink[1] = GreenOf(props.ink);
+    mix.ink[2] = RedOf(props.ink);
+    float kernel[9];
+    ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
+
+    if (width < 3 || height < 3) {
+        MapFlat(in, out, mix);
+        return hr;
+    }
+    ConvolveEdgeKernel(in, out, kernel);
+    MapRegion(in, out, 1, 1, width - 1, height - 1, mix);
+    ops.CopyReplicateBorder(out, out, 1, 1);
+    return hr;
+}

@@ -1,0 +1,30 @@
+// The 3 x 3 edge filter of Line Drawing and Pastel Sketch, and a faster way to run it.
+//
+// Both effects filter with c * (1 1 1 / 1 -8 1 / 1 1 1), c = 20 * density^3 + 0.3 in
+// single precision, through CImageOps::Convolve. For a finite c every product of the
+// generic filter, c times a byte, and every partial sum, c times an integer of at most
+// 12 bits, is exact in double precision, so the filter's value at a pixel is exactly
+// c * N with N the integer Laplacian of that channel (-2040..2040). The fast version
+// sums N in integers and looks the output byte up in a 4081-entry table built per call
+// from c * N; it gives the generic bytes for every finite c. Any other kernel (infinite
+// or NaN c, another shape) goes to the generic Convolve.
+#pragma once
+
+#include "image/imagebuffer.h"
+
+// kernelScale = density^3 * 20 + 0.3, each step rounded to single precision; the
+// constants 20 and 0.3 are double.
+float EdgeKernelScale(float density);
+
+// kernel[i] = laplacian[i] * scale (single precision), 9 cells.
+void ScaleEdgeKernel(const float laplacian[9], float scale, float kernel[9]);
+
+// True when kernel is a finite c times (1 1 1 / 1 -8 1 / 1 1 1), c stored in *scale.
+bool IsScaledLaplacian(const float kernel[9], float* scale);
+
+// Exactly CImageOps().Convolve(src, dst, kernel, 3), result included: the table path
+// for a finite scaled Laplacian, the generic routine for anything else.
+bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
+
+// The table path alone (the caller has checked IsScaledLaplacian); exposed for tests.
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, float scale);

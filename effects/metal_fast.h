@@ -1,0 +1,39 @@
+// Metallic's per-pixel rule and a faster way to apply it to a whole band.
+//
+// MetalPixel (effects/metal.cpp) is the rule itself, evaluated per pixel in double
+// precision. Its metal term w depends on the pixel only through the channel sum
+// (0..765), and each picture share s * picture only on one byte, so RenderMetalTabulated
+// (effects/metal_fast.cpp) evaluates the same double expressions once per frame into
+// tables: w * kr, w * kg, w * kb per channel sum and s * picture per byte. Every output
+// is then the same sum of the same two doubles as MetalPixel forms, hence the same
+// bytes, for any record (NaN and infinities included).
+#pragma once
+
+#include <cstdint>
+
+#include "image/imagebuffer.h"
+
+// The record's five floats as doubles and the metal colour as red / 256.0, green /
+// 256.0, blue / 256.0.
+struct MetalSettings {
+    double kr, kg, kb;
+    double picture, metal, highlights, shine, calibrate;
+};
+
+// One pixel, B G R A in memory: alpha copied, each colour the truncated metal term
+// times its colour fraction plus the picture share, held within 0..255.
+void MetalPixel(const uint8_t* source, uint8_t* destination, double kr, double kg, double kb, double picture,
+                double metal, double highlights, double shine, double calibrate);
+
+// MetalPixel over every pixel of two W x H 4-channel buffers, one call per pixel.
+void RenderMetalPerPixel(const CImageBuffer& in, CImageBuffer& out, const MetalSettings& settings);
+
+// The same bytes from per-frame tables.
+void RenderMetalTabulated(const CImageBuffer& in, CImageBuffer& out, const MetalSettings& settings);
+
+// The metal term of MetalPixel for a channel sum, shared by both versions so that
+// they evaluate one expression.
+double MetalTerm(int channelSum, double metal, double highlights, double shine, double calibrate);
+
+// A double held within 0..255 after truncation toward zero (NaN gives 0).
+uint8_t MetalChannel(double value);

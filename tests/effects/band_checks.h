@@ -1,0 +1,81 @@
+// Checks shared by the tests of the edge effects (Line Drawing, Pastel Sketch) and the
+// per-pixel effects (Duo Chrome, Metallic): how the transform base cuts a frame into
+// bands, rendering a frame band by band, and the replicated frame of a band.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "tests/effects/effect_harness.h"
+
+namespace effect_test {
+
+struct BandRows {
+    int top;
+    int rows;
+};
+
+// The bands Execute makes of a width x height frame with `processors` workers: one per
+// 4096 pixels, at most 4 and at most the processors; the last takes the remainder.
+inline std::vector<BandRows> BandsOf(int width, int height, int processors) {
+    unsigned n = static_cast<unsigned>(processors);
+    if (n > 1) {
+        n = static_cast<unsigned>((static_cast<unsigned>(width) * static_cast<unsigned>(height)) >> 12) + 1;
+        n = std::min(n, 4u);
+        n = std::min(n, static_cast<unsigned>(processors));
+    }
+    std::vector<BandRows> bands;
+    const int b = height / static_cast<int>(n);
+    int y = 0;
+    for (unsigned i = 0; i < n; ++i) {
+        const bool last = i + 1 == n;
+        const int rows = last ? height - y : b;
+        bands.push_back({y, rows});
+        y += rows;
+    }
+    return bands;
+}
+
+// Every band of `bands` rendered alone, as a frame of its own rows, on one processor.
+template <class Effect, class T>
+Picture RenderBandByBand(const T& record, const Picture& input, const std::vector<BandRows>& bands) {
+    EffectRig<Effect, T> rig(1);
+    Picture whole(input.width, input.height);
+    for (const BandRows& band : bands) whole.PutRows(band.top, rig.RenderWith(record, input.Rows(band.top, band.rows)));
+    return whole;
+}
+
+// In rows [top, top + rows) of `out`: the outermost rows and columns are copies of
+// their nearest inner pixel, all four bytes. Needs at least 3 rows and 3 columns.
+inline void ExpectFrameReplicated(const Picture& out, int top, int rows) {
+    const int w = out.width;
+    ASSERT_GE(w, 3);
+    ASSERT_GE(rows, 3);
+    const int bottom = top + rows - 1;
+    auto inner = [&](int x, int y) {
+        const int ix = std::clamp(x, 1, w - 2);
+        const int iy = std::clamp(y, top + 1, bottom - 1);
+        return out.At(ix, iy);
+    };
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (y != top && y != bottom && x != 0 && x != w - 1) continue;
+            const uint8_t* p = out.At(x, y);
+            const uint8_t* q = inner(x, y);
+            ASSERT_TRUE(std::equal(p, p + 4, q)) << "pixel (" << x << ", " << y << ") of the band at row " << top;
+        }
+    }
+}
+
+// Values the knobs never produce, for every float field of a record.
+inline std::vector<float> HostileFloats() {
+    return {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+            -std::numeric_limits<float>::infinity(), -1.0f, -1e30f, 1e30f, FLT_MAX, -FLT_MAX, 7.5f, FLT_MIN / 4};
+}
+
+}  // namespace effect_test

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 class CImageBuffer {
 public:
@@ -64,3 +65,5 @@ private:
     int32_t m_nChannels = 0;
     bool m_bOwner = false;
 };
+
+static_assert(std::is_standard_layout_v<CImageBuffer>);

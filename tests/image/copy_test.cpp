@@ -14,7 +14,7 @@ using image_test::RandomBytes;
 // A 4-byte pixel whose four bytes all carry one tag.
 uint32_t Tag(int v) { return 0x01010101u * static_cast<uint32_t>(v); }
 
-TEST(CopyReplicateBorder, ThreeByThreeIntoSevenBySeven) {
+TEST(IppCopyReplicateBorder, ThreeByThreeIntoSevenBySeven) {
     std::vector<uint32_t> src(9);
     for (int i = 0; i < 9; ++i) src[i] = Tag(i + 1);
     std::vector<uint32_t> dst(49, 0);
@@ -38,7 +38,7 @@ TEST(CopyReplicateBorder, ThreeByThreeIntoSevenBySeven) {
     }
 }
 
-TEST(CopyReplicateBorder, InPlaceEqualsOutOfPlace) {
+TEST(IppCopyReplicateBorder, InPlaceEqualsOutOfPlace) {
     for (int channels : {4, 1})
         for (int W : {1, 5, 12})
             for (int H : {1, 4, 9})
@@ -68,7 +68,7 @@ TEST(CopyReplicateBorder, InPlaceEqualsOutOfPlace) {
                     }
 }
 
-TEST(CopyReplicateBorder, OneChannelReplicatesBytes) {
+TEST(IppCopyReplicateBorder, OneChannelReplicatesBytes) {
     const Ipp8u src[2] = {10, 20};
     Ipp8u dst[4 * 3];
     ASSERT_EQ(ippiCopyReplicateBorder_8u_C1R(src, 2, {2, 1}, dst, 4, {4, 3}, 1, 1), ippStsNoErr);
@@ -76,7 +76,7 @@ TEST(CopyReplicateBorder, OneChannelReplicatesBytes) {
     EXPECT_EQ(std::memcmp(dst, expected, 12), 0);
 }
 
-TEST(CopyReplicateBorder, ExactDestinationBlockAtMinimumSizes) {
+TEST(IppCopyReplicateBorder, ExactDestinationBlockAtMinimumSizes) {
     // 1x1 source, destination exactly one pixel: nothing to replicate, no byte beyond touched.
     std::vector<Ipp8u> src = {1, 2, 3, 4}, dst(4, 0);
     ASSERT_EQ(ippiCopyReplicateBorder_8u_C4R(src.data(), 1, {1, 1}, dst.data(), 1, {1, 1}, 0, 0), ippStsNoErr);
@@ -86,7 +86,7 @@ TEST(CopyReplicateBorder, ExactDestinationBlockAtMinimumSizes) {
     for (size_t i = 0; i < wide.size(); ++i) ASSERT_EQ(wide[i], src[i % 4]);
 }
 
-TEST(Copy, CopiesRowsOfFourBytePixels) {
+TEST(IppCopy, CopiesRowsOfFourBytePixels) {
     const int w = 5, h = 3, srcStep = 24, dstStep = 32;
     auto src = RandomBytes(static_cast<size_t>(srcStep) * h, 1);
     std::vector<Ipp8u> dst(static_cast<size_t>(dstStep) * h, 0xEE);
@@ -97,7 +97,7 @@ TEST(Copy, CopiesRowsOfFourBytePixels) {
     }
 }
 
-TEST(Copy, OverlappingRegionsOfOnePictureCopyAsIfThroughATemporary) {
+TEST(IppCopy, OverlappingRegionsOfOnePictureCopyAsIfThroughATemporary) {
     const int step = 40, rows = 10;
     for (int shiftDown : {-2, -1, 0, 1, 3})
         for (int shiftRight : {-1, 0, 2}) {
@@ -120,7 +120,7 @@ TEST(Copy, OverlappingRegionsOfOnePictureCopyAsIfThroughATemporary) {
         }
 }
 
-TEST(CopyChannel, FourToOneAndBack) {
+TEST(IppCopyChannel, FourToOneAndBack) {
     const int w = 3, h = 2;
     auto src = RandomBytes(w * h * 4, 3);
     std::vector<Ipp8u> plane(static_cast<size_t>(w) * h, 0);

@@ -16,11 +16,11 @@ std::vector<Ipp8u> OneByOne(std::vector<Ipp8u> pixel, float weight) {
     return dst;
 }
 
-TEST(Filter32f, OneByOneHalfRoundsHalvesUp_AlphaFilteredLikeColours) {
+TEST(IppFilter32f, OneByOneHalfRoundsHalvesUp_AlphaFilteredLikeColours) {
     EXPECT_EQ(OneByOne({3, 1, 0, 3}, 0.5f), (std::vector<Ipp8u>{2, 1, 0, 2}));  // 1.5 -> 2, 0.5 -> 1
 }
 
-TEST(Filter32f, SaturatesBothEnds) {
+TEST(IppFilter32f, SaturatesBothEnds) {
     // 255.4 exactly is not a float product; 255 * w with w just over 1 sums to about 255.4.
     EXPECT_EQ(OneByOne({255, 100, 1, 0}, 255.4f / 255.0f)[0], 255);
     EXPECT_EQ(OneByOne({255, 100, 1, 0}, 2.0f)[0], 255);
@@ -29,7 +29,7 @@ TEST(Filter32f, SaturatesBothEnds) {
     EXPECT_EQ(OneByOne({200, 200, 200, 200}, INFINITY), (std::vector<Ipp8u>{255, 255, 255, 255}));
 }
 
-TEST(Filter32f, SumOf255Point4GivesExactly255) {
+TEST(IppFilter32f, SumOf255Point4GivesExactly255) {
     // Two cells: 255 * 1.0 + 1 * 0.4 (as a float) = 255.4000000059604...
     const std::vector<Ipp8u> src = {1, 0, 0, 0, 255, 0, 0, 0};
     const float kernel[2] = {1.0f, 0.4f};
@@ -38,7 +38,7 @@ TEST(Filter32f, SumOf255Point4GivesExactly255) {
     EXPECT_EQ(dst[0], 255);
 }
 
-TEST(Filter32f, IsTrueConvolution_RowsAndColumnsMirrored) {
+TEST(IppFilter32f, IsTrueConvolution_RowsAndColumnsMirrored) {
     // 3x3 picture, blue byte = 10 * (row * 3 + column); kernel with one 1 at cell (0, 0).
     std::vector<Ipp8u> src(9 * 4, 0);
     for (int i = 0; i < 9; ++i) src[i * 4] = static_cast<Ipp8u>(10 * i);
@@ -52,7 +52,7 @@ TEST(Filter32f, IsTrueConvolution_RowsAndColumnsMirrored) {
     EXPECT_EQ(dst[0], 0);
 }
 
-TEST(Filter32f, SumsInDoubleInRowMajorOrder) {
+TEST(IppFilter32f, SumsInDoubleInRowMajorOrder) {
     // Weights whose float sum would lose the small term: 1e8, 1, -1e8 over bytes 1,1,1.
     // In double, summed cell 0 first: (1e8 + 1) - 1e8 = 1 exactly; rounded -> 1.
     const std::vector<Ipp8u> src = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
@@ -62,7 +62,7 @@ TEST(Filter32f, SumsInDoubleInRowMajorOrder) {
     EXPECT_EQ(dst[0], 1);
 }
 
-TEST(Filter32f, LaplacianOnFlatAreaIsZero_AndPositiveOnADarkPixel) {
+TEST(IppFilter32f, LaplacianOnFlatAreaIsZero_AndPositiveOnADarkPixel) {
     const int w = 5, h = 5;
     std::vector<Ipp8u> src(static_cast<size_t>(w) * h * 4, 120);
     src[(2 * w + 2) * 4] = 20;  // dark centre, blue byte

@@ -29,12 +29,12 @@ std::vector<Ipp8u> LowpassUniform(Ipp8u value) {
     return dst;
 }
 
-TEST(FilterLowpass, UniformPicturesStayUniform) {
+TEST(IppFilterLowpass, UniformPicturesStayUniform) {
     for (Ipp8u v : {Ipp8u{200}, Ipp8u{255}, Ipp8u{0}, Ipp8u{1}, Ipp8u{128}})
         for (Ipp8u out : LowpassUniform(v)) ASSERT_EQ(out, v);
 }
 
-TEST(FilterLowpass, MatchesDirectWindowSumsOnRandomPictures) {
+TEST(IppFilterLowpass, MatchesDirectWindowSumsOnRandomPictures) {
     for (IppiMaskSize mask : {ippMskSize5x5, ippMskSize3x3}) {
         const int r = mask == ippMskSize5x5 ? 2 : 1;
         for (int w : {1, 2, 7, 40})
@@ -66,7 +66,7 @@ IppStatus LowpassStatusUnderCappedAddressSpace() {
 }
 #endif
 
-TEST(FilterLowpass, ReportsWorkingMemoryThatCannotBeHad) {
+TEST(IppFilterLowpass, ReportsWorkingMemoryThatCannotBeHad) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's allocator does not honour an address-space limit";
 #else

@@ -28,7 +28,7 @@ int NormaliseThroughRowFilter(int sum, int divisor) {
     return dst[0];
 }
 
-TEST(FilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
+TEST(IppFilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
     const auto src = BlueRow({0, 0, 255, 0, 0});
     std::vector<Ipp8u> dst(3 * 4, 200);  // destination alpha bytes start at 200
     const Ipp32s kernel[3] = {1, 2, 1};
@@ -44,7 +44,7 @@ TEST(FilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
     }
 }
 
-TEST(FilterNormalisation, NonPowerOfTwoDivisorsGoThroughSingleReciprocal) {
+TEST(IppFilterNormalisation, NonPowerOfTwoDivisorsGoThroughSingleReciprocal) {
     EXPECT_EQ(NormaliseThroughRowFilter(9, 6), 2);  // 9 * r + 0.5 = 2.0000000447
     EXPECT_EQ(NormaliseThroughRowFilter(0, 6), 0);
     EXPECT_EQ(NormaliseThroughRowFilter(-9, 6), 0);
@@ -61,7 +61,7 @@ TEST(FilterNormalisation, NonPowerOfTwoDivisorsGoThroughSingleReciprocal) {
     EXPECT_EQ(NormaliseThroughRowFilter(-100, -4), 25);
 }
 
-TEST(FilterNormalisation, ExactHalves) {
+TEST(IppFilterNormalisation, ExactHalves) {
     // Power of two: halves round up.
     EXPECT_EQ(NormaliseThroughRowFilter(2, 4), 1);
     EXPECT_EQ(NormaliseThroughRowFilter(1, 4), 0);
@@ -78,7 +78,7 @@ TEST(FilterNormalisation, ExactHalves) {
     EXPECT_EQ(NormaliseThroughRowFilter(9 * 100, 9), 100);
 }
 
-TEST(FilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRoundingWouldMiss) {
+TEST(IppFilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRoundingWouldMiss) {
     // Divisors where 1/d in double lands exactly halfway between two floats.
     for (int d : {846731599, 939524103, 943201287, 1614112203, 1693463198, 1745032969, 1879048206, 1886402574,
                   2004436223, 3, 6, 9, 50, 1000, -7}) {
@@ -93,7 +93,7 @@ TEST(FilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRoundingWou
     EXPECT_EQ(ipp_detail::ReciprocalToSingle(50), 0.02f);
 }
 
-TEST(FilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
+TEST(IppFilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
     // Two taps of 2^31-1 over 255: the sum no longer fits 32 bits.
     const Ipp8u src[8] = {255, 0, 255, 0, 255, 0, 255, 0};
     Ipp8u dst[4] = {};
@@ -115,7 +115,7 @@ TEST(FilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
     EXPECT_EQ(dst[0], 2);
 }
 
-TEST(FilterRow, IsTrueConvolution_KernelAppliedMirrored) {
+TEST(IppFilterRow, IsTrueConvolution_KernelAppliedMirrored) {
     // Blue bytes 10, 20, 30; kernel (1, 0, 0) with anchor 1 picks the pixel one to the RIGHT.
     const auto src = BlueRow({10, 20, 30});
     Ipp8u dst[4] = {};
@@ -127,7 +127,7 @@ TEST(FilterRow, IsTrueConvolution_KernelAppliedMirrored) {
     EXPECT_EQ(dst[0], 10);
 }
 
-TEST(FilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
+TEST(IppFilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
     // One column of three rows with blue 10, 20, 30.
     const auto src = BlueRow({10, 20, 30});
     Ipp8u dst[4] = {0, 0, 0, 5};
@@ -138,7 +138,7 @@ TEST(FilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
 }
 
 // The column filter is the row filter on the transposed picture.
-TEST(FilterColumn, EqualsRowFilterOnTransposedPicture) {
+TEST(IppFilterColumn, EqualsRowFilterOnTransposedPicture) {
     const int w = 13, h = 11, K = 5, anchor = 3;
     const Ipp32s kernel[K] = {1, 4, -2, 6, 2};
     // Column source: (w) x (h + K - 1) pixels; row source: the transpose.

@@ -32,7 +32,7 @@ Triple ToRgb(int h, int s, int v) {
     return {dst[0], dst[1], dst[2]};
 }
 
-TEST(RgbToHsv, StatedValues) {
+TEST(IppRgbToHsv, StatedValues) {
     EXPECT_EQ(ToHsv(0, 0, 0), (Triple{0, 0, 0}));
     EXPECT_EQ(ToHsv(255, 0, 0), (Triple{0, 255, 255}));
     EXPECT_EQ(ToHsv(0, 0, 255), (Triple{170, 255, 255}));    // sextant 4: 4 * 255 / 6 = 170
@@ -41,7 +41,7 @@ TEST(RgbToHsv, StatedValues) {
     EXPECT_EQ(ToHsv(128, 128, 128), (Triple{0, 0, 128}));
 }
 
-TEST(RgbToHsv, RoundingBiasRoundsExactHalvesDown) {
+TEST(IppRgbToHsv, RoundingBiasRoundsExactHalvesDown) {
     // delta / V * 255 = 1/2 * 255 = 127.5 for (2, 1, 1) -> 127.
     EXPECT_EQ(ToHsv(2, 1, 1).b, 127);
     // Hue 42.5 for R = G (sextant 1 from the red side): (255, 255, 0) -> h = 1 -> 42.5 -> 42.
@@ -54,7 +54,7 @@ TEST(RgbToHsv, RoundingBiasRoundsExactHalvesDown) {
     EXPECT_EQ(ToHsv(255, 0, 4).a, 254);
 }
 
-TEST(HsvToRgb, StatedValues) {
+TEST(IppHsvToRgb, StatedValues) {
     EXPECT_EQ(ToRgb(0, 0, 77), (Triple{77, 77, 77}));
     EXPECT_EQ(ToRgb(255, 255, 255), (Triple{255, 0, 0}));  // hue 255 counts as 0
     EXPECT_EQ(ToRgb(0, 255, 255), (Triple{255, 0, 0}));
@@ -62,7 +62,7 @@ TEST(HsvToRgb, StatedValues) {
     EXPECT_EQ(ToRgb(85, 255, 255), (Triple{0, 255, 0}));
 }
 
-TEST(HsvConversion, RunsInPlaceAndLeavesByte3) {
+TEST(IppHsvConversion, RunsInPlaceAndLeavesByte3) {
     Ipp8u px[8] = {10, 200, 30, 1, 255, 0, 255, 2};
     ASSERT_EQ(ippiRGBToHSV_8u_AC4R(px, 8, px, 8, {2, 1}), ippStsNoErr);
     EXPECT_EQ(Triple(px[4], px[5], px[6]), (Triple{212, 255, 255}));
@@ -79,7 +79,7 @@ TEST(HsvConversion, RunsInPlaceAndLeavesByte3) {
 // saturation byte imply: a hue step is 6/255 of a sextant, so a channel that
 // varies with the hue can move by up to delta * 3/255 < 3, the saturation byte
 // moves the smallest channel by up to V / 510 < 0.5, and the result is rounded.
-TEST(HsvConversion, RoundTripOfAllColoursStaysWithinTheRounding) {
+TEST(IppHsvConversion, RoundTripOfAllColoursStaysWithinTheRounding) {
     const int w = 256, h = 256;
     std::vector<Ipp8u> pixels(static_cast<size_t>(w) * h * 4), back(pixels.size());
     int maxError = 0;

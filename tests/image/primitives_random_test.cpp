@@ -43,7 +43,7 @@ Outcome RunBoth(size_t dstBytes, uint32_t seed, const std::function<IppStatus(co
     return o;
 }
 
-class RandomPrimitives : public ::testing::Test {
+class IppRandomCases : public ::testing::Test {
 protected:
     void Fold(const Outcome& o) {
         ASSERT_EQ(o.active, o.generic) << "selected implementation '" << ippActivePrimitives().name
@@ -54,7 +54,7 @@ protected:
     static constexpr int kCases = 150;
 };
 
-TEST_F(RandomPrimitives, SeparableFilters) {
+TEST_F(IppRandomCases, SeparableFilters) {
     for (int n = 0; n < kCases; ++n) {
         Case c(1000 + n, n);
         const int w = c.Between(1, 24), h = c.Between(1, 9), K = c.Between(1, 9), anchor = c.Between(0, K - 1);
@@ -80,7 +80,7 @@ TEST_F(RandomPrimitives, SeparableFilters) {
     EXPECT_EQ(digest, 0xf51442c84ecc293aull);
 }
 
-TEST_F(RandomPrimitives, LowpassAndFloatKernel) {
+TEST_F(IppRandomCases, LowpassAndFloatKernel) {
     for (int n = 0; n < kCases; ++n) {
         Case c(4000 + n, n);
         const int w = c.Between(1, 30), h = c.Between(1, 12);
@@ -111,7 +111,7 @@ TEST_F(RandomPrimitives, LowpassAndFloatKernel) {
     EXPECT_EQ(digest, 0xcc2a0f68350e7882ull);
 }
 
-TEST_F(RandomPrimitives, CopiesBordersAndConversions) {
+TEST_F(IppRandomCases, CopiesBordersAndConversions) {
     for (int n = 0; n < kCases; ++n) {
         Case c(7000 + n, n);
         const int w = c.Between(1, 20), h = c.Between(1, 8);
@@ -149,7 +149,7 @@ TEST_F(RandomPrimitives, CopiesBordersAndConversions) {
     EXPECT_EQ(digest, 0x59c8f0c4afc62c21ull);
 }
 
-TEST(CpuDispatch, SelectionRunsOnceAtLoadAndPicksAVersionEqualToGeneric) {
+TEST(IppCpuDispatch, SelectionRunsOnceAtLoadAndPicksAVersionEqualToGeneric) {
     EXPECT_EQ(ippStaticInit(), ippStsNoErr);
     EXPECT_EQ(ippStaticInit(), ippStsNoErr);
     EXPECT_STREQ(ippGenericPrimitives().name, "generic");

@@ -31,7 +31,7 @@ void ExpectRefused(IppStatus expected, const std::function<IppStatus(Blocks&)>& 
 
 const Ipp32s kKernel[3] = {1, 2, 1};
 
-TEST(Refusal, FilterRowChecksInOrder) {
+TEST(IppRefusal, FilterRowChecksInOrder) {
     auto row = [](const Ipp8u* s, int ss, Ipp8u* d, int ds, IppiSize roi, const Ipp32s* k, int K, int div) {
         return [=](Blocks& b) {
             return ippiFilterRow_8u_AC4R(s ? b.s() : nullptr, ss, d ? b.d() : nullptr, ds, roi, k, K, 1, div);
@@ -56,7 +56,7 @@ TEST(Refusal, FilterRowChecksInOrder) {
     EXPECT_EQ(ippiFilterRow_8u_AC4R(b.s(), 24, b.d(), 16, {kW, kH}, kKernel, 3, 1, 4), ippStsNoErr) << "at the minimum";
 }
 
-TEST(Refusal, FilterColumnChecksInOrder) {
+TEST(IppRefusal, FilterColumnChecksInOrder) {
     auto col = [](int ss, int ds, IppiSize roi, int K, int div, bool nullKernel = false) {
         return [=](Blocks& b) {
             return ippiFilterColumn_8u_AC4R(b.s(), ss, b.d(), ds, roi, nullKernel ? nullptr : kKernel, K, 1, div);
@@ -71,7 +71,7 @@ TEST(Refusal, FilterColumnChecksInOrder) {
     EXPECT_EQ(ippiFilterColumn_8u_AC4R(b.s(), 16, b.d(), 16, {kW, kH}, kKernel, 3, 1, 4), ippStsNoErr);
 }
 
-TEST(Refusal, FilterLowpassChecksInOrder) {
+TEST(IppRefusal, FilterLowpassChecksInOrder) {
     auto lp = [](bool nullSrc, int ss, int ds, IppiSize roi, int mask) {
         return [=](Blocks& b) {
             return ippiFilterLowpass_8u_C1R(nullSrc ? nullptr : b.s(), ss, b.d(), ds, roi,
@@ -88,7 +88,7 @@ TEST(Refusal, FilterLowpassChecksInOrder) {
     EXPECT_EQ(ippiFilterLowpass_8u_C1R(b.s(), 1, b.d(), 1, {1, 1}, ippMskSize5x5), ippStsNoErr) << "step 1 allowed";
 }
 
-TEST(Refusal, Filter32fChecksInOrder) {
+TEST(IppRefusal, Filter32fChecksInOrder) {
     const float kernel[9] = {};
     auto f = [&](bool nullKernel, int ss, int ds, IppiSize roi, IppiSize ks) {
         return [=, &kernel](Blocks& b) {
@@ -106,7 +106,7 @@ TEST(Refusal, Filter32fChecksInOrder) {
     EXPECT_EQ(ippiFilter32f_8u_C4R(b.s(), 24, b.d(), 16, {kW, kH}, kernel, {3, 3}, {1, 1}), ippStsNoErr);
 }
 
-TEST(Refusal, CopyReplicateBorderChecksInOrder) {
+TEST(IppRefusal, CopyReplicateBorderChecksInOrder) {
     for (auto routine : {ippiCopyReplicateBorder_8u_C4R, ippiCopyReplicateBorder_8u_C1R}) {
         auto rb = [=](bool nullDst, int ss, IppiSize src, int ds, IppiSize dst, int top, int left) {
             return [=](Blocks& b) {
@@ -127,7 +127,7 @@ TEST(Refusal, CopyReplicateBorderChecksInOrder) {
     }
 }
 
-TEST(Refusal, CopiesAndConversionsCheckInOrder) {
+TEST(IppRefusal, CopiesAndConversionsCheckInOrder) {
     using Routine = IppStatus (*)(const Ipp8u*, int, Ipp8u*, int, IppiSize);
     for (Routine routine : {ippiCopy_8u_C4R, ippiCopy_8u_C4C1R, ippiCopy_8u_C1C4R, ippiRGBToHSV_8u_AC4R,
                             ippiHSVToRGB_8u_AC4R}) {

@@ -67,19 +67,24 @@ TEST(RecordsInterpolation, ColourBytesTruncateTowardsZeroWithTopByteClear) {
     EXPECT_EQ(out.color, b.color);
 }
 
-TEST(RecordsInterpolation, EveryFieldMovesFromAToB) {
-    tMETALLIC_PROPS a = g_metallicPresets[5], b = g_metallicPresets[8], out{};
+// Every field reaches b at t = 1 and stays a at t = 0 (a forgotten field would not).
+template <class T>
+void ExpectEndpoints(const T& a, const T& b) {
+    T out{};
     InterpolateProps(&out, &a, &b, 0.0);
     EXPECT_TRUE(SameBytes(out, a));
     InterpolateProps(&out, &a, &b, 1.0);
     EXPECT_TRUE(SameBytes(out, b));
-    InterpolateProps(&out, &a, &b, 0.5);
-    EXPECT_FLOAT_EQ(out.shine, (a.shine + b.shine) / 2);
-    EXPECT_FLOAT_EQ(out.highlights, (a.highlights + b.highlights) / 2);
-    EXPECT_FLOAT_EQ(out.calibrate, (a.calibrate + b.calibrate) / 2);
-    EXPECT_FLOAT_EQ(out.metal, (a.metal + b.metal) / 2);
-    EXPECT_FLOAT_EQ(out.picture, (a.picture + b.picture) / 2);
-    EXPECT_EQ(out.color, MakeColorRef(253, 127, 190));  // (251+255)/2, 255/2, (125+255)/2
+}
+
+TEST(RecordsInterpolation, EveryFieldMovesFromAToB) {
+    ExpectEndpoints(g_airBrushPresets[1], g_airBrushPresets[2]);
+    ExpectEndpoints(g_colorizePresets[4], g_colorizePresets[6]);
+    ExpectEndpoints(g_dreamGlowPresets[1], g_dreamGlowPresets[4]);
+    ExpectEndpoints(g_duoChromePresets[5], g_duoChromePresets[9]);
+    ExpectEndpoints(g_lineDrawingPresets[1], g_lineDrawingPresets[8]);
+    ExpectEndpoints(g_metallicPresets[5], g_metallicPresets[8]);
+    ExpectEndpoints(g_pastelSketchPresets[2], g_pastelSketchPresets[7]);
 }
 
 TEST(RecordsInterpolation, ColorizeTakesFlagFromFirstRecord) {

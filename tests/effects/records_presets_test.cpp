@@ -3,6 +3,7 @@
 // preset name is in the module's string table under first id + row.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <set>
 #include <string>
@@ -96,168 +97,53 @@ TEST_F(RecordsStringTable, IdsAreUniqueAndEveryTableHasResetToNone) {
     }
 }
 
-// ---- preset values ---------------------------------------------------------------------
+// ---- preset values -----------------------------------------------------------------------
 
+// Records lay out their colours first, then their floats, then flag and padding: every
+// float of every row is the single-precision number nearest to a two-decimal value in
+// 0..1, every colour has a zero top byte, flag and padding are zero.
 template <class T>
-void ExpectZeroTail(const T& row, size_t flagOffset, int rowIndex) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&row);
-    for (size_t i = flagOffset; i < sizeof(T); ++i) EXPECT_EQ(bytes[i], 0) << "row " << rowIndex << " byte " << i;
-}
-
-struct Rgb { int r, g, b; };
-void ExpectColor(COLORREF c, Rgb want, int row) {
-    EXPECT_EQ(c, static_cast<COLORREF>(want.r | (want.g << 8) | (want.b << 16))) << "row " << row;
-    EXPECT_EQ(c >> 24, 0u);
-}
-
-TEST(RecordsPresets, AirBrushTable) {
-    const float want[][2] = {{0.35f, 1.00f}, {0.51f, 0.27f}, {0.81f, 0.00f}, {0.27f, 0.15f}, {0.00f, 0.00f}, {0.00f, 0.57f}};
-    ASSERT_EQ(kAirBrushPresetCount, 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(g_airBrushPresets[i].spray, want[i][0]) << i;
-        EXPECT_EQ(g_airBrushPresets[i].edge, want[i][1]) << i;
+void ExpectWellFormedRows(const T* rows, int count, size_t colours, size_t floats) {
+    for (int i = 0; i < count; ++i) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&rows[i]);
+        for (size_t c = 0; c < colours; ++c) EXPECT_EQ(bytes[4 * c + 3], 0) << "row " << i << " colour " << c;
+        for (size_t f = 0; f < floats; ++f) {
+            float v;
+            std::memcpy(&v, bytes + 4 * (colours + f), 4);
+            const double hundredths = std::round(static_cast<double>(v) * 100.0);
+            EXPECT_EQ(v, static_cast<float>(hundredths / 100.0)) << "row " << i << " float " << f;
+            EXPECT_TRUE(hundredths >= 0 && hundredths <= 100) << "row " << i << " float " << f;
+        }
+        for (size_t b = 4 * (colours + floats); b < sizeof(T); ++b) EXPECT_EQ(bytes[b], 0) << "row " << i << " byte " << b;
     }
-    // The single-precision number nearest to 0.35, not a rounded-down neighbour.
+}
+
+TEST(RecordsPresets, EveryRowIsWellFormed) {
+    ExpectWellFormedRows(g_airBrushPresets, kAirBrushPresetCount, 0, 2);
+    ExpectWellFormedRows(g_colorizePresets, kColorizePresetCount, 3, 5);
+    ExpectWellFormedRows(g_dreamGlowPresets, kDreamGlowPresetCount, 1, 2);
+    ExpectWellFormedRows(g_duoChromePresets, kDuoChromePresetCount, 2, 1);
+    ExpectWellFormedRows(g_lineDrawingPresets, kLineDrawingPresetCount, 2, 2);
+    ExpectWellFormedRows(g_metallicPresets, kMetallicPresetCount, 1, 5);
+    ExpectWellFormedRows(g_pastelSketchPresets, kPastelSketchPresetCount, 2, 2);
+}
+
+TEST(RecordsPresets, SampleRowsHoldTheirValues) {
     uint32_t bits;
     std::memcpy(&bits, &g_airBrushPresets[0].spray, 4);
-    EXPECT_EQ(bits, 0x3EB33333u);
-}
-
-TEST(RecordsPresets, ColorizeTable) {
-    struct Row { Rgb c1, c2, c3; float s1, s2, s3, smooth, sat; };
-    const Row want[] = {
-        {{255, 190, 76}, {79, 82, 64}, {168, 33, 9}, 0.44f, 0.41f, 0.00f, 0.10f, 0.75f},
-        {{0, 0, 255}, {79, 82, 64}, {255, 0, 0}, 0.44f, 0.00f, 0.35f, 0.05f, 0.75f},
-        {{90, 71, 199}, {244, 104, 0}, {0, 0, 0}, 0.58f, 0.56f, 0.00f, 0.12f, 0.63f},
-        {{128, 255, 0}, {255, 255, 0}, {0, 0, 0}, 1.00f, 1.00f, 0.00f, 0.21f, 1.00f},
-        {{210, 130, 130}, {73, 105, 148}, {66, 111, 84}, 0.44f, 0.44f, 0.44f, 0.28f, 0.42f},
-        {{177, 203, 245}, {73, 86, 45}, {0, 0, 0}, 0.47f, 0.30f, 0.00f, 0.12f, 0.76f},
-        {{128, 138, 77}, {228, 187, 177}, {177, 202, 241}, 0.61f, 0.61f, 0.61f, 0.19f, 0.51f},
-        {{255, 128, 255}, {244, 104, 0}, {0, 0, 0}, 1.00f, 0.00f, 0.00f, 0.00f, 0.81f},
-        {{234, 228, 36}, {121, 84, 158}, {0, 0, 0}, 1.00f, 1.00f, 0.00f, 0.08f, 1.00f},
-        {{255, 255, 255}, {255, 255, 255}, {255, 255, 255}, 0.00f, 0.00f, 0.00f, 0.00f, 0.50f},
-        {{193, 157, 135}, {121, 132, 57}, {125, 135, 145}, 0.80f, 0.80f, 0.53f, 0.20f, 0.53f},
-        {{180, 172, 13}, {244, 104, 0}, {0, 0, 0}, 1.00f, 0.00f, 0.00f, 0.00f, 0.46f},
-    };
-    ASSERT_EQ(kColorizePresetCount, 12);
-    for (int i = 0; i < 12; ++i) {
-        const tCOLORIZE_PROPS& p = g_colorizePresets[i];
-        ExpectColor(p.color1, want[i].c1, i);
-        ExpectColor(p.color2, want[i].c2, i);
-        ExpectColor(p.color3, want[i].c3, i);
-        EXPECT_EQ(p.strength1, want[i].s1) << i;
-        EXPECT_EQ(p.strength2, want[i].s2) << i;
-        EXPECT_EQ(p.strength3, want[i].s3) << i;
-        EXPECT_EQ(p.smoothing, want[i].smooth) << i;
-        EXPECT_EQ(p.saturation, want[i].sat) << i;
-        ExpectZeroTail(p, 32, i);
-    }
-}
-
-TEST(RecordsPresets, DreamGlowTable) {
-    struct Row { Rgb c; float blur, glow; };
-    const Row want[] = {
-        {{255, 255, 255}, 1.00f, 0.84f}, {{97, 236, 252}, 0.83f, 0.59f}, {{159, 0, 159}, 0.40f, 0.61f},
-        {{255, 0, 0}, 0.10f, 0.74f},     {{156, 167, 180}, 0.48f, 1.00f}, {{255, 255, 0}, 1.00f, 0.89f},
-        {{0, 255, 64}, 0.08f, 0.74f},    {{255, 255, 255}, 0.19f, 1.00f}, {{255, 255, 255}, 0.00f, 0.00f},
-        {{255, 255, 255}, 0.46f, 0.45f}, {{255, 255, 255}, 0.71f, 0.58f},
-    };
-    ASSERT_EQ(kDreamGlowPresetCount, 11);
-    for (int i = 0; i < 11; ++i) {
-        ExpectColor(g_dreamGlowPresets[i].color, want[i].c, i);
-        EXPECT_EQ(g_dreamGlowPresets[i].blur, want[i].blur) << i;
-        EXPECT_EQ(g_dreamGlowPresets[i].glow, want[i].glow) << i;
-        ExpectZeroTail(g_dreamGlowPresets[i], 12, i);
-    }
-}
-
-TEST(RecordsPresets, DuoChromeTable) {
-    struct Row { Rgb paper, ink; float blend; };
-    const Row want[] = {
-        {{255, 255, 0}, {255, 0, 255}, 1.00f},     {{255, 255, 255}, {0, 0, 0}, 1.00f},
-        {{128, 255, 0}, {147, 147, 147}, 0.67f},   {{255, 185, 40}, {255, 70, 70}, 0.81f},
-        {{128, 128, 128}, {192, 192, 192}, 0.36f}, {{10, 128, 128}, {255, 214, 170}, 1.00f},
-        {{128, 128, 0}, {248, 250, 216}, 1.00f},   {{255, 255, 255}, {0, 0, 0}, 0.00f},
-        {{185, 124, 70}, {0, 0, 0}, 0.41f},        {{234, 227, 104}, {98, 145, 191}, 1.00f},
-    };
-    ASSERT_EQ(kDuoChromePresetCount, 10);
-    for (int i = 0; i < 10; ++i) {
-        ExpectColor(g_duoChromePresets[i].paper, want[i].paper, i);
-        ExpectColor(g_duoChromePresets[i].ink, want[i].ink, i);
-        EXPECT_EQ(g_duoChromePresets[i].blend, want[i].blend) << i;
-        ExpectZeroTail(g_duoChromePresets[i], 12, i);
-    }
-}
-
-TEST(RecordsPresets, MetallicTable) {
-    struct Row { Rgb c; float shine, highlights, calibrate, metal, picture; };
-    const Row want[] = {
-        {{140, 120, 83}, 1.00f, 0.50f, 0.80f, 0.65f, 0.65f},  {{73, 65, 122}, 1.00f, 0.56f, 0.74f, 0.57f, 0.58f},
-        {{184, 115, 51}, 1.00f, 0.50f, 0.80f, 0.65f, 0.65f},  {{223, 175, 32}, 1.00f, 0.50f, 0.80f, 0.65f, 0.65f},
-        {{255, 128, 0}, 1.00f, 1.00f, 0.74f, 0.82f, 0.25f},   {{251, 0, 125}, 0.57f, 0.16f, 0.65f, 0.62f, 0.48f},
-        {{222, 222, 222}, 1.00f, 0.50f, 0.80f, 0.65f, 0.65f}, {{255, 255, 0}, 1.00f, 0.62f, 0.74f, 0.20f, 1.00f},
-        {{255, 255, 255}, 0.00f, 0.00f, 0.00f, 0.00f, 1.00f}, {{230, 232, 250}, 1.00f, 0.50f, 0.80f, 0.65f, 0.65f},
-    };
-    ASSERT_EQ(kMetallicPresetCount, 10);
-    for (int i = 0; i < 10; ++i) {
-        const tMETALLIC_PROPS& p = g_metallicPresets[i];
-        ExpectColor(p.color, want[i].c, i);
-        EXPECT_EQ(p.shine, want[i].shine) << i;
-        EXPECT_EQ(p.highlights, want[i].highlights) << i;
-        EXPECT_EQ(p.calibrate, want[i].calibrate) << i;
-        EXPECT_EQ(p.metal, want[i].metal) << i;
-        EXPECT_EQ(p.picture, want[i].picture) << i;
-        ExpectZeroTail(p, 24, i);
-    }
-}
-
-TEST(RecordsPresets, LineDrawingTable) {
-    struct Row { Rgb paper, ink; float density, contrast; };
-    const Row want[] = {
-        {{0, 0, 0}, {188, 199, 222}, 0.44f, 0.74f},        {{192, 192, 192}, {115, 132, 148}, 0.47f, 0.42f},
-        {{0, 128, 64}, {236, 0, 0}, 0.47f, 0.64f},         {{77, 28, 89}, {240, 202, 51}, 1.00f, 0.91f},
-        {{255, 255, 255}, {0, 0, 0}, 0.54f, 0.78f},        {{255, 255, 255}, {0, 0, 0}, 0.00f, 0.00f},
-        {{179, 104, 104}, {48, 47, 44}, 0.71f, 0.37f},     {{156, 181, 206}, {255, 255, 255}, 0.52f, 0.44f},
-        {{252, 158, 177}, {211, 29, 162}, 0.41f, 0.41f},   {{140, 115, 78}, {69, 44, 34}, 0.49f, 0.74f},
-        {{68, 148, 62}, {255, 255, 0}, 0.52f, 0.73f},
-    };
-    ASSERT_EQ(kLineDrawingPresetCount, 11);
-    for (int i = 0; i < 11; ++i) {
-        ExpectColor(g_lineDrawingPresets[i].paper, want[i].paper, i);
-        ExpectColor(g_lineDrawingPresets[i].ink, want[i].ink, i);
-        EXPECT_EQ(g_lineDrawingPresets[i].density, want[i].density) << i;
-        EXPECT_EQ(g_lineDrawingPresets[i].contrast, want[i].contrast) << i;
-        ExpectZeroTail(g_lineDrawingPresets[i], 16, i);
-    }
-}
-
-TEST(RecordsPresets, PastelSketchTable) {
-    struct Row { Rgb paper, ink; float density, blend; };
-    const Row want[] = {
-        {{255, 255, 255}, {0, 0, 0}, 0.50f, 0.57f}, {{254, 35, 0}, {0, 0, 0}, 0.62f, 0.33f},
-        {{255, 255, 0}, {86, 84, 41}, 0.43f, 0.63f}, {{255, 255, 255}, {0, 0, 0}, 0.42f, 0.24f},
-        {{115, 117, 185}, {0, 0, 0}, 0.50f, 0.21f}, {{143, 143, 143}, {0, 0, 0}, 1.00f, 0.43f},
-        {{255, 255, 255}, {0, 0, 0}, 0.04f, 1.00f}, {{93, 93, 93}, {255, 255, 255}, 1.00f, 0.43f},
-        {{201, 201, 201}, {0, 0, 0}, 0.44f, 0.79f},
-    };
-    ASSERT_EQ(kPastelSketchPresetCount, 9);
-    for (int i = 0; i < 9; ++i) {
-        ExpectColor(g_pastelSketchPresets[i].paper, want[i].paper, i);
-        ExpectColor(g_pastelSketchPresets[i].ink, want[i].ink, i);
-        EXPECT_EQ(g_pastelSketchPresets[i].density, want[i].density) << i;
-        EXPECT_EQ(g_pastelSketchPresets[i].blend, want[i].blend) << i;
-        ExpectZeroTail(g_pastelSketchPresets[i], 16, i);
-    }
-}
-
-TEST(RecordsPresets, EffectCodes) {
-    EXPECT_EQ(kAirBrushEffectCode, 0x440u);
-    EXPECT_EQ(kColorizeEffectCode, 0x401u);
-    EXPECT_EQ(kPastelSketchEffectCode, 0x441u);
-    EXPECT_EQ(kDreamGlowEffectCode, 0x400u);
-    EXPECT_EQ(kMetallicEffectCode, 0x4C1u);
-    EXPECT_EQ(kDuoChromeEffectCode, 0x4C1u);
-    EXPECT_EQ(kLineDrawingEffectCode, 0x441u);
+    EXPECT_EQ(bits, 0x3EB33333u) << "0.35 rounded to nearest, not truncated";
+    EXPECT_EQ(g_airBrushPresets[0].edge, 1.0f);
+    const tCOLORIZE_PROPS& postcard = g_colorizePresets[1];
+    EXPECT_EQ(postcard.color1, MakeColorRef(0, 0, 255));
+    EXPECT_EQ(postcard.color3, MakeColorRef(255, 0, 0));
+    EXPECT_EQ(postcard.strength3, 0.35f);
+    EXPECT_EQ(postcard.smoothing, 0.05f);
+    EXPECT_EQ(g_dreamGlowPresets[2].color, MakeColorRef(159, 0, 159));
+    EXPECT_EQ(g_duoChromePresets[5].paper, MakeColorRef(10, 128, 128));
+    EXPECT_EQ(g_duoChromePresets[5].ink, MakeColorRef(255, 214, 170));
+    EXPECT_EQ(g_lineDrawingPresets[3].contrast, 0.91f);
+    EXPECT_EQ(g_metallicPresets[5].highlights, 0.16f);
+    EXPECT_EQ(g_pastelSketchPresets[6].density, 0.04f);
 }
 
 }  // namespace

@@ -95,7 +95,7 @@ TEST(PersistPropertyBag, SaveToNullBagIsRefusedWithItsDiagnostic) {
 
 // ---- safety options ----------------------------------------------------------------------
 
-TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallers) {
+TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallersEachWithItsWord) {
     ModuleStrings strings;
     auto safety = Query<IObjectSafety>(CreateEffect<CLineDrawing>());
     for (const IID* iid : {&IID_IDispatch, &IID_IPersistPropertyBag, &IID_IPersistStorage, &IID_IPersistStream}) {
@@ -110,13 +110,8 @@ TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallers) {
     EXPECT_EQ(enabled, 0u);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled), E_POINTER);
     EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, nullptr), E_POINTER);
-}
 
-TEST(PersistObjectSafety, EnabledOptionsAreRecordedPerInterface) {
-    ModuleStrings strings;
-    auto safety = Query<IObjectSafety>(CreateEffect<CPastelSketch>());
     ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1), S_OK);
-    DWORD supported = 0, enabled = 0;
     ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
     EXPECT_EQ(supported, 1u);
     EXPECT_EQ(enabled, 1u);

@@ -104,22 +104,6 @@ TYPED_TEST(PersistRoundTrip, FileStorageSurvivesTheProcessView) {
     unlink(path);
 }
 
-TYPED_TEST(PersistRoundTrip, SavingTwiceReplacesTheContentsStream) {
-    using T = typename TypeParam::Props;
-    ComPtr<IStorage> storage;
-    ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
-    auto effect = this->EffectWithPattern(PatternRecord<T>(1));
-    ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
-    const T second = PatternRecord<T>(2);
-    Exchange<T>(effect)->SetProps(&second);
-    ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
-    ComPtr<IStream> contents;
-    ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                  contents.ReleaseAndGetAddressOf()),
-              S_OK);
-    EXPECT_EQ(StreamBytes(contents.Get()), BytesOf(second));
-}
-
 // ---- the published examples ------------------------------------------------------------
 
 TEST(PersistExamples, AirBrushStorageHoldsEightLittleEndianBytes) {

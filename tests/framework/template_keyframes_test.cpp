@@ -89,29 +89,6 @@ TEST_F(TemplateKeyframes, ShortFirstKeyFailsWithoutReadingTheSecond) {
     EXPECT_EQ(second->reads, 0);
 }
 
-TEST_F(TemplateKeyframes, LoadPropsFromAnEmptyStreamAppliesPresetZero) {
-    Exchange<tCOLORIZE_PROPS>(unknown)->SetProps(&g_colorizePresets[5]);
-    EXPECT_EQ(automation->LoadProps(MemoryStream().Get()), kRecordReadFault);
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(unknown), g_colorizePresets[0]));
-    EXPECT_EQ(automation->LoadProps(MakeFailingStream(STG_E_REVERTED).Get()), STG_E_REVERTED);
-    EXPECT_EQ(automation->LoadProps(nullptr), E_POINTER);
-}
-
-TEST_F(TemplateKeyframes, SavePropsThenLoadPropsMovesTheWholeRecord) {
-    tCOLORIZE_PROPS pattern = PatternRecord<tCOLORIZE_PROPS>(3);
-    Exchange<tCOLORIZE_PROPS>(unknown)->SetProps(&pattern);
-    auto stream = MemoryStream();
-    ASSERT_EQ(automation->SaveProps(stream.Get()), S_OK);
-    EXPECT_EQ(StreamBytes(stream.Get()), BytesOf(pattern));
-
-    auto other = CreateEffect<CColorize>();
-    LARGE_INTEGER zero{};
-    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-    ASSERT_EQ(Query<IDXTSfAutomation>(other)->LoadProps(stream.Get()), S_OK);
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(other), pattern));
-    EXPECT_EQ(automation->SaveProps(MakeFailingStream(STG_E_MEDIUMFULL).Get()), STG_E_MEDIUMFULL);
-}
-
 TEST_F(TemplateKeyframes, InterpolateStreamsWritesTheInterpolatedRecordOnly) {
     auto out = MemoryStream();
     ASSERT_EQ(automation->InterpolateStreams(out.Get(), StreamOf(from).Get(), StreamOf(to).Get(), 0.4), S_OK);

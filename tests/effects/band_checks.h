@@ -72,6 +72,14 @@ inline void ExpectFrameReplicated(const Picture& out, int top, int rows) {
     }
 }
 
+// The edge filter's byte for a pixel `delta` darker than its eight equal neighbours:
+// the kernel scale times 8 * delta, rounded, within 0..255.
+inline int DarkPixelResponse(float scale, int delta) {
+    const double v = static_cast<double>(scale) * 8 * delta;
+    if (v <= 0) return 0;
+    return std::min(255, static_cast<int>(v + 0.5));
+}
+
 // Values the knobs never produce, for every float field of a record.
 inline std::vector<float> HostileFloats() {
     return {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),

@@ -27,14 +27,6 @@ tLINE_DRAWING_PROPS Record(COLORREF paper, COLORREF ink, float density, float co
     return {paper, ink, density, contrast, 0, {}};
 }
 
-// The filter's byte for a pixel `delta` darker than its eight equal neighbours: the
-// kernel scale times 8 * delta, rounded, within 0..255.
-int DarkPixelResponse(float scale, int delta) {
-    const double v = static_cast<double>(scale) * 8 * delta;
-    if (v <= 0) return 0;
-    return std::min(255, static_cast<int>(v + 0.5));
-}
-
 // Per-channel darkenings (blue, green, red) whose responses add up to [8 i, 8 i + 7].
 struct Darkening {
     int delta[3];

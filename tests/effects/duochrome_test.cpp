@@ -1,0 +1,194 @@
+// Duo Chrome through the real effect object: grey levels under "Black & White", the
+// exchange and inversion under "Negative", the ramp's end points, equal paper and ink
+// luminance, blend 0, alpha, the dropper, bands and records outside the knobs.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <limits>
+#include <vector>
+
+#include "effects/duochrome.h"
+#include "tests/effects/band_checks.h"
+#include "tests/effects/effect_harness.h"
+
+namespace effect_test {
+namespace {
+
+using DuoRig = EffectRig<CDuoChrome, tDUOCHROME_PROPS>;
+
+constexpr int kBlackAndWhite = 1;
+constexpr int kNegative = 5;
+constexpr int kResetToNone = 7;
+constexpr int kYellowBlue = 9;
+
+tDUOCHROME_PROPS Record(COLORREF paper, COLORREF ink, float blend) { return {paper, ink, blend, 0, {}}; }
+
+// One row of pixels of the given colours (red, green, blue), opaque.
+Picture Row(const std::vector<std::array<uint8_t, 3>>& rgb) {
+    Picture p(static_cast<int>(rgb.size()), 1);
+    for (size_t x = 0; x < rgb.size(); ++x) p.Set(static_cast<int>(x), 0, rgb[x][2], rgb[x][1], rgb[x][0]);
+    return p;
+}
+
+Picture GreyLevels() {
+    Picture p(256, 1);
+    for (int g = 0; g < 256; ++g) p.Set(g, 0, static_cast<uint8_t>(g), static_cast<uint8_t>(g), static_cast<uint8_t>(g));
+    return p;
+}
+
+void ExpectRgb(const Picture& out, int x, int red, int green, int blue) {
+    const uint8_t* p = out.At(x, 0);
+    EXPECT_EQ(p[2], red) << "pixel " << x;
+    EXPECT_EQ(p[1], green) << "pixel " << x;
+    EXPECT_EQ(p[0], blue) << "pixel " << x;
+}
+
+TEST(DuoChrome, ResetToNoneReturnsEveryPixelUnchanged) {
+    const Picture in = MakeNoise(37, 29, 3, false);
+    DuoRig rig;
+    EXPECT_EQ(FirstDifference(rig.RenderWith(g_duoChromePresets[kResetToNone], in), in), "");
+}
+
+TEST(DuoChrome, BlackAndWhiteKeepsGreysOrDropsThemByOne) {
+    DuoRig rig;
+    const Picture out = rig.RenderWith(g_duoChromePresets[kBlackAndWhite], GreyLevels());
+    int dropped = 0;
+    for (int g = 0; g < 256; ++g) {
+        const uint8_t* p = out.At(g, 0);
+        ASSERT_TRUE(p[0] == p[1] && p[1] == p[2]) << "grey " << g;
+        ASSERT_TRUE(p[0] == g || p[0] == g - 1) << "grey " << g << " gave " << int(p[0]);
+        dropped += p[0] == g - 1;
+    }
+    EXPECT_EQ(out.At(39, 0)[0], 38);
+    EXPECT_EQ(out.At(0, 0)[0], 0);
+    EXPECT_EQ(out.At(255, 0)[0], 255) << "white is exactly as bright as the paper";
+    EXPECT_GT(dropped, 0);
+    EXPECT_LT(dropped, 16) << "only a few levels fall just below a whole number";
+}
+
+TEST(DuoChrome, NegativeExchangesPaperAndInkAndInvertsTheLuminance) {
+    const tDUOCHROME_PROPS& negative = g_duoChromePresets[kNegative];
+    // The record's paper (10, 128, 128) is darker than its ink (255, 214, 170).
+    DuoRig rig;
+    const Picture out = rig.RenderWith(negative, Row({{0, 0, 0}, {255, 255, 255}, {10, 10, 10}, {200, 200, 200}}));
+    ExpectRgb(out, 0, 255, 255, 255);  // black above the lighter colour: white
+    for (int c = 0; c < 3; ++c) EXPECT_LE(out.At(1, 0)[c], 2) << "white ends near black";
+    // A dark grey lands between the lighter colour and white, a light one between black
+    // and the darker colour.
+    EXPECT_GE(out.At(2, 0)[2], 255);
+    EXPECT_GE(out.At(2, 0)[1], 214);
+    EXPECT_GE(out.At(2, 0)[0], 170);
+    EXPECT_LE(out.At(3, 0)[2], 10);
+    EXPECT_LE(out.At(3, 0)[1], 128);
+    EXPECT_LE(out.At(3, 0)[0], 128);
+    // Giving paper and ink the other way round changes nothing but the inversion.
+    DuoRig plain;
+    const Picture exchanged = plain.RenderWith(Record(negative.ink, negative.paper, 1.0f), Row({{0, 0, 0}}));
+    ExpectRgb(exchanged, 0, 0, 0, 0);
+}
+
+TEST(DuoChrome, PixelsAsBrightAsThePaperTakeThePaperColour) {
+    const tDUOCHROME_PROPS& yellowBlue = g_duoChromePresets[kYellowBlue];
+    DuoRig rig;
+    const Picture out = rig.RenderWith(yellowBlue, Row({{234, 227, 104}, {98, 145, 191}}));
+    ExpectRgb(out, 0, 234, 227, 104);
+    ExpectRgb(out, 1, 98, 145, 191);  // and the ink's own colour the ink
+}
+
+TEST(DuoChrome, BlackWithABlackInkStaysBlack) {
+    DuoRig rig;
+    const Picture out = rig.RenderWith(Record(MakeColorRef(185, 124, 70), MakeColorRef(0, 0, 0), 1.0f), Row({{0, 0, 0}}));
+    ExpectRgb(out, 0, 0, 0, 0);
+}
+
+// (0, 0, 246) and (1, 45, 10) have the same single-precision luminance, 27.798.
+TEST(DuoChrome, EqualPaperAndInkLuminanceGivesThePaperAtThatLuminance) {
+    const COLORREF a = MakeColorRef(0, 0, 246), b = MakeColorRef(1, 45, 10);
+    const Picture in = Row({{0, 0, 246}, {1, 45, 10}, {0, 0, 0}, {255, 255, 255}, {30, 30, 30}});
+    for (auto [paper, ink] : {std::pair{a, b}, std::pair{b, a}}) {
+        DuoRig rig;
+        const Picture out = rig.RenderWith(Record(paper, ink, 1.0f), in);
+        for (int x = 0; x < 2; ++x) ExpectRgb(out, x, RedOf(paper), GreenOf(paper), BlueOf(paper));
+        ExpectRgb(out, 2, 0, 0, 0);
+        // White (luminance 254.235) lies just short of the ramp's white end.
+        for (int c = 0; c < 3; ++c) EXPECT_GE(out.At(3, 0)[c], 254);
+    }
+    // The same colour as paper and ink.
+    DuoRig rig;
+    ExpectRgb(rig.RenderWith(Record(a, a, 1.0f), in), 0, 0, 0, 246);
+}
+
+TEST(DuoChrome, AlphaIsKeptAndTheDropperPassesTheInputThrough) {
+    const Picture in = MakeNoise(53, 21, 8, false);
+    DuoRig rig;
+    for (int row = 0; row < kDuoChromePresetCount; ++row) {
+        const Picture out = rig.RenderWith(g_duoChromePresets[row], in);
+        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], in.bytes[i]) << "preset " << row;
+    }
+    DropperActive dropper;
+    EXPECT_EQ(FirstDifference(rig.RenderWith(g_duoChromePresets[0], in), in), "");
+}
+
+TEST(DuoChrome, OpaquePicturesGiveTheSameBytesThroughEitherSampleFormat) {
+    const Picture in = MakeTestCard(45, 37);
+    DuoRig rig;
+    for (int row = 0; row < kDuoChromePresetCount; ++row) {
+        const Picture premultiplied = rig.RenderWith(g_duoChromePresets[row], in);
+        RenderOptions straight;
+        straight.outputFormat = DXPF_ARGB32;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_duoChromePresets[row], in, straight), premultiplied), "")
+            << "preset " << row;
+    }
+}
+
+// ---- bands ------------------------------------------------------------------------------
+
+TEST(DuoChromeBands, AnyCutOfTheFrameGivesTheSameBytes) {
+    const int sizes[][2] = {{1, 1}, {3, 7}, {65, 63}, {131, 130}, {4096, 4}, {4096, 8}, {4096, 12}};
+    for (const auto& size : sizes) {
+        const Picture in = MakeNoise(size[0], size[1], 11, false);
+        DuoRig one(1);
+        const Picture reference = one.RenderWith(g_duoChromePresets[3], in);
+        for (int processors = 2; processors <= 4; ++processors) {
+            DuoRig rig(processors);
+            EXPECT_EQ(FirstDifference(rig.RenderWith(g_duoChromePresets[3], in), reference), "")
+                << size[0] << "x" << size[1] << ", " << processors << " processors";
+        }
+    }
+}
+
+TEST(DuoChromeBands, EveryPresetRendersAFullHdFrame) {
+    const Picture in = MakeTestCard(1920, 1080);
+    DuoRig rig(4);
+    for (int row = 0; row < kDuoChromePresetCount; ++row) {
+        const Picture out = rig.RenderWith(g_duoChromePresets[row], in);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255) << "preset " << row;
+    }
+}
+
+TEST(DuoChromeBands, RecordsOutsideTheKnobsRenderDeterministically) {
+    const Picture card = MakeTestCard(1920, 1080);
+    const Picture small = MakeNoise(97, 90, 2, false);
+    DuoRig rig(4);
+    for (float blend : HostileFloats()) {
+        const Picture out = rig.RenderWith(Record(MakeColorRef(10, 128, 128), MakeColorRef(255, 214, 170), blend), card);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255) << blend;
+        const Picture a = rig.RenderWith(Record(MakeColorRef(0, 0, 246), MakeColorRef(1, 45, 10), blend), small);
+        const Picture black(small.width, small.height, 0, 0, 0, 0);
+        RenderOptions overBlack;
+        overBlack.outputBefore = &black;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(Record(MakeColorRef(0, 0, 246), MakeColorRef(1, 45, 10), blend), small,
+                                                 overBlack),
+                                  a),
+                  "")
+            << blend;
+    }
+    // A blend that is not a number leaves no colour.
+    const Picture out = rig.RenderWith(Record(MakeColorRef(255, 255, 0), MakeColorRef(255, 0, 255),
+                                              std::numeric_limits<float>::quiet_NaN()),
+                                       small);
+    for (size_t i = 0; i < out.bytes.size(); ++i) ASSERT_EQ(out.bytes[i], i % 4 == 3 ? small.bytes[i] : 0);
+}
+
+}  // namespace
+}  // namespace effect_test

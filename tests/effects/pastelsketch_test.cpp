@@ -1,0 +1,247 @@
+// Pastel Sketch through the real effect object: "Reset To None", the two-tone blend 0,
+// the ink threshold at a filtered sum of 400, the kernel scale at densities 0, 0.5 and
+// 1, flat areas, the replicated frame of every band, thin bands, the dropper and
+// records outside the knobs.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "effects/laplacian_fast.h"
+#include "effects/pastelsketch.h"
+#include "tests/effects/band_checks.h"
+#include "tests/effects/effect_harness.h"
+
+namespace effect_test {
+namespace {
+
+using PastelRig = EffectRig<CPastelSketch, tPASTEL_SKETCHPROPS>;
+
+constexpr int kResetToNone = 6;
+const COLORREF kPaper = MakeColorRef(250, 200, 150);
+const COLORREF kInk = MakeColorRef(5, 60, 110);
+
+tPASTEL_SKETCHPROPS Record(COLORREF paper, COLORREF ink, float density, float blend) {
+    return {paper, ink, density, blend, 0, {}};
+}
+
+bool IsColour(const uint8_t* p, COLORREF c) { return p[2] == RedOf(c) && p[1] == GreenOf(c) && p[0] == BlueOf(c); }
+
+// White, with pixel (x, 1) of a 3-row strip darkened by deltas (blue, green, red)
+// at x = 1, 4, 7, ...
+Picture DarkPixels(const std::vector<std::array<int, 3>>& deltas) {
+    Picture p(3 * static_cast<int>(deltas.size()) + 2, 3, 255, 255, 255);
+    for (size_t i = 0; i < deltas.size(); ++i)
+        p.Set(1 + 3 * static_cast<int>(i), 1, static_cast<uint8_t>(255 - deltas[i][0]),
+              static_cast<uint8_t>(255 - deltas[i][1]), static_cast<uint8_t>(255 - deltas[i][2]));
+    return p;
+}
+
+// Darkenings whose three responses at `scale` add up to exactly `sum`.
+std::array<int, 3> DarkeningsSummingTo(float scale, int sum) {
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b)
+            for (int c = 0; c < 256; ++c)
+                if (DarkPixelResponse(scale, a) + DarkPixelResponse(scale, b) + DarkPixelResponse(scale, c) == sum)
+                    return {a, b, c};
+    ADD_FAILURE() << "no darkenings sum to " << sum;
+    return {0, 0, 0};
+}
+
+TEST(PastelSketch, ResetToNoneKeepsInnerPixelsAndReplicatesTheFrame) {
+    const Picture in = MakeNoise(37, 29, 3, false);
+    PastelRig rig;
+    const Picture out = rig.RenderWith(g_pastelSketchPresets[kResetToNone], in);
+    for (int y = 1; y < in.height - 1; ++y)
+        for (int x = 1; x < in.width - 1; ++x)
+            ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x, y), 4), 0) << x << "," << y;
+    ExpectFrameReplicated(out, 0, out.height);
+}
+
+TEST(PastelSketch, BlendZeroIsTwoToneWithTheInputAlpha) {
+    Picture in = MakeNoise(31, 19, 6, false);
+    PastelRig rig;
+    const Picture out = rig.RenderWith(Record(kPaper, kInk, 0.5f, 0.0f), in);
+    int inked = 0;
+    for (int y = 1; y < in.height - 1; ++y)
+        for (int x = 1; x < in.width - 1; ++x) {
+            const uint8_t* p = out.At(x, y);
+            ASSERT_TRUE(IsColour(p, kPaper) || IsColour(p, kInk)) << x << "," << y;
+            ASSERT_EQ(p[3], in.At(x, y)[3]);
+            inked += IsColour(p, kInk);
+        }
+    EXPECT_GT(inked, 0);
+    EXPECT_LT(inked, (in.width - 2) * (in.height - 2));
+    ExpectFrameReplicated(out, 0, out.height);
+}
+
+TEST(PastelSketch, FlatAreasTakeThePaper) {
+    PastelRig rig;
+    const Picture out = rig.RenderWith(Record(kPaper, kInk, 1.0f, 0.0f), Picture(9, 7, 0, 0, 0, 140));
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) ASSERT_TRUE(IsColour(out.At(x, y), kPaper) && out.At(x, y)[3] == 140);
+}
+
+TEST(PastelSketch, AFilteredSumOf399TakesPaperAnd400TakesInk) {
+    const float scale = EdgeKernelScale(0.0f);
+    const auto below = DarkeningsSummingTo(scale, 399), at = DarkeningsSummingTo(scale, 400);
+    PastelRig rig;
+    const Picture out = rig.RenderWith(Record(kPaper, kInk, 0.0f, 0.0f), DarkPixels({below, at}));
+    EXPECT_TRUE(IsColour(out.At(1, 1), kPaper));
+    EXPECT_TRUE(IsColour(out.At(4, 1), kInk));
+}
+
+// The kernel is 0.3, 2.8 and 20.3 times the Laplacian at densities 0, 0.5 and 1: a grey
+// pixel d darker than its neighbours gives round(8 * scale * d) per channel, so ink
+// from 3 * that >= 400.
+TEST(PastelSketch, KernelScaleAtDensityZeroHalfAndOne) {
+    struct Case {
+        float density;
+        int paperDelta, inkDelta;
+    };
+    for (const Case c : {Case{0.0f, 55, 56}, Case{0.5f, 5, 6}, Case{1.0f, 0, 1}}) {
+        PastelRig rig;
+        const Picture out = rig.RenderWith(Record(kPaper, kInk, c.density, 0.0f),
+                                           DarkPixels({{c.paperDelta, c.paperDelta, c.paperDelta},
+                                                       {c.inkDelta, c.inkDelta, c.inkDelta},
+                                                       {255, 255, 255}}));
+        EXPECT_TRUE(IsColour(out.At(1, 1), kPaper)) << "density " << c.density;
+        EXPECT_TRUE(IsColour(out.At(4, 1), kInk)) << "density " << c.density;
+        EXPECT_TRUE(IsColour(out.At(7, 1), kInk)) << "black amid white, density " << c.density;
+    }
+}
+
+TEST(PastelSketch, MixesTheColourWithThePictureByBlend) {
+    // Paper off the edges: v = float(s * blend), then float(paper * keep + v), truncated.
+    Picture in(5, 5, 100, 50, 200);
+    PastelRig rig;
+    const float blend = 0.57f;
+    const Picture out = rig.RenderWith(Record(kPaper, kInk, 0.5f, blend), in);
+    const float keep = static_cast<float>(1.0 - blend);
+    auto mix = [&](int s, int c) {
+        const float v = static_cast<float>(s * static_cast<double>(blend));
+        return static_cast<int>(static_cast<float>(c * static_cast<double>(keep) + v));
+    };
+    EXPECT_EQ(out.At(2, 2)[0], mix(100, BlueOf(kPaper)));
+    EXPECT_EQ(out.At(2, 2)[1], mix(50, GreenOf(kPaper)));
+    EXPECT_EQ(out.At(2, 2)[2], mix(200, RedOf(kPaper)));
+}
+
+TEST(PastelSketch, DropperPassesTheInputThrough) {
+    const Picture in = MakeNoise(41, 33, 9, false);
+    PastelRig rig;
+    DropperActive dropper;
+    EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[0], in), in), "");
+}
+
+TEST(PastelSketch, OpaquePicturesGiveTheSameBytesThroughEitherSampleFormat) {
+    const Picture in = MakeTestCard(45, 37);
+    for (int row = 0; row < kPastelSketchPresetCount; ++row) {
+        PastelRig rig(2);
+        const Picture premultiplied = rig.RenderWith(g_pastelSketchPresets[row], in);
+        RenderOptions straight;
+        straight.outputFormat = DXPF_ARGB32;
+        straight.inputFormat = DXPF_ARGB32;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[row], in, straight), premultiplied), "")
+            << "preset " << row;
+    }
+}
+
+TEST(PastelSketch, RowsRunningUpwardsInMemoryGiveTheSamePicture) {
+    const Picture in = MakeTestCard(33, 21);
+    PastelRig rig;
+    const Picture reference = rig.RenderWith(g_pastelSketchPresets[1], in);
+    for (auto [inputUp, outputUp] : {std::pair{true, false}, {false, true}, {true, true}}) {
+        RenderOptions options;
+        options.inputBottomUp = inputUp;
+        options.outputBottomUp = outputUp;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[1], in, options), reference), "")
+            << inputUp << outputUp;
+    }
+}
+
+// ---- bands ------------------------------------------------------------------------------
+
+TEST(PastelSketchBands, EveryBandIsRenderedAsAWholePictureWithItsFrameReplicated) {
+    const int sizes[][2] = {{3, 3}, {4, 5}, {19, 9}, {65, 63}, {131, 130}};
+    for (const auto& size : sizes) {
+        const Picture in = MakeNoise(size[0], size[1], 14, false);
+        for (int processors = 1; processors <= 4; ++processors) {
+            SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1] << ", " << processors << " processors");
+            PastelRig rig(processors);
+            const auto bands = BandsOf(in.width, in.height, processors);
+            const Picture out = rig.RenderWith(g_pastelSketchPresets[kResetToNone], in);
+            for (const BandRows& band : bands) {
+                ExpectFrameReplicated(out, band.top, band.rows);
+                for (int y = band.top + 1; y < band.top + band.rows - 1; ++y)
+                    for (int x = 1; x < in.width - 1; ++x) ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x, y), 4), 0);
+            }
+            EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[0], in),
+                                      RenderBandByBand<CPastelSketch>(g_pastelSketchPresets[0], in, bands)),
+                      "");
+        }
+    }
+}
+
+// Frames of 4096-pixel rows on four processors: four bands of 1, 2 or 3 rows.
+TEST(PastelSketchBands, BandsOfOneTwoAndThreeRows) {
+    for (int rows : {1, 2, 3}) {
+        SCOPED_TRACE(testing::Message() << rows << "-row bands");
+        const Picture in = MakeNoise(4096, 4 * rows, 22, false);
+        ASSERT_EQ(BandsOf(in.width, in.height, 4).size(), 4u);
+        PastelRig rig(4);
+        const Picture reset = rig.RenderWith(g_pastelSketchPresets[kResetToNone], in);
+        const Picture twoTone = rig.RenderWith(Record(kPaper, kInk, 0.5f, 0.0f), in);
+        const Picture black(in.width, in.height, 0, 0, 0, 0);
+        RenderOptions overBlack;
+        overBlack.outputBefore = &black;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(Record(kPaper, kInk, 0.5f, 0.0f), in, overBlack), twoTone), "");
+        if (rows < 3) {
+            // No inner pixels: a flat area, so the picture itself under "Reset To None"
+            // and plain paper at blend 0, with the input alpha.
+            EXPECT_EQ(FirstDifference(reset, in), "");
+            for (int y = 0; y < in.height; ++y)
+                for (int x = 0; x < in.width; ++x)
+                    ASSERT_TRUE(IsColour(twoTone.At(x, y), kPaper) && twoTone.At(x, y)[3] == in.At(x, y)[3]);
+        } else {
+            for (int top = 0; top < in.height; top += rows) {
+                ExpectFrameReplicated(reset, top, rows);
+                ExpectFrameReplicated(twoTone, top, rows);
+            }
+        }
+    }
+}
+
+TEST(PastelSketchBands, EveryPresetRendersAFullHdFrame) {
+    const Picture in = MakeTestCard(1920, 1080);
+    PastelRig rig(4);
+    const auto bands = BandsOf(in.width, in.height, 4);
+    for (int row = 0; row < kPastelSketchPresetCount; ++row) {
+        SCOPED_TRACE(testing::Message() << "preset " << row);
+        const Picture out = rig.RenderWith(g_pastelSketchPresets[row], in);
+        for (const BandRows& band : bands) ExpectFrameReplicated(out, band.top, band.rows);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255);
+    }
+}
+
+TEST(PastelSketchBands, RecordsOutsideTheKnobsRenderDeterministically) {
+    const Picture card = MakeTestCard(1920, 1080);
+    const Picture small = MakeNoise(97, 90, 2, false);
+    PastelRig rig(4);
+    const Picture black(small.width, small.height, 0, 0, 0, 0);
+    RenderOptions overBlack;
+    overBlack.outputBefore = &black;
+    for (float density : HostileFloats()) {
+        const Picture out = rig.RenderWith(Record(kPaper, kInk, density, density), card);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255);
+        for (float blend : HostileFloats()) {
+            const tPASTEL_SKETCHPROPS r = Record(kPaper, kInk, density, blend);
+            const Picture a = rig.RenderWith(r, small);
+            EXPECT_EQ(FirstDifference(rig.RenderWith(r, small, overBlack), a), "") << density << " " << blend;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace effect_test

@@ -61,18 +61,25 @@ constexpr RecordField kPastelSketchFields[] = {
 };
 
 const std::array<EffectInfo, 7> kEffects = {{
-    {"airbrush", "Quillet Air Brush", "Air Brush", CLSID_AirBrush, 10010, 8,
+    {"airbrush", "Quillet Air Brush", "Air Brush",
+     "a soft, sprayed look that keeps dark lines", CLSID_AirBrush, 10010, 8,
      kAirBrushFields},
-    {"colorize", "Quillet Colorize", "Colorize", CLSID_Colorize, 10020, 36,
+    {"colorize", "Quillet Colorize", "Colorize",
+     "keeps up to three chosen hues and greys the rest", CLSID_Colorize, 10020, 36,
      kColorizeFields},
-    {"dreamglow", "Quillet Dream Glow", "Dream Glow", CLSID_DreamGlow, 10040, 16,
+    {"dreamglow", "Quillet Dream Glow", "Dream Glow",
+     "a soft, coloured halo over the bright parts", CLSID_DreamGlow, 10040, 16,
      kDreamGlowFields},
-    {"duochrome", "Quillet Duo Chrome", "Duochrome", CLSID_DuoChrome, 10060, 16,
+    {"duochrome", "Quillet Duo Chrome", "Duochrome",
+     "repaints the picture with two colours along its luminance", CLSID_DuoChrome, 10060, 16,
      kDuoChromeFields},
-    {"linedrawing", "Quillet Line Drawing", "Line Drawing", CLSID_LineDrawing, 10070, 20, kLineDrawingFields},
-    {"metallic", "Quillet Metallic", "Metallic", CLSID_Metallic, 10050, 28,
+    {"linedrawing", "Quillet Line Drawing", "Line Drawing",
+     "ink lines on paper from the picture's edges", CLSID_LineDrawing, 10070, 20, kLineDrawingFields},
+    {"metallic", "Quillet Metallic", "Metallic",
+     "tinted, polished metal", CLSID_Metallic, 10050, 28,
      kMetallicFields},
-    {"pastelsketch", "Quillet Pastel Sketch", "Pastel Sketch", CLSID_PastelSketch, 10030, 20, kPastelSketchFields},
+    {"pastelsketch", "Quillet Pastel Sketch", "Pastel Sketch",
+     "washes edges towards an ink colour and the rest towards a paper colour", CLSID_PastelSketch, 10030, 20, kPastelSketchFields},
 }};
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {

@@ -27,6 +27,7 @@ struct EffectInfo {
     const char* shortName;    // "airbrush"
     const char* displayName;  // "Quillet Air Brush", used when the module names none
     const char* pageTitle;    // "Air Brush"
+    const char* summary;      // what the effect does, in a few words
     CLSID clsid;
     UINT displayNameStringId; // the module's string table holds the display name here
     size_t recordSize;        // bytes of the stored record

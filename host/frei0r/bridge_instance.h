@@ -1,0 +1,61 @@
+// One frei0r instance: the frame size it was made for, the parameter record the
+// host's parameters describe, the preset and processor count, and the effect objects
+// that render it.
+//
+// Parameters and frames may arrive from different threads; the record is copied under
+// a lock at the start of every frame, so a frame never sees half a change. Nothing
+// here reads the time argument of f0r_update: hosts disagree on its unit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "host/frei0r/plugin_context.h"
+#include "host/frei0r/renderer_pool.h"
+
+namespace brushwerk::frei0r {
+
+class BridgeInstance {
+public:
+    // Null when the module cannot make an effect object. Any size is accepted, 0 x 0
+    // included (hosts probe with it); frames of a size that cannot be rendered are
+    // passed through.
+    static std::unique_ptr<BridgeInstance> Create(const PluginContext& plugin, unsigned width, unsigned height);
+
+    // Out-of-range indexes, null values and values the field cannot hold are ignored.
+    void SetParameter(int index, const void* value);
+    void GetParameter(int index, void* value) const;
+
+    // Renders in into out (both width x height straight B, G, R, A words). When the
+    // effect cannot render, out receives the input unchanged.
+    void Update(const uint32_t* in, uint32_t* out);
+
+    unsigned Processors() const;
+    RecordBytes Record() const;
+
+private:
+    BridgeInstance(const PluginContext& plugin, unsigned width, unsigned height);
+    void ApplyPreset(const char* requested);
+
+    const PluginContext& m_plugin;
+    const unsigned m_width;
+    const unsigned m_height;
+    RendererPool m_pool;
+
+    mutable std::mutex m_mutex;       // guards the fields below
+    RecordBytes m_record;
+    const std::string* m_presetName;  // the last preset applied (a name the plugin keeps)
+    std::string m_requestedPreset;    // the last preset string the host sent
+    unsigned m_processors;
+};
+
+// The machine's processor count, at least 1.
+unsigned MachineProcessors();
+// A host's processor value: NaN is refused; below 0.5 means the machine's; else rounded,
+// at most kMaxProcessors (frames have at most 4 bands, so more changes nothing).
+constexpr unsigned kMaxProcessors = 16;
+bool ProcessorsFromDouble(double value, unsigned* processors);
+
+}  // namespace brushwerk::frei0r

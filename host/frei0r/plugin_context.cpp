@@ -1,0 +1,80 @@
+#include "host/frei0r/plugin_context.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "host/frei0r/module_file.h"
+
+namespace brushwerk::frei0r {
+namespace {
+
+// The module's string table holds its own title ("Quillet Brushwerk") under this id.
+constexpr UINT kModuleTitleStringId = 102;
+
+std::string LowerTrimmed(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    std::string out;
+    for (char c : s) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+PluginContext::PluginContext(const common::EffectInfo& effect)
+    : m_effect(effect), m_parameters(effect), m_name(effect.displayName) {}
+
+bool PluginContext::Open(const std::string& builtModulePath) {
+    Close();
+    const ModuleFileSearch search = FindModuleFile(builtModulePath);
+    if (search.found.empty()) {
+        m_error = std::string("cannot find ") + kModuleFileName + " (set QUILLET_MODULE to its path); looked at:";
+        for (const std::string& place : search.tried) m_error += " " + place;
+        return false;
+    }
+    m_modulePath = search.found;
+    if (FAILED(m_module.Open(m_modulePath, m_effect))) {
+        m_error = m_module.Error();
+        return false;
+    }
+    std::unique_ptr<EffectRenderer> reader;
+    HRESULT hr = EffectRenderer::Create(m_module, m_effect, &reader);
+    if (SUCCEEDED(hr)) hr = reader->ReadPresets(&m_presets);
+    if (SUCCEEDED(hr) && m_presets.empty()) hr = E_UNEXPECTED;
+    if (FAILED(hr)) {
+        m_error = "cannot read the presets of " + std::string(m_effect.shortName) + " from " + m_modulePath + ": " +
+                  DescribeResult(hr);
+        m_presets.clear();
+        m_module.Close();
+        return false;
+    }
+    const std::string displayName = m_module.LoadText(m_effect.displayNameStringId);
+    if (!displayName.empty()) m_name = displayName;
+    std::string moduleTitle = m_module.LoadText(kModuleTitleStringId);
+    if (moduleTitle.empty()) moduleTitle = "Quillet Brushwerk";
+    m_explanation = m_name + " (" + moduleTitle + "): " + m_effect.summary;
+    m_error.clear();
+    return true;
+}
+
+void PluginContext::Close() {
+    m_presets.clear();
+    m_module.Close();
+}
+
+int PluginContext::FindPreset(std::string_view wanted) const {
+    const int count = static_cast<int>(m_presets.size());
+    for (int i = 0; i < count; ++i)
+        if (m_presets[static_cast<size_t>(i)].name == wanted) return i;
+    int index = -1;
+    const char* end = wanted.data() + wanted.size();
+    if (auto [stop, ec] = std::from_chars(wanted.data(), end, index); ec == std::errc() && stop == end)
+        return index >= 0 && index < count ? index : -1;
+    const std::string key = LowerTrimmed(wanted);
+    if (key.empty()) return -1;
+    for (int i = 0; i < count; ++i)
+        if (LowerTrimmed(m_presets[static_cast<size_t>(i)].name) == key) return i;
+    return -1;
+}
+
+}  // namespace brushwerk::frei0r

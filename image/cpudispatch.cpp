@@ -1,11 +1,14 @@
 // Processor selection: a pointer to one constant table of routines, swapped
 // atomically so that a late ippStaticInit() never races a routine in flight.
-// Only the generic table exists so far; faster tables for SSE2/AVX2 will be
-// chosen here from the processor's features, each proven identical to it.
+// Each table is the generic one with faster versions in some rows; every faster
+// version gives the generic bytes for every input (image/ippi_fast.h), so the
+// choice changes speed only. The row and column filters, the box filter and
+// the copies are fast in their generic form and stay generic in every table.
 #include "image/cpudispatch.h"
 
 #include <atomic>
 
+#include "image/ippi_fast.h"
 #include "image/ippi_generic.h"
 
 namespace {
@@ -25,14 +28,53 @@ constexpr IppPrimitiveTable kGenericTable = {
     &ipp_generic::HSVToRGB_8u_AC4R,
 };
 
-std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
+// The generic table with the float-kernel filter and the conversions replaced.
+constexpr IppPrimitiveTable WithFastRows(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f) {
+    IppPrimitiveTable t = kGenericTable;
+    t.name = name;
+    t.filter32f_8u_C4R = filter32f;
+    t.rgbToHsv_8u_AC4R = &ipp_fast::RGBToHSV_8u_AC4R_Tables;
+    t.hsvToRgb_8u_AC4R = &ipp_fast::HSVToRGB_8u_AC4R_Tables;
+    return t;
+}
 
-const IppPrimitiveTable& SelectForThisProcessor() { return kGenericTable; }
+#if defined(__x86_64__) || defined(__i386__)
+constexpr IppPrimitiveTable kSse2Table = WithFastRows("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2);
+constexpr IppPrimitiveTable kAvx2Table = WithFastRows("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2);
+
+bool HasSse2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+}
+
+bool HasAvx2AndFma() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+#endif
+
+std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
 
 }  // namespace
 
+std::vector<const IppPrimitiveTable*> ippRunnablePrimitiveTables() {
+    std::vector<const IppPrimitiveTable*> tables{&kGenericTable};
+#if defined(__x86_64__) || defined(__i386__)
+    if (HasSse2()) tables.push_back(&kSse2Table);
+    if (HasAvx2AndFma()) tables.push_back(&kAvx2Table);
+#endif
+    return tables;
+}
+
 IppStatus ippStaticInit() {
-    g_activeTable.store(&SelectForThisProcessor(), std::memory_order_release);
+    const IppPrimitiveTable* best = &kGenericTable;
+#if defined(__x86_64__) || defined(__i386__)
+    if (HasAvx2AndFma())
+        best = &kAvx2Table;
+    else if (HasSse2())
+        best = &kSse2Table;
+#endif
+    g_activeTable.store(best, std::memory_order_release);
     return ippStsNoErr;
 }
 

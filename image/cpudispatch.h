@@ -1,8 +1,10 @@
 // Processor selection for the primitive routines. ippStaticInit() runs once when
 // the module is loaded (from DllMain) and chooses, per routine, the fastest
 // version this processor supports; every version gives the bytes of the generic
-// one. Until faster versions exist it selects the generic ones.
+// one.
 #pragma once
+
+#include <vector>
 
 #include "image/ippi.h"
 
@@ -32,3 +34,7 @@ const IppPrimitiveTable& ippActivePrimitives();
 
 // The generic table, the reference for tests of faster versions.
 const IppPrimitiveTable& ippGenericPrimitives();
+
+// Every table this processor can run, the generic one first and the one
+// ippStaticInit() selects last; tests compare each with the generic one.
+std::vector<const IppPrimitiveTable*> ippRunnablePrimitiveTables();

@@ -1,0 +1,29 @@
+// Faster versions of the slowest primitive routines. Each one gives, for every
+// input, the bytes of its generic definition (image/ippi_generic.h); the tests
+// under tests/image/*_fast_test.cpp prove it (seeded random cases for the filter,
+// all 2^24 colours for the conversions). Like the generic ones they take
+// arguments the public routines have already checked.
+//
+// ippStaticInit() (image/cpudispatch.cpp) picks among them once, from the
+// processor's features; nothing here is called on a processor that lacks the
+// instructions it was built for.
+#pragma once
+
+#include "image/ippi.h"
+
+namespace ipp_fast {
+
+// The 2-D float-kernel filter with the four channels of a pixel in the lanes of
+// vector registers: SSE2 (two double lanes) and AVX2 with FMA (four). Both have
+// an unrolled 3 x 3 path; any other kernel size takes a plain tap loop.
+IppStatus Filter32f_8u_C4R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                const Ipp32f* pKernel, IppiSize kernelSize, IppiPoint anchor);
+IppStatus Filter32f_8u_C4R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                const Ipp32f* pKernel, IppiSize kernelSize, IppiPoint anchor);
+
+// The hue/saturation/value conversions through tables of the per-channel terms,
+// built once; plain C++, so any processor runs them.
+IppStatus RGBToHSV_8u_AC4R_Tables(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize);
+IppStatus HSVToRGB_8u_AC4R_Tables(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize);
+
+}  // namespace ipp_fast

@@ -1,0 +1,268 @@
+// Metallic through the real effect object: "Gold" on grey, white and black, "Reset To
+// None", the pure metal rendering, the wave switched off, saturation, alpha, the
+// dropper, bands and records outside the knobs; and the per-frame tables against the
+// per-pixel rule.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "effects/metal.h"
+#include "effects/metal_fast.h"
+#include "tests/effects/band_checks.h"
+#include "tests/effects/effect_harness.h"
+
+namespace effect_test {
+namespace {
+
+using MetalRig = EffectRig<CMetal, tMETALLIC_PROPS>;
+
+constexpr int kGold = 3;
+constexpr int kResetToNone = 8;
+
+tMETALLIC_PROPS Record(COLORREF color, float shine, float highlights, float calibrate, float metal, float picture) {
+    return {color, shine, highlights, calibrate, metal, picture, 0, {}};
+}
+
+Picture Greys(std::initializer_list<int> levels) {
+    Picture p(static_cast<int>(levels.size()), 1);
+    int x = 0;
+    for (int g : levels) p.Set(x++, 0, static_cast<uint8_t>(g), static_cast<uint8_t>(g), static_cast<uint8_t>(g));
+    return p;
+}
+
+Picture GreyLevelsRow() {
+    Picture p(256, 1);
+    for (int g = 0; g < 256; ++g) p.Set(g, 0, static_cast<uint8_t>(g), static_cast<uint8_t>(g), static_cast<uint8_t>(g));
+    return p;
+}
+
+void ExpectRgb(const Picture& out, int x, int red, int green, int blue) {
+    const uint8_t* p = out.At(x, 0);
+    EXPECT_EQ(p[2], red) << "pixel " << x;
+    EXPECT_EQ(p[1], green) << "pixel " << x;
+    EXPECT_EQ(p[0], blue) << "pixel " << x;
+}
+
+TEST(Metallic, GoldOnMidGreyWhiteAndBlack) {
+    MetalRig rig;
+    const Picture out = rig.RenderWith(g_metallicPresets[kGold], Greys({128, 255, 0}));
+    ExpectRgb(out, 0, 159, 142, 94);
+    ExpectRgb(out, 1, 255, 255, 186);
+    ExpectRgb(out, 2, 3, 2, 0);
+}
+
+TEST(Metallic, ResetToNoneReturnsEveryPixelUnchanged) {
+    const Picture in = MakeNoise(61, 23, 4, false);
+    MetalRig rig;
+    EXPECT_EQ(FirstDifference(rig.RenderWith(g_metallicPresets[kResetToNone], in), in), "");
+}
+
+TEST(Metallic, WithoutThePictureABlackPixelShowsTheWaveAtItsPhase) {
+    const tMETALLIC_PROPS r = Record(MakeColorRef(255, 128, 64), 0.8f, 0.4f, 0.3f, 0.5f, 0.0f);
+    MetalRig rig;
+    const Picture out = rig.RenderWith(r, Greys({0}));
+    const double term = double{r.metal} * 256 * (std::sin(2 * 3.1415 * double{r.calibrate}) * double{r.shine} + 1) * 0.5;
+    ExpectRgb(out, 0, static_cast<int>(term * 255 / 256), static_cast<int>(term * 128 / 256),
+              static_cast<int>(term * 64 / 256));
+    EXPECT_GT(out.At(0, 0)[2], 0);
+}
+
+TEST(Metallic, WithoutShineTheOutputGrowsLinearlyWithBrightness) {
+    const tMETALLIC_PROPS r = Record(MakeColorRef(200, 100, 50), 0.0f, 0.9f, 0.37f, 0.7f, 0.25f);
+    MetalRig rig;
+    const Picture in = GreyLevelsRow();
+    const Picture out = rig.RenderWith(r, in);
+    for (int g = 0; g < 256; ++g) {
+        const double m = 3 * g / 768.0;
+        const double term = double{r.metal} * 256 * (0.5 + m);
+        const double share = g * double{r.picture};
+        EXPECT_EQ(out.At(g, 0)[2], std::min(255, static_cast<int>(term * 200 / 256 + share))) << "grey " << g;
+        EXPECT_EQ(out.At(g, 0)[1], std::min(255, static_cast<int>(term * 100 / 256 + share))) << "grey " << g;
+        EXPECT_EQ(out.At(g, 0)[0], std::min(255, static_cast<int>(term * 50 / 256 + share))) << "grey " << g;
+        if (g > 0) {
+            EXPECT_GE(out.At(g, 0)[2], out.At(g - 1, 0)[2]);
+        }
+    }
+}
+
+// Many reflection bands make the wave's constant show: 3.1415, not pi.
+TEST(Metallic, TheWaveRunsOnTheConstant3Point1415) {
+    const tMETALLIC_PROPS r = Record(MakeColorRef(255, 255, 255), 1.0f, 50.0f, 0.25f, 0.5f, 0.0f);
+    MetalRig rig;
+    const Picture out = rig.RenderWith(r, GreyLevelsRow());
+    auto expected = [&](int g, double pi) {
+        const double m = 3 * g / 768.0;
+        const double theta = 2 * pi * double{r.calibrate} + m * 2 * pi * (6.0 * double{r.highlights} + 1.0);
+        const double w = double{r.metal} * 256.0 * ((std::sin(theta) * double{r.shine} + 1.0) * 0.5 + m);
+        return std::min(255, static_cast<int>(w * 255 / 256.0));
+    };
+    int apartFromPi = 0;
+    for (int g = 0; g < 256; ++g) {
+        EXPECT_EQ(out.At(g, 0)[2], expected(g, 3.1415)) << "grey " << g;
+        apartFromPi += expected(g, 3.1415) != expected(g, 3.14159265358979);
+    }
+    EXPECT_GT(apartFromPi, 100);
+}
+
+TEST(Metallic, ChannelsSaturateAndAColourChannelOfZeroAddsNothing) {
+    const tMETALLIC_PROPS r = Record(MakeColorRef(255, 0, 0), 1.0f, 0.5f, 0.8f, 3.0f, 0.0f);
+    MetalRig rig;
+    const Picture out = rig.RenderWith(r, MakeTestCard(40, 24));
+    int saturated = 0;
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            const uint8_t* p = out.At(x, y);
+            ASSERT_EQ(p[0], 0);
+            ASSERT_EQ(p[1], 0);
+            saturated += p[2] == 255;
+        }
+    EXPECT_GT(saturated, 0);
+}
+
+TEST(Metallic, AlphaIsKeptAndTheDropperPassesTheInputThrough) {
+    const Picture in = MakeNoise(53, 21, 8, false);
+    MetalRig rig;
+    for (int row = 0; row < kMetallicPresetCount; ++row) {
+        const Picture out = rig.RenderWith(g_metallicPresets[row], in);
+        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], in.bytes[i]) << "preset " << row;
+    }
+    DropperActive dropper;
+    EXPECT_EQ(FirstDifference(rig.RenderWith(g_metallicPresets[kGold], in), in), "");
+}
+
+TEST(Metallic, OpaquePicturesGiveTheSameBytesThroughEitherSampleFormat) {
+    const Picture in = MakeTestCard(45, 37);
+    MetalRig rig;
+    for (int row = 0; row < kMetallicPresetCount; ++row) {
+        const Picture premultiplied = rig.RenderWith(g_metallicPresets[row], in);
+        RenderOptions straight;
+        straight.outputFormat = DXPF_ARGB32;
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_metallicPresets[row], in, straight), premultiplied), "")
+            << "preset " << row;
+    }
+}
+
+// ---- bands ------------------------------------------------------------------------------
+
+TEST(MetallicBands, AnyCutOfTheFrameGivesTheSameBytes) {
+    const int sizes[][2] = {{1, 1}, {3, 7}, {65, 63}, {131, 130}, {4096, 4}, {4096, 8}, {4096, 12}};
+    for (const auto& size : sizes) {
+        const Picture in = MakeNoise(size[0], size[1], 12, false);
+        MetalRig one(1);
+        const Picture reference = one.RenderWith(g_metallicPresets[1], in);
+        for (int processors = 2; processors <= 4; ++processors) {
+            MetalRig rig(processors);
+            EXPECT_EQ(FirstDifference(rig.RenderWith(g_metallicPresets[1], in), reference), "")
+                << size[0] << "x" << size[1] << ", " << processors << " processors";
+        }
+    }
+}
+
+TEST(MetallicBands, EveryPresetRendersAFullHdFrame) {
+    const Picture in = MakeTestCard(1920, 1080);
+    MetalRig rig(4);
+    for (int row = 0; row < kMetallicPresetCount; ++row) {
+        const Picture out = rig.RenderWith(g_metallicPresets[row], in);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255) << "preset " << row;
+    }
+}
+
+TEST(MetallicBands, RecordsOutsideTheKnobsRenderDeterministically) {
+    const Picture card = MakeTestCard(1920, 1080);
+    const Picture small = MakeNoise(97, 90, 2, false);
+    MetalRig rig(4);
+    const Picture black(small.width, small.height, 0, 0, 0, 0);
+    RenderOptions overBlack;
+    overBlack.outputBefore = &black;
+    for (float v : HostileFloats()) {
+        const Picture out = rig.RenderWith(Record(MakeColorRef(223, 175, 32), v, v, v, v, v), card);
+        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255) << v;
+        for (int field = 0; field < 5; ++field) {
+            tMETALLIC_PROPS r = g_metallicPresets[kGold];
+            float* fields[] = {&r.shine, &r.highlights, &r.calibrate, &r.metal, &r.picture};
+            *fields[field] = v;
+            const Picture a = rig.RenderWith(r, small);
+            EXPECT_EQ(FirstDifference(rig.RenderWith(r, small, overBlack), a), "") << v << " in field " << field;
+        }
+    }
+    // Without a value there is no colour; beyond either end the channels saturate.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const Picture none = rig.RenderWith(Record(MakeColorRef(223, 175, 32), 1, 0.5f, 0.8f, nan, 0.5f), small);
+    for (size_t i = 0; i < none.bytes.size(); ++i) ASSERT_EQ(none.bytes[i], i % 4 == 3 ? small.bytes[i] : 0);
+    const Picture full = rig.RenderWith(Record(MakeColorRef(223, 175, 32), 0, 0, 0, 1e30f, 0), small);
+    for (size_t i = 0; i < full.bytes.size(); ++i) ASSERT_EQ(full.bytes[i], i % 4 == 3 ? small.bytes[i] : 255);
+}
+
+// ---- the per-frame tables -----------------------------------------------------------------
+
+MetalSettings SettingsOf(const tMETALLIC_PROPS& r) {
+    return {RedOf(r.color) / 256.0, GreenOf(r.color) / 256.0, BlueOf(r.color) / 256.0, r.picture, r.metal,
+            r.highlights,           r.shine,                    r.calibrate};
+}
+
+// Every channel sum with every byte in each position, and noise.
+CImageBuffer EveryCombination() {
+    CImageBuffer b;
+    EXPECT_TRUE(b.Allocate(256, 256 + 64, 4));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* p = b.PixelAt(x, y, 0);
+            p[0] = static_cast<uint8_t>(x), p[1] = static_cast<uint8_t>(y), p[2] = static_cast<uint8_t>((x * 7 + y * 13) & 255);
+            p[3] = static_cast<uint8_t>(x ^ y);
+        }
+    std::mt19937 rng(5);
+    for (int y = 256; y < b.GetHeight(); ++y)
+        for (int x = 0; x < 256 * 4; ++x) b.PixelAt(0, y, 0)[x] = static_cast<uint8_t>(rng());
+    return b;
+}
+
+void ExpectTablesMatchPerPixel(const MetalSettings& settings, const CImageBuffer& in) {
+    CImageBuffer generic, fast;
+    ASSERT_TRUE(generic.Allocate(in.GetWidth(), in.GetHeight(), 4));
+    ASSERT_TRUE(fast.Allocate(in.GetWidth(), in.GetHeight(), 4));
+    RenderMetalPerPixel(in, generic, settings);
+    RenderMetalTabulated(in, fast, settings);
+    for (int y = 0; y < in.GetHeight(); ++y)
+        ASSERT_EQ(std::memcmp(generic.PixelAt(0, y, 0), fast.PixelAt(0, y, 0), static_cast<size_t>(in.GetWidth()) * 4), 0)
+            << "row " << y << " with metal " << settings.metal << ", picture " << settings.picture;
+}
+
+TEST(MetalTablePath, SameBytesAsThePerPixelRule) {
+    const CImageBuffer in = EveryCombination();
+    for (int row = 0; row < kMetallicPresetCount; ++row) ExpectTablesMatchPerPixel(SettingsOf(g_metallicPresets[row]), in);
+    std::mt19937 rng(19);
+    std::uniform_real_distribution<float> anyValue(-3.0f, 3.0f);
+    for (int i = 0; i < 24; ++i) {
+        const tMETALLIC_PROPS r = Record(static_cast<COLORREF>(rng() & 0xFFFFFF), anyValue(rng), anyValue(rng),
+                                         anyValue(rng), anyValue(rng), anyValue(rng));
+        ExpectTablesMatchPerPixel(SettingsOf(r), in);
+    }
+    for (float v : HostileFloats()) {
+        ExpectTablesMatchPerPixel(SettingsOf(Record(MakeColorRef(223, 175, 32), v, v, v, v, v)), in);
+        ExpectTablesMatchPerPixel(SettingsOf(Record(MakeColorRef(9, 0, 255), 1, 0.5f, 0.8f, 0.65f, v)), in);
+    }
+}
+
+TEST(MetalTablePath, OnePixelFollowsTheStatedRule) {
+    // Gold on mid grey, by the rule directly.
+    const uint8_t grey[4] = {128, 128, 128, 77};
+    uint8_t out[4] = {};
+    const tMETALLIC_PROPS& gold = g_metallicPresets[kGold];
+    MetalPixel(grey, out, 223 / 256.0, 175 / 256.0, 32 / 256.0, gold.picture, gold.metal, gold.highlights, gold.shine,
+               gold.calibrate);
+    EXPECT_EQ(out[2], 159);
+    EXPECT_EQ(out[1], 142);
+    EXPECT_EQ(out[0], 94);
+    EXPECT_EQ(out[3], 77);
+    EXPECT_EQ(MetalChannel(-0.5), 0);
+    EXPECT_EQ(MetalChannel(255.9), 255);
+    EXPECT_EQ(MetalChannel(1e300), 255);
+    EXPECT_EQ(MetalChannel(-1e300), 0);
+    EXPECT_EQ(MetalChannel(std::nan("")), 0);
+}
+
+}  // namespace
+}  // namespace effect_test

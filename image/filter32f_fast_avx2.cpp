@@ -2,8 +2,8 @@
 // four doubles, each lane summing its channel's products in the generic order
 // with fused multiply-adds, which round exactly as the generic product-then-add
 // does because every product is exact (image/filter32f_fast.h). The 3 x 3 path
-// slides a window of widened source columns along the row and works on two
-// destination pixels per step, so two independent sums are in flight.
+// slides a window of widened source columns along the row and works on four
+// destination pixels per step, so four independent sums are in flight.
 //
 // Only this file's functions use AVX2 and FMA (per-function target attributes);
 // ippStaticInit() calls them only on processors that have both.
@@ -40,13 +40,37 @@ QUILLET_AVX2 inline void Store(Ipp8u* d, __m256d v) {
     std::memcpy(d, &bytes, 4);
 }
 
-// Any kernel size: every tap widens its source pixel.
+// Any kernel size: every tap widens its source pixels. Four destination pixels
+// per step share each weight and keep four independent sums in flight (one sum
+// alone would wait on each fused multiply-add before the next).
 QUILLET_AVX2 void FilterAnySize(const FilterGeometry& g, Ipp8u* pDst, IppiSize roi, const Ipp32f* kernel,
                                 IppiSize ks) {
     for (int y = 0; y < roi.height; ++y) {
         const Ipp8u* tapRow = g.firstTap + y * g.srcStep;
         Ipp8u* dstRow = pDst + y * g.dstStep;
-        for (int x = 0; x < roi.width; ++x) {
+        int x = 0;
+        for (; x + 4 <= roi.width; x += 4) {
+            const Ipp8u* tap = tapRow + static_cast<ptrdiff_t>(x) * 4;
+            __m256d a0 = _mm256_setzero_pd(), a1 = a0, a2 = a0, a3 = a0;
+            for (int j = 0; j < ks.height; ++j) {
+                const Ipp8u* row = tap - j * g.srcStep;
+                const Ipp32f* k = kernel + static_cast<ptrdiff_t>(j) * ks.width;
+                for (int i = 0; i < ks.width; ++i) {
+                    const __m256d w = _mm256_set1_pd(static_cast<double>(k[i]));
+                    const Ipp8u* p = row - static_cast<ptrdiff_t>(i) * 4;
+                    a0 = _mm256_fmadd_pd(w, Widen(p), a0);
+                    a1 = _mm256_fmadd_pd(w, Widen(p + 4), a1);
+                    a2 = _mm256_fmadd_pd(w, Widen(p + 8), a2);
+                    a3 = _mm256_fmadd_pd(w, Widen(p + 12), a3);
+                }
+            }
+            Ipp8u* d = dstRow + static_cast<ptrdiff_t>(x) * 4;
+            Store(d, a0);
+            Store(d + 4, a1);
+            Store(d + 8, a2);
+            Store(d + 12, a3);
+        }
+        for (; x < roi.width; ++x) {
             const Ipp8u* tap = tapRow + static_cast<ptrdiff_t>(x) * 4;
             __m256d acc = _mm256_setzero_pd();
             for (int j = 0; j < ks.height; ++j) {
@@ -70,43 +94,46 @@ QUILLET_AVX2 inline __m256d Row3(__m256d acc, const __m256d* w, __m256d c, __m25
 }
 
 // 3 x 3: for destination pixel x the taps of row j meet source columns x, x - 1,
-// x - 2 (relative to the first tap) in that order. Each step widens columns x
-// and x + 1 of the three rows and finishes pixels x and x + 1.
+// x - 2 (relative to the first tap) in that order. Each step widens columns x to
+// x + 3 of the three rows, row by row, and finishes pixels x to x + 3: four
+// independent sums in flight, and each source pixel widened once per row.
 QUILLET_AVX2 void Filter3x3(const FilterGeometry& g, Ipp8u* pDst, IppiSize roi, const Ipp32f* kernel) {
     __m256d w[9];
     for (int n = 0; n < 9; ++n) w[n] = _mm256_set1_pd(static_cast<double>(kernel[n]));
     for (int y = 0; y < roi.height; ++y) {
-        const Ipp8u* r0 = g.firstTap + y * g.srcStep;
-        const Ipp8u* r1 = r0 - g.srcStep;
-        const Ipp8u* r2 = r1 - g.srcStep;
+        const Ipp8u* rows[3] = {g.firstTap + y * g.srcStep, g.firstTap + (y - 1) * g.srcStep,
+                                g.firstTap + (y - 2) * g.srcStep};
         Ipp8u* d = pDst + y * g.dstStep;
-        // Columns x - 2 and x - 1 of each row for x = 0.
-        __m256d a0 = Widen(r0 - 8), b0 = Widen(r0 - 4);
-        __m256d a1 = Widen(r1 - 8), b1 = Widen(r1 - 4);
-        __m256d a2 = Widen(r2 - 8), b2 = Widen(r2 - 4);
+        // Columns x - 2 (older) and x - 1 (old) of each row for x = 0.
+        __m256d older[3], old[3];
+        for (int j = 0; j < 3; ++j) older[j] = Widen(rows[j] - 8), old[j] = Widen(rows[j] - 4);
         int x = 0;
-        for (; x + 2 <= roi.width; x += 2) {
+        for (; x + 4 <= roi.width; x += 4) {
             const ptrdiff_t at = static_cast<ptrdiff_t>(x) * 4;
-            const __m256d c0 = Widen(r0 + at), c1 = Widen(r1 + at), c2 = Widen(r2 + at);
-            const __m256d e0 = Widen(r0 + at + 4), e1 = Widen(r1 + at + 4), e2 = Widen(r2 + at + 4);
-            __m256d first = Row3(_mm256_setzero_pd(), w, c0, b0, a0);
-            __m256d second = Row3(_mm256_setzero_pd(), w, e0, c0, b0);
-            first = Row3(first, w + 3, c1, b1, a1);
-            second = Row3(second, w + 3, e1, c1, b1);
-            first = Row3(first, w + 6, c2, b2, a2);
-            second = Row3(second, w + 6, e2, c2, b2);
-            Store(d + at, first);
-            Store(d + at + 4, second);
-            a0 = c0, b0 = e0;
-            a1 = c1, b1 = e1;
-            a2 = c2, b2 = e2;
+            __m256d s0 = _mm256_setzero_pd(), s1 = s0, s2 = s0, s3 = s0;
+            for (int j = 0; j < 3; ++j) {
+                const __m256d c0 = Widen(rows[j] + at), c1 = Widen(rows[j] + at + 4);
+                const __m256d c2 = Widen(rows[j] + at + 8), c3 = Widen(rows[j] + at + 12);
+                s0 = Row3(s0, w + 3 * j, c0, old[j], older[j]);
+                s1 = Row3(s1, w + 3 * j, c1, c0, old[j]);
+                s2 = Row3(s2, w + 3 * j, c2, c1, c0);
+                s3 = Row3(s3, w + 3 * j, c3, c2, c1);
+                older[j] = c2, old[j] = c3;
+            }
+            Store(d + at, s0);
+            Store(d + at + 4, s1);
+            Store(d + at + 8, s2);
+            Store(d + at + 12, s3);
         }
-        if (x < roi.width) {
+        for (; x < roi.width; ++x) {
             const ptrdiff_t at = static_cast<ptrdiff_t>(x) * 4;
-            __m256d last = Row3(_mm256_setzero_pd(), w, Widen(r0 + at), b0, a0);
-            last = Row3(last, w + 3, Widen(r1 + at), b1, a1);
-            last = Row3(last, w + 6, Widen(r2 + at), b2, a2);
-            Store(d + at, last);
+            __m256d sum = _mm256_setzero_pd();
+            for (int j = 0; j < 3; ++j) {
+                const __m256d c = Widen(rows[j] + at);
+                sum = Row3(sum, w + 3 * j, c, old[j], older[j]);
+                older[j] = old[j], old[j] = c;
+            }
+            Store(d + at, sum);
         }
     }
 }

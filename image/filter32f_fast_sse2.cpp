@@ -55,12 +55,31 @@ inline void Store(Ipp8u* d, const Channels& v) {
 
 inline Channels Zero() { return {_mm_setzero_pd(), _mm_setzero_pd()}; }
 
-// Any kernel size: every tap widens its source pixel.
+// Any kernel size: every tap widens its source pixels. Two destination pixels
+// per step share each weight and keep their sums in flight together.
 void FilterAnySize(const FilterGeometry& g, Ipp8u* pDst, IppiSize roi, const Ipp32f* kernel, IppiSize ks) {
     for (int y = 0; y < roi.height; ++y) {
         const Ipp8u* tapRow = g.firstTap + y * g.srcStep;
         Ipp8u* dstRow = pDst + y * g.dstStep;
-        for (int x = 0; x < roi.width; ++x) {
+        int x = 0;
+        for (; x + 2 <= roi.width; x += 2) {
+            const Ipp8u* tap = tapRow + static_cast<ptrdiff_t>(x) * 4;
+            Channels first = Zero(), second = Zero();
+            for (int j = 0; j < ks.height; ++j) {
+                const Ipp8u* row = tap - j * g.srcStep;
+                const Ipp32f* k = kernel + static_cast<ptrdiff_t>(j) * ks.width;
+                for (int i = 0; i < ks.width; ++i) {
+                    const __m128d w = _mm_set1_pd(static_cast<double>(k[i]));
+                    const Ipp8u* p = row - static_cast<ptrdiff_t>(i) * 4;
+                    Accumulate(first, w, Widen(p));
+                    Accumulate(second, w, Widen(p + 4));
+                }
+            }
+            Ipp8u* d = dstRow + static_cast<ptrdiff_t>(x) * 4;
+            Store(d, first);
+            Store(d + 4, second);
+        }
+        if (x < roi.width) {
             const Ipp8u* tap = tapRow + static_cast<ptrdiff_t>(x) * 4;
             Channels acc = Zero();
             for (int j = 0; j < ks.height; ++j) {

@@ -8,8 +8,8 @@
 // generic bytes too.
 //
 // RGB to HSV: the saturation byte depends only on (V, delta) and the hue byte
-// only on (sextant base, delta, numerator), so both are looked up (about 256 KB,
-// no division left per pixel). HSV to RGB: everything that depends on H alone
+// only on the differences R - G and R - B, so both are looked up (320 KB in all,
+// no division or case left per pixel). HSV to RGB: everything that depends on H alone
 // (the sextant, f, 1 - f) or S alone (s, 1 - s) is looked up; what mixes them
 // with V is computed as the generic routine does, and the sextant's order of the
 // outputs comes from a table of shifts instead of a branch.
@@ -30,40 +30,50 @@ inline Ipp8u RoundDown(double v) { return static_cast<Ipp8u>(v + kRoundingBias);
 
 // ---- RGB to HSV ----
 
-// Hue bytes of one sextant base by delta d (0..255) and numerator n (-d..d) at
-// d * d + d + n: the runs for d = 0, 1, 2, ... lie end to end, and entry 0
-// (d = 0) is the hue of a grey pixel, 0.
-constexpr int kHueEntries = 256 * 256;
+// The hue byte of one pixel, the generic routine's arithmetic.
+Ipp8u HueOf(int r, int g, int b) {
+    const int v = std::max(r, std::max(g, b));
+    const int delta = v - std::min(r, std::min(g, b));
+    if (v == 0 || delta == 0) return 0;
+    const double span = delta;
+    double sextant;
+    if (v == r)
+        sextant = (g - b) / span;
+    else if (v == g)
+        sextant = 2.0 + (b - r) / span;
+    else
+        sextant = 4.0 + (r - g) / span;
+    double h = sextant * 255.0 / 6.0;
+    if (h < 0.0) h += 255.0;
+    return RoundDown(h);
+}
 
-inline int HueIndex(int delta, int numerator) { return delta * delta + delta + numerator; }
+// Hue depends only on the differences R - G and R - B: adding one amount to all
+// three channels changes neither which channel is largest, nor delta, nor the
+// numerators. The table holds it at (R - G + 255) * 512 + (R - B + 255), each
+// entry computed from a pixel with those differences; differences no pixel has
+// (a spread beyond 255) keep 0.
+constexpr int kDifferenceStride = 512;
+constexpr int kDifferenceOrigin = 255 * kDifferenceStride + 255;
+
+inline int DifferenceIndex(int r, int g, int b) { return (r - g) * kDifferenceStride + (r - b) + kDifferenceOrigin; }
 
 struct RgbToHsvTables {
-    Ipp8u saturation[256][256];   // [V][delta]; 0 where delta is 0 (V 0 included)
-    Ipp8u hue[3 * kHueEntries];   // bases 0 (V = R), 2 (V = G), 4 (V = B) one after the other
+    Ipp8u saturation[256][256];           // [V][delta]; 0 where delta is 0 (V 0 included)
+    Ipp8u hue[511 * kDifferenceStride];  // by differences, see DifferenceIndex
 
     RgbToHsvTables() {
         for (int v = 0; v < 256; ++v)
             for (int delta = 0; delta < 256; ++delta)
                 saturation[v][delta] =
                     v != 0 && delta != 0 && delta <= v ? RoundDown(static_cast<double>(delta) / v * 255.0) : 0;
-        for (int which = 0; which < 3; ++which) {
-            hue[which * kHueEntries] = 0;
-            for (int delta = 1; delta < 256; ++delta) {
-                const double span = delta;
-                for (int n = -delta; n <= delta; ++n) {
-                    double sextant;
-                    if (which == 0)
-                        sextant = n / span;
-                    else if (which == 1)
-                        sextant = 2.0 + n / span;
-                    else
-                        sextant = 4.0 + n / span;
-                    double h = sextant * 255.0 / 6.0;
-                    if (h < 0.0) h += 255.0;
-                    hue[which * kHueEntries + HueIndex(delta, n)] = RoundDown(h);
-                }
+        for (int rg = -255; rg <= 255; ++rg)
+            for (int rb = -255; rb <= 255; ++rb) {
+                // The darkest such pixel: R just high enough that G and B are not negative.
+                const int r = std::max(0, std::max(rg, rb));
+                const int g = r - rg, b = r - rb;
+                hue[DifferenceIndex(r, g, b)] = g <= 255 && b <= 255 ? HueOf(r, g, b) : 0;
             }
-        }
     }
 };
 
@@ -72,18 +82,16 @@ const RgbToHsvTables& RgbTables() {
     return tables;
 }
 
+// Maximum and minimum by masks: compilers turn std::max of three into a branch,
+// which random pictures mispredict half of the time.
+inline int Max(int a, int b) { return a ^ ((a ^ b) & -static_cast<int>(a < b)); }
+inline int Min(int a, int b) { return b ^ ((a ^ b) & -static_cast<int>(a < b)); }
+
 inline void RgbToHsvPixel(const RgbToHsvTables& t, const Ipp8u* s, Ipp8u* d) {
     const int r = s[0], g = s[1], b = s[2];
-    const int v = std::max(r, std::max(g, b));
-    const int delta = v - std::min(r, std::min(g, b));
-    // The generic routine's choice of sextant base (R first, then G, then B) as
-    // masks rather than branches, which random pictures would mispredict.
-    const int isR = -static_cast<int>(v == r);
-    const int isG = ~isR & -static_cast<int>(v == g);
-    const int isB = ~(isR | isG);
-    const int numerator = ((g - b) & isR) | ((b - r) & isG) | ((r - g) & isB);
-    const int base = (isG & kHueEntries) | (isB & 2 * kHueEntries);
-    d[0] = t.hue[base + HueIndex(delta, numerator)];
+    const int v = Max(r, Max(g, b));
+    const int delta = v - Min(r, Min(g, b));
+    d[0] = t.hue[DifferenceIndex(r, g, b)];
     d[1] = t.saturation[v][delta];
     d[2] = static_cast<Ipp8u>(v);
 }

@@ -119,7 +119,8 @@ TEST(IppFilter32fFast, RandomCasesGiveTheGenericBytes) {
 }
 
 TEST(IppFilter32fFast, WholeRowsOfEveryParityAndLength) {
-    // Widths around the two-pixel steps of the 3 x 3 path, over a taller picture.
+    // Widths around the two- and four-pixel steps of the vector paths, over a
+    // taller picture.
     for (const auto& [name, fast] : FastFilters()) {
         for (int width = 1; width <= 9; ++width) {
             FilterCall c = RandomCall(60000 + width, 100);

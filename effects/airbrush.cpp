@@ -8,9 +8,9 @@
 //    combine works against what the output surface held).
 //  - n above the band's height + 1 is held there (see effects/tentblur.h): longer
 //    kernels would only cost memory and time.
-//  - NaN fields count as 0 (effects/truncation.h); a negative `threshold` (`edge`
-//    above 1) lifts nothing, exactly as the formula says, with the products kept
-//    inside 32 bits.
+//  - a NaN field makes its working value 0 (effects/truncation.h): n = 0, or
+//    `threshold` 0 (as `edge` 1); a negative `threshold` (`edge` above 1) lifts
+//    nothing, exactly as the formula says, with the products kept inside 32 bits.
 #include "effects/airbrush.h"
 
 #include <algorithm>

@@ -122,6 +122,10 @@ Picture MakeNoise(int width, int height, uint32_t seed, bool opaque) {
     return p;
 }
 
+void PrintTo(const Picture& picture, std::ostream* os) {
+    *os << picture.width << "x" << picture.height << " picture";
+}
+
 std::string FirstDifference(const Picture& actual, const Picture& expected) {
     std::ostringstream s;
     if (actual.width != expected.width || actual.height != expected.height) {
@@ -177,7 +181,38 @@ struct SurfaceMemory {
     }
 };
 
+class CLockRefusingSurface : public ComObjectRoot, public IDXSurface {
+public:
+    CLockRefusingSurface(IDXSurface* inner, HRESULT lockResult) : m_inner(inner), m_lockResult(lockResult) {}
+    static REFIID PrimaryInterfaceId() { return IID_IDXSurface; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_IDXSurface || iid == IID_IDXBaseObject) {
+            *object = static_cast<IDXSurface*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT GetGenerationId(ULONG* id) override { return m_inner->GetGenerationId(id); }
+    HRESULT IncrementGenerationId(BOOL refresh) override { return m_inner->IncrementGenerationId(refresh); }
+    HRESULT GetObjectSize(ULONG* size) override { return m_inner->GetObjectSize(size); }
+    HRESULT GetPixelFormat(GUID* id, DXSAMPLEFORMATENUM* format) override { return m_inner->GetPixelFormat(id, format); }
+    HRESULT GetBounds(DXBNDS* bounds) override { return m_inner->GetBounds(bounds); }
+    HRESULT LockSurface(const DXBNDS*, ULONG, DWORD, REFIID, void** pointer, ULONG*) override {
+        if (pointer) *pointer = nullptr;
+        return m_lockResult;
+    }
+
+private:
+    ComPtr<IDXSurface> m_inner;
+    HRESULT m_lockResult;
+};
+
 }  // namespace
+
+HRESULT CreateLockRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out) {
+    return CreateComInstance<CLockRefusingSurface>(nullptr, IID_IDXSurface, reinterpret_cast<void**>(out), inner,
+                                                   lockResult);
+}
 
 RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const RenderOptions& options) {
     RenderResult result;
@@ -196,6 +231,16 @@ RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const 
     else
         EXPECT_EQ(outMemory.MakeSurface(options.outputFormat, outSurface), S_OK);
 
+    if (options.inputLockFailure != S_OK) {
+        ComPtr<IDXSurface> refusing;
+        EXPECT_EQ(CreateLockRefusingSurface(inSurface.Get(), options.inputLockFailure, refusing.ReleaseAndGetAddressOf()), S_OK);
+        inSurface = refusing;
+    }
+    if (options.outputLockFailure != S_OK) {
+        ComPtr<IDXSurface> refusing;
+        EXPECT_EQ(CreateLockRefusingSurface(outSurface.Get(), options.outputLockFailure, refusing.ReleaseAndGetAddressOf()), S_OK);
+        outSurface = refusing;
+    }
     IUnknown* inputs[1] = {inSurface.Get()};
     IUnknown* outputs[1] = {outSurface.Get()};
     result.setup = transform->Setup(inputs, 1, outputs, 1, 0);

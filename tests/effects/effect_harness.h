@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ struct Picture {
     }
 };
 
+// Failure messages name the size only; FirstDifference says where pictures differ.
+void PrintTo(const Picture& picture, std::ostream* os);
+
 // Colour bars, ramps, a disk, fine stripes and a few saturated patches; opaque.
 Picture MakeTestCard(int width, int height);
 // Smooth diagonal ramps of the three channels; opaque.
@@ -75,6 +79,9 @@ struct RenderOptions {
     const DXBNDS* clip = nullptr;
     const DXVEC* placement = nullptr;
     const GUID* requestId = nullptr;
+    // Non-zero: LockSurface of that surface fails with this code (reads and writes).
+    HRESULT inputLockFailure = S_OK;
+    HRESULT outputLockFailure = S_OK;
 };
 
 struct RenderResult {
@@ -82,6 +89,9 @@ struct RenderResult {
     HRESULT execute = E_FAIL;
     Picture output;  // the output surface's bytes after the frame (or after a failed one)
 };
+
+// A surface that answers like `inner` but whose LockSurface fails with `lockResult`.
+HRESULT CreateLockRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out);
 
 // The default bytes of the output surface before a frame.
 Picture OutputFill(int width, int height);

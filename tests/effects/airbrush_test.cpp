@@ -1,0 +1,346 @@
+// Air Brush through the real effect object: kernel lengths and sums seen in the
+// blur's response, the band-dependent blur, the combine rule's numbers, invariants
+// over drawn pictures, and byte-exact agreement with a plain reference.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <cfloat>
+#include <limits>
+#include <thread>
+
+#include "effects/airbrush.h"
+#include "effects/truncation.h"
+#include "include/dxbounds.h"
+#include "tests/effects/blur_reference.h"
+
+namespace {
+
+using namespace effect_test;
+using blur_test::ByBands;
+using Rig = EffectRig<CAirBrush, tAIR_BRUSH_PROPS>;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+int KernelLength(float spray, int rows) {
+    return TruncateToInt32((static_cast<double>(spray) + static_cast<double>(0.1f)) * rows *
+                           static_cast<double>(0.15f));
+}
+
+// One band of Air Brush, from its definition: the blurred picture (or, for n = 0, the
+// colours the output held), then per pixel a lift by the grey difference or the
+// per-channel minimum, with the input's alpha. n below 0 leaves the band as it was.
+Picture ReferenceBand(const Picture& in, const Picture& before, tAIR_BRUSH_PROPS p) {
+    const double e = p.edge;
+    const int threshold = TruncateToInt32(245.0 - 245.0 * e * e);
+    const int n = std::min(KernelLength(p.spray, in.height), in.height + 1);
+    if (n < 0) return before;
+    Picture out = n == 0 ? before : blur_test::TentBlur(in, n);
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < in.width; ++x) {
+            const uint8_t* s = in.At(x, y);
+            uint8_t* d = out.At(x, y);
+            const int target = (Luminance(d) * threshold) >> 8;
+            const int lum = Luminance(s);
+            for (int c = 0; c < 3; ++c)
+                d[c] = lum < target ? static_cast<uint8_t>(std::min(s[c] + target - lum, 255)) : std::min(s[c], d[c]);
+            d[3] = s[3];
+        }
+    return out;
+}
+
+Picture Reference(const Picture& in, tAIR_BRUSH_PROPS p, int processors, const Picture* before = nullptr) {
+    const Picture fill = before ? *before : OutputFill(in.width, in.height);
+    return ByBands(in, fill, processors, [&](const Picture& i, const Picture& b) { return ReferenceBand(i, b, p); });
+}
+
+// A white picture with one black row: with edge 1 every other pixel shows the blur,
+// 255 * (sum - k[j]) / sum for the kernel cell j that meets the black row.
+Picture WhiteWithBlackRow(int width, int height, int row) {
+    Picture p(width, height, 255, 255, 255);
+    for (int x = 0; x < width; ++x) p.Set(x, row, 0, 0, 0);
+    return p;
+}
+
+// Expects column x of `out` around `row` to be the response of the tent `k` (anchor
+// k.size() / 2) with the stated sum, and white beyond it.
+void ExpectTentResponse(const Picture& out, int x, int row, int top, int bottom, const std::vector<int>& k, int sum) {
+    const int r = static_cast<int>(k.size()) / 2;
+    for (int y = top; y < bottom; ++y) {
+        const int j = y + r - row;
+        const int cell = j >= 0 && j < static_cast<int>(k.size()) ? k[j] : 0;
+        const uint8_t expected = y == row ? 0 : blur_test::Normalise(int64_t{255} * (sum - cell), sum);
+        ASSERT_EQ(out.At(x, y)[1], expected) << "row " << y;
+    }
+}
+
+}  // namespace
+
+TEST(AirBrush, KernelLengthAndSumFollowTheBandHeight) {
+    Rig rig(1);
+    // spray 0.35 on 480 rows: n = 32, a tent 1..16,16..1 with sum 272.
+    std::vector<int> k32;
+    for (int i = 1; i <= 16; ++i) k32.push_back(i);
+    for (int i = 16; i >= 1; --i) k32.push_back(i);
+    ASSERT_EQ(blur_test::SumOf(k32), 272);
+    ASSERT_EQ(blur_test::Tent(32), k32);
+    Picture out = rig.RenderWith({0.35f, 1.0f}, WhiteWithBlackRow(40, 480, 240));
+    ExpectTentResponse(out, 20, 240, 200, 280, k32, 272);
+    int dipRows = 0;
+    for (int y = 0; y < 480; ++y) dipRows += out.At(20, y)[1] != 255;
+    EXPECT_EQ(dipRows, 32);
+
+    // 1080 rows: n = 72 (1..36,36..1, sum 1332).
+    out = rig.RenderWith({0.35f, 1.0f}, WhiteWithBlackRow(24, 1080, 500));
+    ExpectTentResponse(out, 12, 500, 420, 580, blur_test::Tent(72), 1332);
+
+    // spray 0 on 480 rows: n = 7 (1 2 3 4 3 2 1, sum 16: a rounding shift).
+    out = rig.RenderWith({0.0f, 1.0f}, WhiteWithBlackRow(24, 480, 100));
+    ExpectTentResponse(out, 12, 100, 80, 120, {1, 2, 3, 4, 3, 2, 1}, 16);
+}
+
+TEST(AirBrush, SixtySevenRowsBlurNothingSixtySixRowsUseTheOutputsColours) {
+    Rig rig(1);
+    const Picture in = MakeNoise(31, 67, 7);
+    // n = 1: the "blur" is the input with its two top rows and left columns taken
+    // from the third and its last row and column from the one before; edge 1 takes
+    // the per-channel minimum of input and that.
+    Picture expected = in;
+    for (int y = 0; y < 67; ++y)
+        for (int x = 0; x < 31; ++x)
+            for (int c = 0; c < 3; ++c)
+                expected.At(x, y)[c] = std::min(in.At(x, y)[c], in.At(std::clamp(x, 2, 29), std::clamp(y, 2, 65))[c]);
+    Picture out = rig.RenderWith({0.0f, 1.0f}, in);
+    EXPECT_EQ(FirstDifference(out, expected), "");
+
+    // n = 0 at 66 rows: no blur; the combine works against what the output held.
+    const Picture in66 = in.Rows(0, 66);
+    const Picture before = MakeNoise(31, 66, 8);
+    RenderOptions options;
+    options.outputBefore = &before;
+    out = rig.RenderWith({0.0f, 1.0f}, in66, options);
+    expected = in66;
+    for (size_t i = 0; i < expected.bytes.size(); ++i)
+        if (i % 4 != 3) expected.bytes[i] = std::min(in66.bytes[i], before.bytes[i]);
+    EXPECT_EQ(FirstDifference(out, expected), "");
+}
+
+TEST(AirBrush, EdgeZeroLiftsADarkPixelByTheGreyDifference) {
+    // 67 rows give n = 1, so the "blur" of column 0 is column 2: a pixel of luminance
+    // 100 beside one of 120 has target 120 * 245 >> 8 = 114 and rises by 14.
+    Picture in(8, 67, 200, 200, 200);
+    in.Set(0, 30, 101, 101, 101);  // luminance 100
+    in.Set(2, 30, 121, 121, 121);  // luminance 120
+    in.Set(0, 40, 250, 100, 43);   // luminance 100, blue would pass 255
+    in.Set(2, 40, 121, 121, 121);
+    Rig rig(1);
+    Picture out = rig.RenderWith({0.0f, 0.0f}, in);
+    EXPECT_EQ(out.At(0, 30)[0], 115);
+    EXPECT_EQ(out.At(0, 30)[1], 115);
+    EXPECT_EQ(out.At(0, 30)[2], 115);
+    EXPECT_EQ(out.At(0, 40)[0], 255);
+    EXPECT_EQ(out.At(0, 40)[1], 114);
+    EXPECT_EQ(out.At(0, 40)[2], 57);
+}
+
+TEST(AirBrushBands, FourBandsOf720x480BlurEachBandAsAPicture) {
+    const Picture in = WhiteWithBlackRow(720, 480, 180);  // in the second band (rows 120..239)
+    Rig four(4), one(1);
+    const Picture banded = four.RenderWith({0.35f, 1.0f}, in);
+    // n = 8 in each 120-row band: 1 2 3 4 4 3 2 1, sum 20.
+    ExpectTentResponse(banded, 360, 180, 160, 200, {1, 2, 3, 4, 4, 3, 2, 1}, 20);
+    Picture stitched(720, 480);
+    for (int b = 0; b < 4; ++b) stitched.PutRows(b * 120, one.RenderWith({0.35f, 1.0f}, in.Rows(b * 120, 120)));
+    EXPECT_EQ(FirstDifference(banded, stitched), "");
+    const Picture whole = one.RenderWith({0.35f, 1.0f}, in);
+    ExpectTentResponse(whole, 360, 180, 150, 210, blur_test::Tent(32), 272);  // one band: n = 32
+}
+
+TEST(AirBrush, UniformPicturesStayAsTheyAre) {
+    for (int processors : {1, 3}) {
+        Rig rig(processors);
+        for (float spray : {0.0f, 0.27f, 0.81f, 1.0f})
+            for (float edge : {0.0f, 0.5f, 1.0f}) {
+                const Picture in(40, 210, 40, 170, 230, 255);  // bands of at least 67 rows: n >= 1
+                EXPECT_EQ(rig.RenderWith({spray, edge}, in), in) << spray << " " << edge;
+                const Picture translucent(33, 200, 12, 60, 90, 100);
+                EXPECT_EQ(rig.RenderWith({spray, edge}, translucent), translucent) << spray << " " << edge;
+            }
+    }
+}
+
+TEST(AirBrushBands, MatchesTheReferenceOverSizesAndProcessors) {
+    struct Case {
+        int width, height, processors;
+        tAIR_BRUSH_PROPS props;
+    };
+    const Case cases[] = {{97, 61, 1, {0.35f, 1.0f}}, {97, 61, 2, {0.51f, 0.27f}}, {64, 200, 4, {0.81f, 0.0f}},
+                          {129, 130, 3, {0.27f, 0.15f}}, {45, 300, 4, {0.0f, 0.57f}}, {200, 83, 4, {1.0f, 0.5f}},
+                          {1, 40, 1, {0.9f, 0.2f}}, {3, 3, 1, {1.0f, 0.0f}}, {4, 90, 1, {0.5f, 1.0f}},
+                          {301, 4, 2, {3.0f, 0.3f}}, {2, 5, 1, {0.7f, 0.1f}}};
+    for (const Case& c : cases) {
+        Rig rig(c.processors);
+        for (const Picture& in : {MakeNoise(c.width, c.height, 11, false), MakeTestCard(c.width, c.height)}) {
+            const Picture out = rig.RenderWith(c.props, in);
+            EXPECT_EQ(FirstDifference(out, Reference(in, c.props, c.processors)), "")
+                << c.width << "x" << c.height << " on " << c.processors;
+            for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], in.bytes[i]) << "alpha kept";
+        }
+    }
+}
+
+TEST(AirBrush, NeitherTheDropperNorWhatTheOutputHeldChangesTheResult) {
+    const Picture in = MakeTestCard(90, 70);
+    Rig rig(2);
+    const Picture plain = rig.RenderWith({0.35f, 0.4f}, in);
+    const Picture black(90, 70, 0, 0, 0, 0);
+    RenderOptions options;
+    options.outputBefore = &black;
+    EXPECT_EQ(rig.RenderWith({0.35f, 0.4f}, in, options), plain);
+    DropperActive dropper;  // Air Brush has no colour swatch: it keeps rendering
+    EXPECT_EQ(rig.RenderWith({0.35f, 0.4f}, in), plain);
+}
+
+TEST(AirBrush, OpaquePicturesGiveTheSameBytesInEitherSampleFormat) {
+    const Picture in = MakeTestCard(120, 90);
+    Rig rig(4);
+    const Picture premultiplied = rig.RenderWith({0.51f, 0.27f}, in);
+    for (DXSAMPLEFORMATENUM input : {DXPF_PMARGB32, DXPF_ARGB32})
+        for (DXSAMPLEFORMATENUM output : {DXPF_PMARGB32, DXPF_ARGB32}) {
+            RenderOptions options;
+            options.inputFormat = input;
+            options.outputFormat = output;
+            EXPECT_EQ(rig.RenderWith({0.51f, 0.27f}, in, options), premultiplied) << input << " " << output;
+        }
+}
+
+TEST(AirBrush, RowOrderAndInPlaceSurfacesGiveTheOutputsOwnOrientation) {
+    // An even kernel reaches one row further down than up, so the bottom-up result is
+    // the result of the picture turned over, turned back.
+    const Picture in = MakeNoise(64, 48, 5);
+    const tAIR_BRUSH_PROPS props = {1.0f, 0.3f};
+    Rig rig(1);
+    RenderOptions bothUp;
+    bothUp.inputBottomUp = bothUp.outputBottomUp = true;
+    const Picture topDown = rig.RenderWith(props, in);
+    const Picture bottomUp = rig.RenderWith(props, in, bothUp);
+    EXPECT_NE(topDown, bottomUp);
+
+    RenderOptions inputUp;
+    inputUp.inputBottomUp = true;
+    EXPECT_EQ(rig.RenderWith(props, in, inputUp), topDown);
+    RenderOptions outputUp;
+    outputUp.outputBottomUp = true;
+    EXPECT_EQ(rig.RenderWith(props, in, outputUp), bottomUp);
+    RenderOptions inPlace;
+    inPlace.inPlace = true;
+    EXPECT_EQ(rig.RenderWith(props, in, inPlace), topDown);
+    inPlace.inputBottomUp = true;
+    EXPECT_EQ(rig.RenderWith(props, in, inPlace), bottomUp);
+}
+
+TEST(AirBrushBands, BandsWriteOnlyTheirRowsOfTheClippedPlacedRegion) {
+    // Input rows 20..89, columns 10..149 land at the output's (15, 50); the region
+    // (140 x 70) runs as three bands and nothing outside it changes.
+    const Picture in = MakeTestCard(160, 120);
+    const DXBNDS clip = MakeDiscreteBounds(10, 20, 150, 110);
+    const DXVEC placement = MakeDiscretePoint(15, 50);
+    RenderOptions options;
+    options.clip = &clip;
+    options.placement = &placement;
+    Rig rig(4);
+    const Picture out = rig.RenderWith({0.5f, 0.2f}, in, options);
+
+    Picture region(140, 70), before(140, 70);
+    const Picture fill = OutputFill(160, 120);
+    for (int y = 0; y < 70; ++y) {
+        std::memcpy(region.At(0, y), in.At(10, 20 + y), 140 * 4);
+        std::memcpy(before.At(0, y), fill.At(15, 50 + y), 140 * 4);
+    }
+    Picture expected = fill;
+    const Picture rendered = Reference(region, {0.5f, 0.2f}, 4, &before);
+    for (int y = 0; y < 70; ++y) std::memcpy(expected.At(15, 50 + y), rendered.At(0, y), 140 * 4);
+    EXPECT_EQ(FirstDifference(out, expected), "");
+}
+
+TEST(AirBrush, AFailingLockReturnsItsCodeAndWritesNothing) {
+    const Picture in = MakeTestCard(40, 30);
+    Rig rig(1);
+    ASSERT_EQ(rig.SetProps({0.35f, 0.5f}), S_OK);
+    RenderOptions options;
+    options.outputLockFailure = E_ACCESSDENIED;
+    RenderResult r = rig.Render(in, options);
+    EXPECT_EQ(r.execute, E_ACCESSDENIED);
+    EXPECT_EQ(r.output, OutputFill(40, 30));
+    options = {};
+    options.inputLockFailure = E_OUTOFMEMORY;
+    r = rig.Render(in, options);
+    EXPECT_EQ(r.execute, E_OUTOFMEMORY);
+    EXPECT_EQ(r.output, OutputFill(40, 30));
+}
+
+TEST(AirBrush, RecordsBeyondTheKnobsStayDefined) {
+    const Picture in = MakeNoise(50, 40, 3, false);
+    const Picture fill = OutputFill(50, 40);
+    Rig rig(1);
+    // n below 0: the band stays as the output held it.
+    EXPECT_EQ(rig.RenderWith({-0.5f, 0.3f}, in), fill);
+    EXPECT_EQ(rig.RenderWith({-kInf, 0.3f}, in), fill);
+    // NaN working values are 0: n = 0 (the combine against the output's colours) and
+    // threshold 0 (as edge 1).
+    EXPECT_EQ(rig.RenderWith({kNaN, kNaN}, in), Reference(in, {-0.1f, 1.0f}, 1));
+    EXPECT_EQ(rig.RenderWith({0.3f, kNaN}, in), Reference(in, {0.3f, 1.0f}, 1));
+    // Huge spray: the kernel is held at the band's height + 1 (41 rows here).
+    const Picture longest = rig.RenderWith({FLT_MAX, 0.4f}, in);
+    EXPECT_EQ(FirstDifference(longest, Reference(in, {1e6f, 0.4f}, 1)), "");
+    EXPECT_EQ(rig.RenderWith({kInf, 0.4f}, in), longest);
+    // edge beyond 1 (negative threshold) lifts nothing: the per-channel minimum.
+    EXPECT_EQ(rig.RenderWith({0.5f, 1e30f}, in), rig.RenderWith({0.5f, 1.0f}, in));
+    EXPECT_EQ(rig.RenderWith({0.5f, -kInf}, in), rig.RenderWith({0.5f, 1.0f}, in));
+}
+
+TEST(AirBrushParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
+    SelectPrimitivesForThisProcessor();
+    const Picture in = MakeTestCard(1920, 1080);
+    Rig rig(4);
+    std::vector<tAIR_BRUSH_PROPS> records(g_airBrushPresets, g_airBrushPresets + kAirBrushPresetCount);
+    for (float v : {kNaN, kInf, -kInf, -1e30f, 1e30f, FLT_MAX, -FLT_MAX, -0.2f, 2.5f}) {
+        records.push_back({v, 0.5f});
+        records.push_back({0.35f, v});
+        records.push_back({v, v});
+    }
+    for (const tAIR_BRUSH_PROPS& p : records) {
+        ASSERT_EQ(rig.SetProps(p), S_OK);
+        const RenderResult r = rig.Render(in);
+        ASSERT_EQ(r.execute, S_OK) << p.spray << " " << p.edge;
+        if (r.output == OutputFill(1920, 1080)) {  // n below 0: nothing rendered
+            EXPECT_LT(KernelLength(p.spray, 270), 0);
+            continue;
+        }
+        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(r.output.bytes[i], 255);
+    }
+}
+
+TEST(AirBrushConcurrentRecord, EachBandRendersOneWholeRecord) {
+    // While another thread keeps switching the record, every band of every frame
+    // shows one of the two records from top to bottom.
+    const Picture in = MakeTestCard(256, 128);  // 4 bands of 32 rows
+    const tAIR_BRUSH_PROPS a = {0.35f, 1.0f}, b = {0.9f, 0.1f};
+    Rig rig(4);
+    const Picture withA = rig.RenderWith(a, in), withB = rig.RenderWith(b, in);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (int i = 0; !stop.load(); ++i) rig.SetProps(i & 1 ? a : b);
+    });
+    for (int frame = 0; frame < 40; ++frame) {
+        const RenderResult r = rig.Render(in);
+        ASSERT_EQ(r.execute, S_OK);
+        for (int band = 0; band < 4; ++band) {
+            const Picture rows = r.output.Rows(band * 32, 32);
+            EXPECT_TRUE(rows == withA.Rows(band * 32, 32) || rows == withB.Rows(band * 32, 32)) << frame << " " << band;
+        }
+    }
+    stop = true;
+    writer.join();
+}

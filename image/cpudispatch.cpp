@@ -2,12 +2,15 @@
 // atomically so that a late ippStaticInit() never races a routine in flight.
 // Each table is the generic one with faster versions in some rows; every faster
 // version gives the generic bytes for every input (image/ippi_fast.h), so the
-// choice changes speed only. The row and column filters, the box filter and
-// the copies are fast in their generic form and stay generic in every table.
+// choice changes speed only. The row and column filters take the running-sum
+// path for tent kernels (image/filter_rowcol_fast.h) and the generic one for any
+// other; the box filter and the copies are fast in their generic form and stay
+// generic in every table.
 #include "image/cpudispatch.h"
 
 #include <atomic>
 
+#include "image/filter_rowcol_fast.h"
 #include "image/ippi_fast.h"
 #include "image/ippi_generic.h"
 
@@ -28,11 +31,14 @@ constexpr IppPrimitiveTable kGenericTable = {
     &ipp_generic::HSVToRGB_8u_AC4R,
 };
 
-// The generic table with the float-kernel filter and the conversions replaced.
+// The generic table with the float-kernel filter, the tent path of the separable
+// filters and the conversions replaced.
 constexpr IppPrimitiveTable WithFastRows(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f) {
     IppPrimitiveTable t = kGenericTable;
     t.name = name;
     t.filter32f_8u_C4R = filter32f;
+    t.filterRow_8u_AC4R = &ipp_fast::FilterRow_8u_AC4R_Tent;
+    t.filterColumn_8u_AC4R = &ipp_fast::FilterColumn_8u_AC4R_Tent;
     t.rgbToHsv_8u_AC4R = &ipp_fast::RGBToHSV_8u_AC4R_Tables;
     t.hsvToRgb_8u_AC4R = &ipp_fast::HSVToRGB_8u_AC4R_Tables;
     return t;

@@ -1,0 +1,155 @@
+// Tent-kernel versions of the separable filters. Algorithm: with the tent split into
+// a box of a taps and a box of b taps, the window sum at position x is
+//     S(x) = sum over j < a of T(x + anchor - j),   T(p) = sum over l < b of src(p - l),
+// so moving one position on adds the box T that enters (itself a running sum, kept
+// as "lead") and drops the one that leaves (kept as "lag"). Each step reads two
+// source pixels for each of the two running boxes, never outside the span the
+// generic routine reads. All sums are exact 32-bit integers (the kernel is accepted
+// only when they cannot overflow) and are normalised by kernel_divisor.h, as the
+// generic routine's are.
+#include "image/filter_rowcol_fast.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "image/ippi_generic.h"
+#include "image/kernel_divisor.h"
+
+namespace ipp_fast {
+
+bool TentBoxes(const Ipp32s* kernel, int length, int& a, int& b) {
+    if (!kernel || length < 1) return false;
+    int peak = 0;
+    for (int i = 0; i < length; ++i) peak = kernel[i] > peak ? kernel[i] : peak;
+    if (peak < 1 || peak > (length + 1) / 2) return false;
+    for (int i = 0; i < length; ++i) {
+        int expected = i + 1 < length - i ? i + 1 : length - i;
+        expected = expected < peak ? expected : peak;
+        if (kernel[i] != expected) return false;
+    }
+    a = peak;
+    b = length + 1 - peak;
+    return true;
+}
+
+namespace {
+
+// The tent's running sums stay within 32 bits: S <= 255 * a * b, and S plus one
+// entering box before the leaving one is dropped.
+bool SumsFit32Bits(int a, int b) { return (int64_t{a} * b + b) * 255 <= INT32_MAX; }
+
+// One row (or, with a stride of one row, one column) of a colour byte c at a time is
+// too slow; both filters run the same recurrence over whole rows of 4-byte pixels.
+// `at(q)` gives the source pixel row (row filter: pixel) q; the recurrence below is
+// written once for the row filter over pixels, and once for the column filter over
+// rows of pixels.
+
+void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a, int b,
+                   const ipp_detail::KernelDivisor& normalise) {
+    const int first = anchor - a + 1;  // the first box of the window at x = 0
+    for (int y = 0; y < roi.height; ++y) {
+        const Ipp8u* row = pSrc + static_cast<ptrdiff_t>(y) * srcStep;
+        auto px = [row](int p) { return row + static_cast<ptrdiff_t>(p) * 4; };
+        Ipp8u* out = pDst + static_cast<ptrdiff_t>(y) * dstStep;
+        int32_t sum[3] = {0, 0, 0}, lead[3] = {0, 0, 0}, lag[3];
+        for (int l = 0; l < b; ++l)
+            for (int c = 0; c < 3; ++c) lead[c] += px(first - l)[c];
+        for (int c = 0; c < 3; ++c) sum[c] = lag[c] = lead[c];
+        for (int q = first + 1; q <= anchor; ++q)
+            for (int c = 0; c < 3; ++c) {
+                lead[c] += px(q)[c] - px(q - b)[c];
+                sum[c] += lead[c];
+            }
+        for (int c = 0; c < 3; ++c) out[c] = normalise(sum[c]);
+        for (int x = 1; x < roi.width; ++x) {
+            const Ipp8u* entering = px(x + anchor);
+            const Ipp8u* enteringDrop = px(x + anchor - b);
+            for (int c = 0; c < 3; ++c) lead[c] += entering[c] - enteringDrop[c];
+            if (x >= 2) {
+                const Ipp8u* leaving = px(x + anchor - a);
+                const Ipp8u* leavingDrop = px(x + anchor - a - b);
+                for (int c = 0; c < 3; ++c) lag[c] += leaving[c] - leavingDrop[c];
+            }
+            Ipp8u* d = out + static_cast<ptrdiff_t>(x) * 4;
+            for (int c = 0; c < 3; ++c) {
+                sum[c] += lead[c] - lag[c];
+                d[c] = normalise(sum[c]);
+            }
+        }
+    }
+}
+
+// Column filter: the same recurrence down the rows, for all bytes of a row at once
+// (the alpha byte is summed too but never written).
+bool FilterColumnTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a,
+                      int b, const ipp_detail::KernelDivisor& normalise) {
+    const size_t bytes = static_cast<size_t>(roi.width) * 4;
+    std::unique_ptr<int32_t[]> state(new (std::nothrow) int32_t[bytes * 3]);
+    if (!state) return false;
+    int32_t* sum = state.get();
+    int32_t* lead = sum + bytes;
+    int32_t* lag = lead + bytes;
+    auto row = [pSrc, srcStep](int q) { return pSrc + static_cast<ptrdiff_t>(q) * srcStep; };
+
+    const int first = anchor - a + 1;
+    for (size_t i = 0; i < bytes; ++i) lead[i] = 0;
+    for (int l = 0; l < b; ++l) {
+        const Ipp8u* r = row(first - l);
+        for (size_t i = 0; i < bytes; ++i) lead[i] += r[i];
+    }
+    for (size_t i = 0; i < bytes; ++i) sum[i] = lag[i] = lead[i];
+    for (int q = first + 1; q <= anchor; ++q) {
+        const Ipp8u* in = row(q);
+        const Ipp8u* drop = row(q - b);
+        for (size_t i = 0; i < bytes; ++i) {
+            lead[i] += in[i] - drop[i];
+            sum[i] += lead[i];
+        }
+    }
+    for (int y = 0; y < roi.height; ++y) {
+        if (y >= 1) {
+            const Ipp8u* entering = row(y + anchor);
+            const Ipp8u* enteringDrop = row(y + anchor - b);
+            if (y >= 2) {
+                const Ipp8u* leaving = row(y + anchor - a);
+                const Ipp8u* leavingDrop = row(y + anchor - a - b);
+                for (size_t i = 0; i < bytes; ++i) lag[i] += leaving[i] - leavingDrop[i];
+            }
+            for (size_t i = 0; i < bytes; ++i) {
+                lead[i] += entering[i] - enteringDrop[i];
+                sum[i] += lead[i] - lag[i];
+            }
+        }
+        Ipp8u* out = pDst + static_cast<ptrdiff_t>(y) * dstStep;
+        for (size_t i = 0; i < bytes; i += 4) {
+            out[i] = normalise(sum[i]);
+            out[i + 1] = normalise(sum[i + 1]);
+            out[i + 2] = normalise(sum[i + 2]);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+IppStatus FilterRow_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
+                            const Ipp32s* pKernel, int kernelSize, int xAnchor, int divisor) {
+    int a = 0, b = 0;
+    if (!TentBoxes(pKernel, kernelSize, a, b) || !SumsFit32Bits(a, b))
+        return ipp_generic::FilterRow_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, xAnchor, divisor);
+    FilterRowTent(pSrc, srcStep, pDst, dstStep, roi, xAnchor, a, b, ipp_detail::KernelDivisor(divisor));
+    return ippStsNoErr;
+}
+
+IppStatus FilterColumn_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
+                               const Ipp32s* pKernel, int kernelSize, int yAnchor, int divisor) {
+    int a = 0, b = 0;
+    if (TentBoxes(pKernel, kernelSize, a, b) && SumsFit32Bits(a, b) &&
+        FilterColumnTent(pSrc, srcStep, pDst, dstStep, roi, yAnchor, a, b, ipp_detail::KernelDivisor(divisor)))
+        return ippStsNoErr;
+    return ipp_generic::FilterColumn_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, yAnchor, divisor);
+}
+
+}  // namespace ipp_fast

@@ -301,7 +301,6 @@ TEST(AirBrush, RecordsBeyondTheKnobsStayDefined) {
 }
 
 TEST(AirBrushParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
-    SelectPrimitivesForThisProcessor();
     const Picture in = MakeTestCard(1920, 1080);
     Rig rig(4);
     std::vector<tAIR_BRUSH_PROPS> records(g_airBrushPresets, g_airBrushPresets + kAirBrushPresetCount);

@@ -285,7 +285,6 @@ TEST(Colorize, RecordsBeyondTheKnobsStayDefined) {
 }
 
 TEST(ColorizeParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
-    SelectPrimitivesForThisProcessor();
     const Picture in = MakeTestCard(1920, 1080);
     Rig rig(4);
     std::vector<tCOLORIZE_PROPS> records(g_colorizePresets, g_colorizePresets + kColorizePresetCount);

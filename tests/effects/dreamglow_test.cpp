@@ -220,7 +220,6 @@ TEST(DreamGlow, RecordsBeyondTheKnobsStayDefined) {
 }
 
 TEST(DreamGlowParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
-    SelectPrimitivesForThisProcessor();
     const Picture in = MakeTestCard(1920, 1080);
     Rig rig(4);
     std::vector<tDREAM_GLOW_PROPS> records(g_dreamGlowPresets, g_dreamGlowPresets + kDreamGlowPresetCount);

@@ -99,6 +99,9 @@ Picture OutputFill(int width, int height);
 // Sets up surfaces over harness memory, runs one Execute, releases the surfaces.
 RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const RenderOptions& options);
 
+// Selects the processor-specific primitives, as loading the module does.
+void SelectPrimitivesForThisProcessor();
+
 // An effect object of class Effect with record type T, sited on a host site whose
 // task manager has `processors` workers (bands: one per 4096 pixels, at most 4 and at
 // most the processors).
@@ -106,6 +109,7 @@ template <class Effect, class T>
 class EffectRig {
 public:
     explicit EffectRig(ULONG processors = 1) {
+        SelectPrimitivesForThisProcessor();  // as loading the module does
         EXPECT_EQ(CreateComInstance<Effect>(nullptr, IID_IUnknown, m_unknown.ReleaseAndGetVoidAddress()), S_OK);
         EXPECT_EQ(m_unknown.As(&m_transform), S_OK);
         EXPECT_EQ(m_unknown.As(&m_exchange), S_OK);
@@ -154,9 +158,6 @@ public:
     DropperActive(const DropperActive&) = delete;
     DropperActive& operator=(const DropperActive&) = delete;
 };
-
-// Selects the processor-specific primitives, as loading the module does.
-void SelectPrimitivesForThisProcessor();
 
 // Luminance with the effects' weights (they add up to 255).
 inline int Luminance(const uint8_t* bgra) { return (76 * bgra[2] + 149 * bgra[1] + 30 * bgra[0]) >> 8; }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <thread>
 
+#include "host/frei0r/host_string.h"
 #include "host/frei0r/record_fields.h"
 
 namespace brushwerk::frei0r {
@@ -53,8 +54,9 @@ std::unique_ptr<BridgeInstance> BridgeInstance::Create(const PluginContext& plug
     return instance;
 }
 
-void BridgeInstance::ApplyPreset(const char* requested) {
-    if (!requested) return;
+void BridgeInstance::ApplyPreset(const void* param) {
+    std::string requested;
+    if (!ReadHostString(param, &requested)) return;
     std::lock_guard lock(m_mutex);
     // Applied only when the string changes: hosts that set every parameter on every
     // frame (MLT) would otherwise undo the fields set after it.
@@ -72,7 +74,7 @@ void BridgeInstance::SetParameter(int index, const void* value) {
     if (!info || !value) return;
     switch (info->role) {
         case ParameterRole::Preset:
-            ApplyPreset(*static_cast<const f0r_param_string*>(value));
+            ApplyPreset(value);
             return;
         case ParameterRole::Processors: {
             unsigned processors = 0;

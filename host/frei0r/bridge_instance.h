@@ -37,7 +37,8 @@ public:
 
 private:
     BridgeInstance(const PluginContext& plugin, unsigned width, unsigned height);
-    void ApplyPreset(const char* requested);
+    // param: the host's string parameter (see host_string.h).
+    void ApplyPreset(const void* param);
 
     const PluginContext& m_plugin;
     const unsigned m_width;

@@ -218,6 +218,37 @@ TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
     colorize.destruct(fresh);
 }
 
+TEST(Frei0rBadValues, StringsHandedAsCharactersOrAsWildPointers) {
+    PluginLibrary airbrush("airbrush");
+    f0r_instance_t a = airbrush.construct(8, 8);
+    // GStreamer's element passes the characters themselves for a string changed while
+    // it plays, where frei0r passes a pointer to them: both forms are understood.
+    char fog[] = "Fog";
+    airbrush.set_param_value(a, fog, 0);
+    EXPECT_EQ(GetString(airbrush, a, 0), "Fog");
+    char outOfFocus[] = "Out Of Focus";
+    airbrush.set_param_value(a, outOfFocus, 0);
+    EXPECT_EQ(GetString(airbrush, a, 0), "Out Of Focus");
+    char unknown[] = "Touch Up, but longer than any preset name";
+    airbrush.set_param_value(a, unknown, 0);
+    EXPECT_EQ(GetString(airbrush, a, 0), "Out Of Focus");
+    char dream[] = "Dream";
+    airbrush.set_param_value(a, dream, 0);
+    EXPECT_EQ(GetString(airbrush, a, 0), "Dream");
+    // Pointers to nowhere are ignored, never followed into a fault.
+    for (uintptr_t wild : {uintptr_t(1), uintptr_t(0x10), uintptr_t(0xDEADBEEF000), ~uintptr_t(0) - 64}) {
+        char* pointer = reinterpret_cast<char*>(wild);
+        airbrush.set_param_value(a, &pointer, 0);
+        EXPECT_EQ(GetString(airbrush, a, 0), "Dream");
+    }
+    // A string with no end within any sensible length is no preset name.
+    std::string endless(1 << 16, 'x');
+    endless.back() = '\0';
+    SetString(airbrush, a, 0, endless.c_str());
+    EXPECT_EQ(GetString(airbrush, a, 0), "Dream");
+    airbrush.destruct(a);
+}
+
 TEST(Frei0rBadValues, ColoursClampIntoRangeAndProcessorCountsAreBounded) {
     PluginLibrary duochrome("duochrome");
     f0r_instance_t d = duochrome.construct(4, 4);

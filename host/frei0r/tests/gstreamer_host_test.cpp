@@ -1,0 +1,82 @@
+// The plugins inside GStreamer (gstreamer1.0-plugins-bad's frei0r elements), when it is
+// installed: raw B, G, R, A frames through each effect's element with fields set as
+// element properties, byte-identical to the brushwerk program. GStreamer sets every
+// parameter from its own property values whenever it starts the filter, so these runs
+// set fields (colours as -r/-g/-b components); its doubles are bounded to 0..1, so the
+// processor count is 1.
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "host/common/effect_catalog.h"
+#include "host/frei0r/tests/test_host_settings.h"
+
+namespace brushwerk::frei0r::testing {
+namespace {
+
+constexpr unsigned kWidth = 150;
+constexpr unsigned kHeight = 77;
+constexpr unsigned kFrames = 3;
+
+// GStreamer's names: lower case, anything but letters, digits, '-' and '+' as '-'.
+std::string GstName(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        out += std::isalnum(static_cast<unsigned char>(lower)) || lower == '+' ? lower : '-';
+    }
+    return out;
+}
+
+class InsideGstreamer : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(InsideGstreamer, FieldsSetAsPropertiesMatchTheBrushwerkProgram) {
+#ifdef QUILLET_FREI0R_SANITIZED
+    GTEST_SKIP() << "a sanitizer build's plugins cannot be loaded into GStreamer";
+#endif
+    if (!HaveProgram("gst-launch-1.0") || !HaveProgram("gst-inspect-1.0"))
+        GTEST_SKIP() << "GStreamer's tools are not installed (gstreamer1.0-tools, gstreamer1.0-plugins-bad)";
+    TempDir dir;
+    const std::map<std::string, std::string> environment = {{"FREI0R_PATH", QUILLET_FREI0R_PLUGIN_DIR},
+                                                            {"GST_REGISTRY", dir.File("gst-registry.bin")}};
+    PluginLibrary plugin(GetParam());
+    const std::string element = "frei0r-filter-" + GstName(plugin.Info().name);
+    if (RunProcess({"gst-inspect-1.0", element}, "", "", environment).exitCode != 0)
+        GTEST_SKIP() << "GStreamer has no frei0r elements (gstreamer1.0-plugins-bad)";
+
+    const common::EffectInfo& effect = *common::FindEffect(GetParam());
+    RenderRequest request{GetParam(), "", {}, 1, kWidth, kHeight};
+    std::vector<std::string> properties = {"processors=1"};
+    bool numberSet = false, colourSet = false;
+    const std::vector<f0r_param_info_t> params = plugin.Params();
+    for (const common::RecordField& field : effect.fields) {
+        const std::string name = GstName(params[static_cast<size_t>(&field - effect.fields.data()) + 1].name);
+        if (field.kind == common::FieldKind::Number && !numberSet) {
+            properties.push_back(name + "=0.3");
+            request.sets.push_back(std::string(field.name) + "=0.3");
+            numberSet = true;
+        } else if (field.kind == common::FieldKind::Colour && !colourSet) {
+            properties.insert(properties.end(), {name + "-r=0.2", name + "-g=0.4", name + "-b=0.6"});
+            request.sets.push_back(std::string(field.name) + "=#336699");
+            colourSet = true;
+        }
+    }
+    WriteFile(dir.File("in.bgra"), StraightTestFrames(kWidth, kHeight, kFrames));
+    std::vector<std::string> argv = {"gst-launch-1.0", "-q", "filesrc", "location=" + dir.File("in.bgra"),
+                                     "blocksize=" + std::to_string(kWidth * kHeight * 4), "!", "rawvideoparse",
+                                     "width=" + std::to_string(kWidth), "height=" + std::to_string(kHeight),
+                                     "format=bgra", "framerate=25/1", "!", element};
+    argv.insert(argv.end(), properties.begin(), properties.end());
+    argv.insert(argv.end(), {"!", "filesink", "location=" + dir.File("gst.bgra")});
+    const ProcessResult gst = RunProcess(argv, "", "", environment);
+    ASSERT_EQ(gst.exitCode, 0) << gst.errorText;
+
+    const ProcessResult cli = BrushwerkRender(request, dir.File("in.bgra"), dir.File("cli.bgra"), dir.File("reg.reg"));
+    ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
+    EXPECT_EQ(FirstDifference(ReadFile(dir.File("gst.bgra")), ReadFile(dir.File("cli.bgra")), kWidth, kHeight), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Frei0rHosts, InsideGstreamer, ::testing::ValuesIn(EffectNames()));
+
+}  // namespace
+}  // namespace brushwerk::frei0r::testing

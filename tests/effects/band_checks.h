@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
+#include "include/dxbounds.h"
 #include "tests/effects/effect_harness.h"
 
 namespace effect_test {
@@ -70,6 +72,49 @@ inline void ExpectFrameReplicated(const Picture& out, int top, int rows) {
             ASSERT_TRUE(std::equal(p, p + 4, q)) << "pixel (" << x << ", " << y << ") of the band at row " << top;
         }
     }
+}
+
+// Columns [left, left + width) of rows [top, top + height).
+inline Picture Crop(const Picture& p, int left, int top, int width, int height) {
+    Picture part(width, height);
+    for (int y = 0; y < height; ++y) std::memcpy(part.At(0, y), p.At(left, top + y), static_cast<size_t>(width) * 4);
+    return part;
+}
+
+// A clip of the input is rendered as a picture of its own, at the output's origin,
+// and the rest of the output keeps what it held.
+template <class Effect, class T>
+void ExpectClipRendersAsItsOwnPicture(const T& record, const Picture& input, int left, int top, int width, int height,
+                                      int processors) {
+    EffectRig<Effect, T> rig(processors);
+    const DXBNDS clip = MakeDiscreteBounds(left, top, left + width, top + height);
+    RenderOptions options;
+    options.clip = &clip;
+    const Picture out = rig.RenderWith(record, input, options);
+    EffectRig<Effect, T> alone(processors);
+    Picture expected = OutputFill(input.width, input.height);
+    const Picture region = alone.RenderWith(record, Crop(input, left, top, width, height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(expected.At(0, y), region.At(0, y), static_cast<size_t>(width) * 4);
+    EXPECT_EQ(FirstDifference(out, expected), "");
+}
+
+// A lock that fails ends the frame with its code and leaves the output as it was.
+template <class Effect, class T>
+void ExpectFailingLocksEndTheFrame(const T& record, int processors) {
+    const Picture in = MakeTestCard(90, 70);
+    EffectRig<Effect, T> rig(processors);
+    ASSERT_EQ(rig.SetProps(record), S_OK);
+    RenderOptions options;
+    options.outputLockFailure = E_ACCESSDENIED;
+    RenderResult r = rig.Render(in, options);
+    EXPECT_EQ(r.execute, E_ACCESSDENIED);
+    EXPECT_EQ(FirstDifference(r.output, OutputFill(in.width, in.height)), "");
+    options = {};
+    options.inputLockFailure = E_OUTOFMEMORY;
+    r = rig.Render(in, options);
+    EXPECT_EQ(r.execute, E_OUTOFMEMORY);
+    EXPECT_EQ(FirstDifference(r.output, OutputFill(in.width, in.height)), "");
 }
 
 // The edge filter's byte for a pixel `delta` darker than its eight equal neighbours:

@@ -157,6 +157,15 @@ TEST(DuoChromeBands, AnyCutOfTheFrameGivesTheSameBytes) {
     }
 }
 
+TEST(DuoChromeBands, AClipIsRenderedAsAPictureOfItsOwnAtTheOrigin) {
+    ExpectClipRendersAsItsOwnPicture<CDuoChrome>(g_duoChromePresets[3], MakeTestCard(150, 120), 50, 20, 81, 90, 4);
+}
+
+TEST(DuoChromeBands, AFailingLockEndsTheFrameWithItsCode) {
+    ExpectFailingLocksEndTheFrame<CDuoChrome>(g_duoChromePresets[3], 1);
+    ExpectFailingLocksEndTheFrame<CDuoChrome>(g_duoChromePresets[3], 4);
+}
+
 TEST(DuoChromeBands, EveryPresetRendersAFullHdFrame) {
     const Picture in = MakeTestCard(1920, 1080);
     DuoRig rig(4);

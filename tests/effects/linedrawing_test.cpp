@@ -225,6 +225,15 @@ TEST(LineDrawingBands, NarrowFramesRenderAsFlatAreasWithTheirAlpha) {
         }
 }
 
+TEST(LineDrawingBands, AClipIsRenderedAsAPictureOfItsOwnAtTheOrigin) {
+    ExpectClipRendersAsItsOwnPicture<CLineDrawing>(g_lineDrawingPresets[0], MakeTestCard(150, 120), 50, 20, 81, 90, 4);
+}
+
+TEST(LineDrawingBands, AFailingLockEndsTheFrameWithItsCode) {
+    ExpectFailingLocksEndTheFrame<CLineDrawing>(g_lineDrawingPresets[0], 1);
+    ExpectFailingLocksEndTheFrame<CLineDrawing>(g_lineDrawingPresets[0], 4);
+}
+
 TEST(LineDrawingBands, EveryPresetRendersAFullHdFrame) {
     const Picture in = MakeTestCard(1920, 1080);
     LineRig rig(4);

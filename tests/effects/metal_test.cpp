@@ -161,6 +161,15 @@ TEST(MetallicBands, AnyCutOfTheFrameGivesTheSameBytes) {
     }
 }
 
+TEST(MetallicBands, AClipIsRenderedAsAPictureOfItsOwnAtTheOrigin) {
+    ExpectClipRendersAsItsOwnPicture<CMetal>(g_metallicPresets[0], MakeTestCard(150, 120), 50, 20, 81, 90, 4);
+}
+
+TEST(MetallicBands, AFailingLockEndsTheFrameWithItsCode) {
+    ExpectFailingLocksEndTheFrame<CMetal>(g_metallicPresets[0], 1);
+    ExpectFailingLocksEndTheFrame<CMetal>(g_metallicPresets[0], 4);
+}
+
 TEST(MetallicBands, EveryPresetRendersAFullHdFrame) {
     const Picture in = MakeTestCard(1920, 1080);
     MetalRig rig(4);

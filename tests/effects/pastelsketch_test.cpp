@@ -213,6 +213,15 @@ TEST(PastelSketchBands, BandsOfOneTwoAndThreeRows) {
     }
 }
 
+TEST(PastelSketchBands, AClipIsRenderedAsAPictureOfItsOwnAtTheOrigin) {
+    ExpectClipRendersAsItsOwnPicture<CPastelSketch>(g_pastelSketchPresets[0], MakeTestCard(150, 120), 50, 20, 81, 90, 4);
+}
+
+TEST(PastelSketchBands, AFailingLockEndsTheFrameWithItsCode) {
+    ExpectFailingLocksEndTheFrame<CPastelSketch>(g_pastelSketchPresets[0], 1);
+    ExpectFailingLocksEndTheFrame<CPastelSketch>(g_pastelSketchPresets[0], 4);
+}
+
 TEST(PastelSketchBands, EveryPresetRendersAFullHdFrame) {
     const Picture in = MakeTestCard(1920, 1080);
     PastelRig rig(4);

@@ -48,11 +48,15 @@ bool PluginContext::Open(const std::string& builtModulePath) {
         m_module.Close();
         return false;
     }
-    const std::string displayName = m_module.LoadText(m_effect.displayNameStringId);
-    if (!displayName.empty()) m_name = displayName;
+    // Hosts may keep the texts f0r_get_plugin_info handed out: they change only when
+    // their content does (never, in practice, when the plugin opens again).
+    std::string name = m_module.LoadText(m_effect.displayNameStringId);
+    if (name.empty()) name = m_effect.displayName;
     std::string moduleTitle = m_module.LoadText(kModuleTitleStringId);
     if (moduleTitle.empty()) moduleTitle = "Quillet Brushwerk";
-    m_explanation = m_name + " (" + moduleTitle + "): " + m_effect.summary;
+    std::string explanation = name + " (" + moduleTitle + "): " + m_effect.summary;
+    if (name != m_name) m_name = std::move(name);
+    if (explanation != m_explanation) m_explanation = std::move(explanation);
     m_error.clear();
     return true;
 }

@@ -128,127 +128,21 @@ TEST(PastelSketch, MixesTheColourWithThePictureByBlend) {
     EXPECT_EQ(out.At(2, 2)[2], mix(200, RedOf(kPaper)));
 }
 
-TEST(PastelSketch, DropperPassesTheInputThrough) {
-    const Picture in = MakeNoise(41, 33, 9, false);
-    PastelRig rig;
-    DropperActive dropper;
-    EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[0], in), in), "");
-}
-
-TEST(PastelSketch, OpaquePicturesGiveTheSameBytesThroughEitherSampleFormat) {
-    const Picture in = MakeTestCard(45, 37);
-    for (int row = 0; row < kPastelSketchPresetCount; ++row) {
-        PastelRig rig(2);
-        const Picture premultiplied = rig.RenderWith(g_pastelSketchPresets[row], in);
-        RenderOptions straight;
-        straight.outputFormat = DXPF_ARGB32;
-        straight.inputFormat = DXPF_ARGB32;
-        EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[row], in, straight), premultiplied), "")
-            << "preset " << row;
-    }
-}
-
-TEST(PastelSketch, RowsRunningUpwardsInMemoryGiveTheSamePicture) {
-    const Picture in = MakeTestCard(33, 21);
-    PastelRig rig;
-    const Picture reference = rig.RenderWith(g_pastelSketchPresets[1], in);
-    for (auto [inputUp, outputUp] : {std::pair{true, false}, {false, true}, {true, true}}) {
-        RenderOptions options;
-        options.inputBottomUp = inputUp;
-        options.outputBottomUp = outputUp;
-        EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[1], in, options), reference), "")
-            << inputUp << outputUp;
-    }
-}
-
 // ---- bands ------------------------------------------------------------------------------
 
-TEST(PastelSketchBands, EveryBandIsRenderedAsAWholePictureWithItsFrameReplicated) {
-    const int sizes[][2] = {{3, 3}, {4, 5}, {19, 9}, {65, 63}, {131, 130}};
-    for (const auto& size : sizes) {
-        const Picture in = MakeNoise(size[0], size[1], 14, false);
-        for (int processors = 1; processors <= 4; ++processors) {
-            SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1] << ", " << processors << " processors");
-            PastelRig rig(processors);
-            const auto bands = BandsOf(in.width, in.height, processors);
-            const Picture out = rig.RenderWith(g_pastelSketchPresets[kResetToNone], in);
-            for (const BandRows& band : bands) {
-                ExpectFrameReplicated(out, band.top, band.rows);
-                for (int y = band.top + 1; y < band.top + band.rows - 1; ++y)
-                    for (int x = 1; x < in.width - 1; ++x) ASSERT_EQ(std::memcmp(out.At(x, y), in.At(x, y), 4), 0);
-            }
-            EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[0], in),
-                                      RenderBandByBand<CPastelSketch>(g_pastelSketchPresets[0], in, bands)),
-                      "");
-        }
-    }
-}
-
-// Frames of 4096-pixel rows on four processors: four bands of 1, 2 or 3 rows.
-TEST(PastelSketchBands, BandsOfOneTwoAndThreeRows) {
-    for (int rows : {1, 2, 3}) {
-        SCOPED_TRACE(testing::Message() << rows << "-row bands");
+// Frames of 4096-pixel rows on four processors: four bands of 1 or 2 rows, with no
+// inner pixels, render as flat areas: the picture itself under "Reset To None", plain
+// paper at blend 0, with the input's alpha.
+TEST(PastelSketchBands, BandsOfOneAndTwoRowsRenderAsFlatAreas) {
+    for (int rows : {1, 2}) {
         const Picture in = MakeNoise(4096, 4 * rows, 22, false);
         ASSERT_EQ(BandsOf(in.width, in.height, 4).size(), 4u);
         PastelRig rig(4);
-        const Picture reset = rig.RenderWith(g_pastelSketchPresets[kResetToNone], in);
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_pastelSketchPresets[kResetToNone], in), in), "");
         const Picture twoTone = rig.RenderWith(Record(kPaper, kInk, 0.5f, 0.0f), in);
-        const Picture black(in.width, in.height, 0, 0, 0, 0);
-        RenderOptions overBlack;
-        overBlack.outputBefore = &black;
-        EXPECT_EQ(FirstDifference(rig.RenderWith(Record(kPaper, kInk, 0.5f, 0.0f), in, overBlack), twoTone), "");
-        if (rows < 3) {
-            // No inner pixels: a flat area, so the picture itself under "Reset To None"
-            // and plain paper at blend 0, with the input alpha.
-            EXPECT_EQ(FirstDifference(reset, in), "");
-            for (int y = 0; y < in.height; ++y)
-                for (int x = 0; x < in.width; ++x)
-                    ASSERT_TRUE(IsColour(twoTone.At(x, y), kPaper) && twoTone.At(x, y)[3] == in.At(x, y)[3]);
-        } else {
-            for (int top = 0; top < in.height; top += rows) {
-                ExpectFrameReplicated(reset, top, rows);
-                ExpectFrameReplicated(twoTone, top, rows);
-            }
-        }
-    }
-}
-
-TEST(PastelSketchBands, AClipIsRenderedAsAPictureOfItsOwnAtTheOrigin) {
-    ExpectClipRendersAsItsOwnPicture<CPastelSketch>(g_pastelSketchPresets[0], MakeTestCard(150, 120), 50, 20, 81, 90, 4);
-}
-
-TEST(PastelSketchBands, AFailingLockEndsTheFrameWithItsCode) {
-    ExpectFailingLocksEndTheFrame<CPastelSketch>(g_pastelSketchPresets[0], 1);
-    ExpectFailingLocksEndTheFrame<CPastelSketch>(g_pastelSketchPresets[0], 4);
-}
-
-TEST(PastelSketchBands, EveryPresetRendersAFullHdFrame) {
-    const Picture in = MakeTestCard(1920, 1080);
-    PastelRig rig(4);
-    const auto bands = BandsOf(in.width, in.height, 4);
-    for (int row = 0; row < kPastelSketchPresetCount; ++row) {
-        SCOPED_TRACE(testing::Message() << "preset " << row);
-        const Picture out = rig.RenderWith(g_pastelSketchPresets[row], in);
-        for (const BandRows& band : bands) ExpectFrameReplicated(out, band.top, band.rows);
-        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255);
-    }
-}
-
-TEST(PastelSketchBands, RecordsOutsideTheKnobsRenderDeterministically) {
-    const Picture card = MakeTestCard(1920, 1080);
-    const Picture small = MakeNoise(97, 90, 2, false);
-    PastelRig rig(4);
-    const Picture black(small.width, small.height, 0, 0, 0, 0);
-    RenderOptions overBlack;
-    overBlack.outputBefore = &black;
-    for (float density : HostileFloats()) {
-        const Picture out = rig.RenderWith(Record(kPaper, kInk, density, density), card);
-        for (size_t i = 3; i < out.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], 255);
-        for (float blend : HostileFloats()) {
-            const tPASTEL_SKETCHPROPS r = Record(kPaper, kInk, density, blend);
-            const Picture a = rig.RenderWith(r, small);
-            EXPECT_EQ(FirstDifference(rig.RenderWith(r, small, overBlack), a), "") << density << " " << blend;
-        }
+        for (int y = 0; y < in.height; ++y)
+            for (int x = 0; x < in.width; ++x)
+                ASSERT_TRUE(IsColour(twoTone.At(x, y), kPaper) && twoTone.At(x, y)[3] == in.At(x, y)[3]);
     }
 }
 

@@ -78,11 +78,13 @@ TEST(ModuleLifetime, AttachRegistersResourcesAndDetachWithdrawsThem) {
 
 // Loading reads the transform base's diagnostics word, creating it when missing.
 TEST(ModuleLifetime, AttachCreatesTheDiagnosticsWord) {
-    TemporaryRegistry registry;
+    // Unload whatever an earlier load attached, so that attach runs again below against
+    // a registry of this test's own that does not hold the word yet.
     ModuleExports loaded = LoadModule();
     ASSERT_EQ(loaded.canUnloadNow(), S_OK);
-    CoFreeUnusedLibraries();  // attach runs again below, against this test's registry
+    CoFreeUnusedLibraries();
 
+    TemporaryRegistry registry;
     EXPECT_FALSE(KeyExists("DXTDbgFlags"));
     ModuleExports again = LoadModule();
     ASSERT_NE(again.handle, nullptr);

@@ -61,8 +61,11 @@ bool SmoothHuePlane(CImageBuffer& out, int passes) {
     CImageOps ops;
     ops.CopyChannel(out, p, 0, 0);
     for (int pass = 0; pass < passes; ++pass) {
-        ippiFilterLowpass_8u_C1R(p.PixelAt(2, 2, 0), p.GetStep(), q.PixelAt(2, 2, 0), q.GetStep(),
-                                 IppiSize{w - 5, h - 5}, ippMskSize5x5);
+        // A box filter that refuses (a band under 6 pixels, or no memory for its working
+        // rows) leaves Q unwritten, so nothing is copied from it.
+        if (ippiFilterLowpass_8u_C1R(p.PixelAt(2, 2, 0), p.GetStep(), q.PixelAt(2, 2, 0), q.GetStep(),
+                                     IppiSize{w - 5, h - 5}, ippMskSize5x5) != ippStsNoErr)
+            break;
         // Refuses (keeping P) for a band narrower or lower than 7 pixels.
         ops.CopyReplicateBorder(q, p, 3, 3);
     }

@@ -5,8 +5,8 @@
 // as "lead") and drops the one that leaves (kept as "lag"). Each step reads two
 // source pixels for each of the two running boxes, never outside the span the
 // generic routine reads. All sums are exact 32-bit integers (the kernel is accepted
-// only when they cannot overflow) and are normalised by kernel_divisor.h, as the
-// generic routine's are.
+// only when they cannot overflow) and are normalised by the rules of
+// kernel_divisor.h, as the generic routine's are.
 #include "image/filter_rowcol_fast.h"
 
 #include <cstddef>
@@ -40,14 +40,49 @@ namespace {
 // entering box before the leaving one is dropped.
 bool SumsFit32Bits(int a, int b) { return (int64_t{a} * b + b) * 255 <= INT32_MAX; }
 
-// One row (or, with a stride of one row, one column) of a colour byte c at a time is
-// too slow; both filters run the same recurrence over whole rows of 4-byte pixels.
-// `at(q)` gives the source pixel row (row filter: pixel) q; the recurrence below is
-// written once for the row filter over pixels, and once for the column filter over
-// rows of pixels.
+// The normalisation of kernel_divisor.h with its rule chosen once per call (a
+// template argument) and written without branches, so the loops can run in vector
+// registers. Same bytes for every sum: clamping v + 0.5 into 0..255 before
+// truncating gives 0 for every v <= 0, as the rule's own test does.
+enum class Rule { Clamp, Shift, Reciprocal };
 
+struct Normalisation {
+    Rule rule;
+    int shift = 0;
+    int64_t half = 0;
+    double reciprocal = 0.0;
+
+    explicit Normalisation(int d) {
+        if (d == 1) {
+            rule = Rule::Clamp;
+        } else if (d > 1 && (d & (d - 1)) == 0) {
+            rule = Rule::Shift;
+            while ((1 << shift) != d) ++shift;
+            half = int64_t{1} << (shift - 1);
+        } else {
+            rule = Rule::Reciprocal;
+            reciprocal = ipp_detail::ReciprocalToSingle(d);
+        }
+    }
+
+    template <Rule R>
+    Ipp8u Apply(int32_t sum) const {
+        if constexpr (R == Rule::Clamp) {
+            return static_cast<Ipp8u>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
+        } else if constexpr (R == Rule::Shift) {
+            const int64_t v = ((sum < 0 ? 0 : int64_t{sum}) + half) >> shift;
+            return static_cast<Ipp8u>(v > 255 ? 255 : v);
+        } else {
+            double t = static_cast<double>(sum) * reciprocal + 0.5;
+            t = t < 0.0 ? 0.0 : t > 255.0 ? 255.0 : t;
+            return static_cast<Ipp8u>(static_cast<int>(t));
+        }
+    }
+};
+
+template <Rule R>
 void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a, int b,
-                   const ipp_detail::KernelDivisor& normalise) {
+                   const Normalisation& normalise) {
     const int first = anchor - a + 1;  // the first box of the window at x = 0
     for (int y = 0; y < roi.height; ++y) {
         const Ipp8u* row = pSrc + static_cast<ptrdiff_t>(y) * srcStep;
@@ -62,7 +97,7 @@ void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, Ipp
                 lead[c] += px(q)[c] - px(q - b)[c];
                 sum[c] += lead[c];
             }
-        for (int c = 0; c < 3; ++c) out[c] = normalise(sum[c]);
+        for (int c = 0; c < 3; ++c) out[c] = normalise.Apply<R>(sum[c]);
         for (int x = 1; x < roi.width; ++x) {
             const Ipp8u* entering = px(x + anchor);
             const Ipp8u* enteringDrop = px(x + anchor - b);
@@ -75,7 +110,7 @@ void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, Ipp
             Ipp8u* d = out + static_cast<ptrdiff_t>(x) * 4;
             for (int c = 0; c < 3; ++c) {
                 sum[c] += lead[c] - lag[c];
-                d[c] = normalise(sum[c]);
+                d[c] = normalise.Apply<R>(sum[c]);
             }
         }
     }
@@ -83,8 +118,9 @@ void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, Ipp
 
 // Column filter: the same recurrence down the rows, for all bytes of a row at once
 // (the alpha byte is summed too but never written).
+template <Rule R>
 bool FilterColumnTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a,
-                      int b, const ipp_detail::KernelDivisor& normalise) {
+                      int b, const Normalisation& normalise) {
     const size_t bytes = static_cast<size_t>(roi.width) * 4;
     std::unique_ptr<int32_t[]> state(new (std::nothrow) int32_t[bytes * 3]);
     if (!state) return false;
@@ -124,13 +160,41 @@ bool FilterColumnTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, 
         }
         Ipp8u* out = pDst + static_cast<ptrdiff_t>(y) * dstStep;
         for (size_t i = 0; i < bytes; i += 4) {
-            out[i] = normalise(sum[i]);
-            out[i + 1] = normalise(sum[i + 1]);
-            out[i + 2] = normalise(sum[i + 2]);
+            out[i] = normalise.Apply<R>(sum[i]);
+            out[i + 1] = normalise.Apply<R>(sum[i + 1]);
+            out[i + 2] = normalise.Apply<R>(sum[i + 2]);
         }
     }
     return true;
 }
+
+// Calls filter<rule>(args..., normalisation) for the divisor's rule.
+template <template <Rule> class Pass, class... Args>
+auto WithRule(int divisor, Args... args) {
+    const Normalisation n(divisor);
+    switch (n.rule) {
+    case Rule::Clamp: return Pass<Rule::Clamp>::Run(args..., n);
+    case Rule::Shift: return Pass<Rule::Shift>::Run(args..., n);
+    default: return Pass<Rule::Reciprocal>::Run(args..., n);
+    }
+}
+
+template <Rule R>
+struct RowPass {
+    static bool Run(const Ipp8u* s, int ss, Ipp8u* d, int ds, IppiSize roi, int anchor, int a, int b,
+                    const Normalisation& n) {
+        FilterRowTent<R>(s, ss, d, ds, roi, anchor, a, b, n);
+        return true;
+    }
+};
+
+template <Rule R>
+struct ColumnPass {
+    static bool Run(const Ipp8u* s, int ss, Ipp8u* d, int ds, IppiSize roi, int anchor, int a, int b,
+                    const Normalisation& n) {
+        return FilterColumnTent<R>(s, ss, d, ds, roi, anchor, a, b, n);
+    }
+};
 
 }  // namespace
 
@@ -139,7 +203,7 @@ IppStatus FilterRow_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, in
     int a = 0, b = 0;
     if (!TentBoxes(pKernel, kernelSize, a, b) || !SumsFit32Bits(a, b))
         return ipp_generic::FilterRow_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, xAnchor, divisor);
-    FilterRowTent(pSrc, srcStep, pDst, dstStep, roi, xAnchor, a, b, ipp_detail::KernelDivisor(divisor));
+    WithRule<RowPass>(divisor, pSrc, srcStep, pDst, dstStep, roi, xAnchor, a, b);
     return ippStsNoErr;
 }
 
@@ -147,7 +211,7 @@ IppStatus FilterColumn_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst,
                                const Ipp32s* pKernel, int kernelSize, int yAnchor, int divisor) {
     int a = 0, b = 0;
     if (TentBoxes(pKernel, kernelSize, a, b) && SumsFit32Bits(a, b) &&
-        FilterColumnTent(pSrc, srcStep, pDst, dstStep, roi, yAnchor, a, b, ipp_detail::KernelDivisor(divisor)))
+        WithRule<ColumnPass>(divisor, pSrc, srcStep, pDst, dstStep, roi, yAnchor, a, b))
         return ippStsNoErr;
     return ipp_generic::FilterColumn_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, yAnchor, divisor);
 }

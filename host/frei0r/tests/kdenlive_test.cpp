@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
-#include <regex>
 
 #include "host/common/effect_catalog.h"
 #include "host/frei0r/tests/test_host_settings.h"
@@ -25,24 +24,36 @@ struct XmlEffect {
     std::vector<XmlParameter> parameters;
 };
 
+// The value of name="..." inside one element's text.
 std::string Attribute(const std::string& element, const std::string& name) {
-    const std::regex pattern("\\s" + name + "=\"([^\"]*)\"");
-    std::smatch match;
-    return std::regex_search(element, match, pattern) ? match[1].str() : std::string();
+    const std::string key = " " + name + "=\"";
+    const size_t at = element.find(key);
+    if (at == std::string::npos) return {};
+    const size_t start = at + key.size();
+    const size_t end = element.find('"', start);
+    return end == std::string::npos ? std::string() : element.substr(start, end - start);
+}
+
+// Every start tag "<tag ...>" in the text, in order.
+std::vector<std::string> Elements(const std::string& text, const std::string& tag) {
+    std::vector<std::string> found;
+    for (size_t at = text.find("<" + tag + " "); at != std::string::npos; at = text.find("<" + tag + " ", at + 1)) {
+        const size_t end = text.find('>', at);
+        if (end == std::string::npos) break;
+        found.push_back(text.substr(at, end - at + 1));
+    }
+    return found;
 }
 
 XmlEffect ReadDescription(const std::string& effect) {
     std::ifstream file(std::string(QUILLET_FREI0R_KDENLIVE_DIR) + "/quillet_" + effect + ".xml");
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     XmlEffect out;
-    std::smatch match;
-    if (std::regex_search(text, match, std::regex("<effect[^>]*>"))) out.tag = Attribute(match[0].str(), "tag");
-    const std::regex parameter("<parameter[^>]*>");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), parameter); it != std::sregex_iterator(); ++it) {
-        const std::string element = it->str();
+    const std::vector<std::string> effects = Elements(text, "effect");
+    if (!effects.empty()) out.tag = Attribute(effects.front(), "tag");
+    for (const std::string& element : Elements(text, "parameter"))
         out.parameters.push_back({Attribute(element, "type"), Attribute(element, "name"), Attribute(element, "default"),
                                   Attribute(element, "min"), Attribute(element, "max"), Attribute(element, "factor")});
-    }
     return out;
 }
 

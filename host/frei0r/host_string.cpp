@@ -1,15 +1,11 @@
 #include "host/frei0r/host_string.h"
 
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
-
-#include <cstdint>
-#include <cstring>
 
 namespace brushwerk::frei0r {
 namespace {
-
-constexpr uintptr_t kPage = 4096;
 
 class Pipe {
 public:
@@ -20,56 +16,49 @@ public:
             ::close(m_fds[1]);
         }
     }
-    bool Ok() const { return m_ok; }
-    int ReadEnd() const { return m_fds[0]; }
-    int WriteEnd() const { return m_fds[1]; }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+    // Copies size bytes from address when all of them are readable: the kernel copies
+    // from our memory and answers EFAULT where it is not. Raw system calls, so that no
+    // library wrapper (a sanitizer's, say) looks at the address first.
+    bool Copy(const void* address, size_t size, void* out) const {
+        if (!m_ok || !address) return false;
+        if (::syscall(SYS_write, m_fds[1], address, size) != static_cast<long>(size)) return false;
+        return ::syscall(SYS_read, m_fds[0], out, size) == static_cast<long>(size);
+    }
 
 private:
     int m_fds[2] = {-1, -1};
     bool m_ok = false;
 };
 
-// A C string at address, read a page at a time so that no read crosses into memory
-// the string does not reach.
-bool ReadCString(const char* address, std::string* text) {
-    if (!address) return false;
+// A C string at address, one character at a time, so that nothing past its end is read.
+bool ReadCString(const Pipe& pipe, const char* address, std::string* text) {
     std::string read;
-    char chunk[kPage];
-    while (read.size() < kLongestHostString) {
-        const uintptr_t at = reinterpret_cast<uintptr_t>(address) + read.size();
-        const size_t toPageEnd = kPage - (at % kPage);
-        const size_t want = std::min(toPageEnd, kLongestHostString - read.size());
-        if (!CopyReadableBytes(reinterpret_cast<const void*>(at), want, chunk)) return false;
-        if (const void* end = std::memchr(chunk, '\0', want)) {
-            read.append(chunk, static_cast<const char*>(end) - chunk);
+    for (size_t i = 0; i < kLongestHostString; ++i) {
+        char c = 0;
+        if (!pipe.Copy(address + i, 1, &c)) return false;
+        if (c == '\0') {
             *text = std::move(read);
             return true;
         }
-        read.append(chunk, want);
+        read += c;
     }
     return false;
 }
 
 }  // namespace
 
-bool CopyReadableBytes(const void* address, size_t size, void* out) {
-    if (!address || size > kPage) return false;
-    if (size == 0) return true;
-    Pipe pipe;
-    if (!pipe.Ok()) return false;
-    // The kernel copies from our memory and answers EFAULT where it is not readable.
-    if (::write(pipe.WriteEnd(), address, size) != static_cast<ssize_t>(size)) return false;
-    return ::read(pipe.ReadEnd(), out, size) == static_cast<ssize_t>(size);
-}
-
 bool ReadHostString(const void* param, std::string* text) {
     if (!param) return false;
+    const Pipe pipe;
     const char* pointer = nullptr;
-    if (CopyReadableBytes(param, sizeof pointer, &pointer)) {
+    if (pipe.Copy(param, sizeof pointer, &pointer)) {
         if (!pointer) return false;  // a null string
-        if (ReadCString(pointer, text)) return true;
+        if (ReadCString(pipe, pointer, text)) return true;
     }
-    return ReadCString(static_cast<const char*>(param), text);
+    return ReadCString(pipe, static_cast<const char*>(param), text);
 }
 
 }  // namespace brushwerk::frei0r

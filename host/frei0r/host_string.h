@@ -12,11 +12,10 @@
 namespace brushwerk::frei0r {
 
 // The text behind a string parameter: the char* that param points to, else the
-// characters at param itself. False for a null string or unreadable memory.
+// characters at param itself. False for a null string or unreadable memory. Reads a
+// pointer's worth of bytes at param (a host handing characters hands a heap string),
+// then the string one character at a time, never past its end.
 bool ReadHostString(const void* param, std::string* text);
-
-// Copies size bytes from address when all of them are readable.
-bool CopyReadableBytes(const void* address, size_t size, void* out);
 
 // Longest string read; anything longer is no preset name.
 inline constexpr size_t kLongestHostString = 4096;

@@ -222,8 +222,9 @@ TEST(Frei0rBadValues, StringsHandedAsCharactersOrAsWildPointers) {
     PluginLibrary airbrush("airbrush");
     f0r_instance_t a = airbrush.construct(8, 8);
     // GStreamer's element passes the characters themselves for a string changed while
-    // it plays, where frei0r passes a pointer to them: both forms are understood.
-    char fog[] = "Fog";
+    // it plays, where frei0r passes a pointer to them: both forms are understood. (Its
+    // strings live on the heap, so a pointer's worth of bytes is always there to read.)
+    char fog[16] = "Fog";
     airbrush.set_param_value(a, fog, 0);
     EXPECT_EQ(GetString(airbrush, a, 0), "Fog");
     char outOfFocus[] = "Out Of Focus";
@@ -232,7 +233,7 @@ TEST(Frei0rBadValues, StringsHandedAsCharactersOrAsWildPointers) {
     char unknown[] = "Touch Up, but longer than any preset name";
     airbrush.set_param_value(a, unknown, 0);
     EXPECT_EQ(GetString(airbrush, a, 0), "Out Of Focus");
-    char dream[] = "Dream";
+    char dream[16] = "Dream";
     airbrush.set_param_value(a, dream, 0);
     EXPECT_EQ(GetString(airbrush, a, 0), "Dream");
     // Pointers to nowhere are ignored, never followed into a fault.

@@ -1,5 +1,7 @@
 #include "host/frei0r/tests/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -12,12 +14,34 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace brushwerk::frei0r::testing {
+namespace {
+
+// The module writes its diagnostics word to the registry when it loads, in this process
+// and in every ffmpeg or melt the tests start: each test process gets a registry file of
+// its own, which its children inherit.
+class OwnRegistryFile : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_dir = std::make_unique<TempDir>();
+        ::setenv("QUILLET_REGISTRY", m_dir->File("registry.reg").c_str(), 1);
+    }
+    void TearDown() override { m_dir.reset(); }
+
+private:
+    std::unique_ptr<TempDir> m_dir;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_ownRegistryFile =
+    ::testing::AddGlobalTestEnvironment(new OwnRegistryFile);
+
+}  // namespace
 
 const std::vector<std::string>& EffectNames() {
     static const std::vector<std::string> names = {"airbrush",    "colorize", "dreamglow",   "duochrome",

@@ -1,5 +1,6 @@
 #include "host/frei0r/bridge_instance.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <thread>

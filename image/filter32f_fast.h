@@ -29,18 +29,23 @@ inline FilterGeometry GeometryOf(const Ipp8u* pSrc, int srcStep, int dstStep, Ip
     return {pSrc + static_cast<ptrdiff_t>(anchor.y) * srcStep + static_cast<ptrdiff_t>(anchor.x) * 4, srcStep, dstStep};
 }
 
-// True when a byte the call writes may also be one it reads. The generic routine
-// then sees its own earlier output in a fixed order, pixel by pixel, which the
-// vector versions (reading ahead along a row) would not reproduce; such calls go
-// to the generic routine. The test spans whole rows, so it may send a few calls
-// there that would not need it, never the reverse.
-inline bool ReadsWhatItWrites(const FilterGeometry& g, const Ipp8u* pDst, IppiSize roi, IppiSize kernel) {
+// True when a byte the call writes may also be one it reads, source or kernel.
+// The generic routine then sees its own earlier output in a fixed order, pixel
+// by pixel, which the vector versions (reading ahead along a row, holding the
+// weights in registers) would not reproduce; such calls go to the generic
+// routine. The test spans whole rows, so it may send a few calls there that
+// would not need it, never the reverse.
+inline bool ReadsWhatItWrites(const FilterGeometry& g, const Ipp8u* pDst, IppiSize roi, const Ipp32f* kernel,
+                              IppiSize ks) {
     const auto tap = reinterpret_cast<intptr_t>(g.firstTap);
-    const intptr_t readFirst = tap - (kernel.height - 1) * g.srcStep - (kernel.width - 1) * intptr_t{4};
+    const intptr_t readFirst = tap - (ks.height - 1) * g.srcStep - (ks.width - 1) * intptr_t{4};
     const intptr_t readLast = tap + (roi.height - 1) * g.srcStep + roi.width * intptr_t{4} - 1;
+    const auto kernelFirst = reinterpret_cast<intptr_t>(kernel);
+    const intptr_t kernelLast = kernelFirst + intptr_t{ks.width} * ks.height * intptr_t{sizeof(Ipp32f)} - 1;
     const auto writeFirst = reinterpret_cast<intptr_t>(pDst);
     const intptr_t writeLast = writeFirst + (roi.height - 1) * g.dstStep + roi.width * intptr_t{4} - 1;
-    return readFirst <= writeLast && writeFirst <= readLast;
+    return (readFirst <= writeLast && writeFirst <= readLast) ||
+           (kernelFirst <= writeLast && writeFirst <= kernelLast);
 }
 
 }  // namespace ipp_fast_detail

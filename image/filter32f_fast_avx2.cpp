@@ -146,7 +146,7 @@ QUILLET_AVX2 IppStatus Filter32f_8u_C4R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp
                                              IppiSize roi, const Ipp32f* pKernel, IppiSize kernelSize,
                                              IppiPoint anchor) {
     const FilterGeometry g = ipp_fast_detail::GeometryOf(pSrc, srcStep, dstStep, anchor);
-    if (ipp_fast_detail::ReadsWhatItWrites(g, pDst, roi, kernelSize))
+    if (ipp_fast_detail::ReadsWhatItWrites(g, pDst, roi, pKernel, kernelSize))
         return ipp_generic::Filter32f_8u_C4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, anchor);
     if (kernelSize.width == 3 && kernelSize.height == 3)
         Filter3x3(g, pDst, roi, pKernel);

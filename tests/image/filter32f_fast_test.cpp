@@ -221,6 +221,30 @@ TEST(IppFilter32fFast, CallsThatReadWhatTheyWriteGiveTheGenericBytes) {
     }
 }
 
+// A kernel lying in the destination: the generic routine reads each weight anew
+// for every pixel, so the pixels it has written change the weights of the next.
+TEST(IppFilter32fFast, KernelInsideTheDestinationGivesTheGenericBytes) {
+    const int W = 12, H = 3, step = W * 4;
+    const auto src = RandomBytes(static_cast<size_t>(step + 8) * (H + 2), 69000);
+    std::mt19937 rng(9);
+    // Positive weights, so the pixels written over the kernel are not all 0.
+    const auto weights = RandomKernel(Weights::Box, rng, {3, 3});
+    for (const auto& [name, fast] : FastFilters()) {
+        for (int kernelPixel : {0, 5, 26}) {  // first pixel, mid-row, last row
+            std::vector<Ipp8u> viaFast(static_cast<size_t>(step) * H, 0);
+            std::memcpy(viaFast.data() + kernelPixel * 4, weights.data(), sizeof(float) * 9);
+            auto viaGeneric = viaFast;
+            auto call = [&](FilterFn f, std::vector<Ipp8u>& buf) {
+                float* kernel = reinterpret_cast<float*>(buf.data() + kernelPixel * 4);
+                return f(src.data() + (step + 8) + 4, step + 8, buf.data(), step, {W, H}, kernel, {3, 3}, {1, 1});
+            };
+            ASSERT_EQ(call(fast, viaFast), ippStsNoErr);
+            ASSERT_EQ(call(&ipp_generic::Filter32f_8u_C4R, viaGeneric), ippStsNoErr);
+            EXPECT_EQ(viaFast, viaGeneric) << name << " kernel at pixel " << kernelPixel;
+        }
+    }
+}
+
 TEST(IppFilter32fFast, PublicRoutineAfterSelectionGivesTheGenericBytes) {
     ASSERT_EQ(ippStaticInit(), ippStsNoErr);
     EXPECT_EQ(ippActivePrimitives().name, ippRunnablePrimitiveTables().back()->name);

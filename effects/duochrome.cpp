@@ -78,9 +78,25 @@ inline void RampColour(const DuoRamp& r, float Y, float c[3]) {
     }
 }
 
-inline uint8_t MixChannel(float colour, int source, const DuoRamp& r) {
+// Per-call tables of what depends on one byte only, each entry the very expression the
+// per-pixel rule evaluates: the three luminance products (exact in double, summed in
+// the same order) and the picture's share s * keep rounded to single precision.
+struct ByteTables {
+    double red[256], green[256], blue[256];
+    float picture[256];
+};
+
+void BuildByteTables(const DuoRamp& r, ByteTables& t) {
+    for (int b = 0; b < 256; ++b) {
+        t.red[b] = static_cast<double>(0.298f) * b;
+        t.green[b] = static_cast<double>(0.586f) * b;
+        t.blue[b] = static_cast<double>(0.113f) * b;
+        t.picture[b] = static_cast<float>(b * static_cast<double>(r.keep));
+    }
+}
+
+inline uint8_t MixChannel(float colour, float picture, const DuoRamp& r) {
     const float ramp = static_cast<float>(static_cast<double>(colour) * r.blend);
-    const float picture = static_cast<float>(source * static_cast<double>(r.keep));
     float v = static_cast<float>(static_cast<double>(ramp) + picture);
     if (v < 0.0f) v = 0.0f;
     if (v > 255.0f) v = 255.0f;
@@ -88,16 +104,18 @@ inline uint8_t MixChannel(float colour, int source, const DuoRamp& r) {
 }
 
 void RenderBand(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp) {
+    ByteTables t;
+    BuildByteTables(ramp, t);
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* d = out.PixelAt(0, y, 0);
         for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) {
-            float Y = Luminance(s[2], s[1], s[0]);
+            float Y = static_cast<float>(t.red[s[2]] + t.green[s[1]] + t.blue[s[0]]);
             if (ramp.inverted) Y = static_cast<float>(255.0 - Y);
             float c[3];
             RampColour(ramp, Y, c);
             const uint8_t alpha = s[3];
-            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], s[i], ramp);
+            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], t.picture[s[i]], ramp);
             d[3] = alpha;
         }
     }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 
 #include "image/imageops.h"
 
@@ -59,7 +61,8 @@ bool IsScaledLaplacian(const float kernel[9], float* scale) {
     return true;
 }
 
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, float scale) {
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
+    const float scale = kernel[0];
     // The refusals of CImageOps::Convolve and the filter routine, in their order.
     if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
     const int width = (src.GetWidth() < dst.GetWidth() ? src.GetWidth() : dst.GetWidth()) - 2;
@@ -72,15 +75,22 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, float s
     for (int n = -kLaplacianReach; n <= kLaplacianReach; ++n)
         table[n + kLaplacianReach] = OutputByte(static_cast<double>(scale) * n);
 
-    const ptrdiff_t step = src.GetStep();
+    // Per row: the sums of the three rows' bytes at every byte position, then each
+    // byte's 3 x 3 sum less nine times itself, which is N.
+    const size_t rowBytes = static_cast<size_t>(width + 2) * 4;
+    std::unique_ptr<uint16_t[]> columns(new (std::nothrow) uint16_t[rowBytes]);
+    if (!columns) return CImageOps().Convolve(src, dst, kernel, 3);
     for (int y = 1; y <= height; ++y) {
-        const uint8_t* mid = src.PixelAt(1, y, 0);
+        const uint8_t* above = src.PixelAt(0, y - 1, 0);
+        const uint8_t* mid = src.PixelAt(0, y, 0);
+        const uint8_t* below = src.PixelAt(0, y + 1, 0);
+        for (size_t i = 0; i < rowBytes; ++i)
+            columns[i] = static_cast<uint16_t>(above[i] + mid[i] + below[i]);
         uint8_t* out = dst.PixelAt(1, y, 0);
+        const uint16_t* c = columns.get();
         for (int i = 0; i < width * 4; ++i) {
-            const uint8_t* p = mid + i;
-            const int around = p[-step - 4] + p[-step] + p[-step + 4] + p[-4] + p[4] + p[step - 4] + p[step] +
-                               p[step + 4];
-            out[i] = table[around - 8 * p[0] + kLaplacianReach];
+            const int n = c[i] + c[i + 4] + c[i + 8] - 9 * mid[i + 4];
+            out[i] = table[n + kLaplacianReach];
         }
     }
     return true;
@@ -90,6 +100,6 @@ bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float 
     float scale = 0.0f;
     const Span a = SpanOf(src), b = SpanOf(dst);
     const bool overlap = a.first < b.end && b.first < a.end;
-    if (!overlap && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, scale);
+    if (!overlap && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
     return CImageOps().Convolve(src, dst, kernel, 3);
 }

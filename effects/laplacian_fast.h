@@ -26,5 +26,6 @@ bool IsScaledLaplacian(const float kernel[9], float* scale);
 // for a finite scaled Laplacian, the generic routine for anything else.
 bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
 
-// The table path alone (the caller has checked IsScaledLaplacian); exposed for tests.
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, float scale);
+// The table path alone, for a kernel that IsScaledLaplacian accepts; the generic
+// routine only if its row of column sums cannot be allocated.
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);

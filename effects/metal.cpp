@@ -12,7 +12,6 @@
 
 #include "effects/bandviews.h"
 #include "effects/metal_fast.h"
-#include "effects/truncation.h"
 #include "framework/dropper.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
@@ -25,13 +24,6 @@ double MetalTerm(int channelSum, double metal, double highlights, double shine, 
     const double m = channelSum / 768.0;
     const double theta = 2 * kWavePi * calibrate + m * 2 * kWavePi * (6.0 * highlights + 1.0);
     return metal * 256.0 * ((std::sin(theta) * shine + 1.0) * 0.5 + m);
-}
-
-uint8_t MetalChannel(double value) {
-    const int32_t truncated = TruncateToInt32(value);
-    if (truncated > 255) return 255;
-    if (truncated < 0) return 0;
-    return static_cast<uint8_t>(truncated);
 }
 
 void MetalPixel(const uint8_t* source, uint8_t* destination, double kr, double kg, double kb, double picture,

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "effects/truncation.h"
 #include "image/imagebuffer.h"
 
 // The record's five floats as doubles and the metal colour as red / 256.0, green /
@@ -36,4 +37,9 @@ void RenderMetalTabulated(const CImageBuffer& in, CImageBuffer& out, const Metal
 double MetalTerm(int channelSum, double metal, double highlights, double shine, double calibrate);
 
 // A double held within 0..255 after truncation toward zero (NaN gives 0).
-uint8_t MetalChannel(double value);
+inline uint8_t MetalChannel(double value) {
+    const int32_t truncated = TruncateToInt32(value);
+    if (truncated > 255) return 255;
+    if (truncated < 0) return 0;
+    return static_cast<uint8_t>(truncated);
+}

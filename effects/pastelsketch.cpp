@@ -45,31 +45,45 @@ inline uint8_t MixChannel(int source, double colour, const PastelMix& mix) {
     return static_cast<uint8_t>(TruncateToInt32(v));
 }
 
-inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const PastelMix& mix) {
-    const bool onEdge = filtered[0] + filtered[1] + filtered[2] >= kInkThreshold;
-    for (int c = 0; c < 3; ++c) {
-        const double colour = onEdge ? static_cast<double>(mix.ink[c]) : static_cast<double>(mix.paper[c]);
-        out[c] = MixChannel(source[c], colour, mix);
-    }
-    out[3] = source[3];
+// The mix depends only on the source byte, the channel and whether ink or paper is
+// mixed in, so each call evaluates it once for every case: 2 x 3 x 256 bytes.
+struct MixTable {
+    uint8_t byColour[2][3][256];  // [on an edge][channel][source byte]
+};
+
+void BuildMixTable(const PastelMix& mix, MixTable& table) {
+    for (int c = 0; c < 3; ++c)
+        for (int s = 0; s < 256; ++s) {
+            table.byColour[0][c][s] = MixChannel(s, static_cast<double>(mix.paper[c]), mix);
+            table.byColour[1][c][s] = MixChannel(s, static_cast<double>(mix.ink[c]), mix);
+        }
+}
+
+inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const MixTable& table) {
+    const auto& mixed = table.byColour[filtered[0] + filtered[1] + filtered[2] >= kInkThreshold ? 1 : 0];
+    const uint8_t alpha = source[3];
+    out[0] = mixed[0][source[0]];
+    out[1] = mixed[1][source[1]];
+    out[2] = mixed[2][source[2]];
+    out[3] = alpha;
 }
 
 // Maps pixels [x0, x1) x [y0, y1) of OUT in place.
-void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const PastelMix& mix) {
+void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const MixTable& table) {
     for (int y = y0; y < y1; ++y) {
         const uint8_t* s = in.PixelAt(x0, y, 0);
         uint8_t* d = out.PixelAt(x0, y, 0);
-        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, mix);
+        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, table);
     }
 }
 
 // A band with no inner pixels: every pixel as on a flat area (response 0).
-void MapFlat(const CImageBuffer& in, CImageBuffer& out, const PastelMix& mix) {
+void MapFlat(const CImageBuffer& in, CImageBuffer& out, const MixTable& table) {
     static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, mix);
+        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, table);
     }
 }
 
@@ -109,15 +123,17 @@ HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*
     mix.ink[0] = BlueOf(props.ink);
     mix.ink[1] = GreenOf(props.ink);
     mix.ink[2] = RedOf(props.ink);
+    MixTable table;
+    BuildMixTable(mix, table);
     float kernel[9];
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
 
     if (width < 3 || height < 3) {
-        MapFlat(in, out, mix);
+        MapFlat(in, out, table);
         return hr;
     }
     ConvolveEdgeKernel(in, out, kernel);
-    MapRegion(in, out, 1, 1, width - 1, height - 1, mix);
+    MapRegion(in, out, 1, 1, width - 1, height - 1, table);
     ops.CopyReplicateBorder(out, out, 1, 1);
     return hr;
 }

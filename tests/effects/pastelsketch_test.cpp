@@ -4,7 +4,9 @@
 // records outside the knobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -112,20 +114,32 @@ TEST(PastelSketch, KernelScaleAtDensityZeroHalfAndOne) {
     }
 }
 
-TEST(PastelSketch, MixesTheColourWithThePictureByBlend) {
-    // Paper off the edges: v = float(s * blend), then float(paper * keep + v), truncated.
-    Picture in(5, 5, 100, 50, 200);
-    PastelRig rig;
-    const float blend = 0.57f;
-    const Picture out = rig.RenderWith(Record(kPaper, kInk, 0.5f, blend), in);
-    const float keep = static_cast<float>(1.0 - blend);
-    auto mix = [&](int s, int c) {
-        const float v = static_cast<float>(s * static_cast<double>(blend));
-        return static_cast<int>(static_cast<float>(c * static_cast<double>(keep) + v));
-    };
-    EXPECT_EQ(out.At(2, 2)[0], mix(100, BlueOf(kPaper)));
-    EXPECT_EQ(out.At(2, 2)[1], mix(50, GreenOf(kPaper)));
-    EXPECT_EQ(out.At(2, 2)[2], mix(200, RedOf(kPaper)));
+// Off the edges: v = float(s * blend), then float(paper * keep + v), held within 0..255
+// and truncated. A density that all but cancels the kernel's 0.3 makes every pixel
+// an off-edge one, so every byte in every channel can be checked.
+TEST(PastelSketch, MixesThePaperWithThePictureByBlend) {
+    Picture in(256, 5);
+    for (int y = 0; y < in.height; ++y)
+        for (int x = 0; x < 256; ++x) in.Set(x, y, static_cast<uint8_t>(x), static_cast<uint8_t>(255 - x), static_cast<uint8_t>(x ^ 0x5A));
+    const float cancelling = -0.24662121f;
+    ASSERT_LT(std::fabs(EdgeKernelScale(cancelling)), 1e-6f);
+    for (float blend : {0.57f, 0.0f, 1.0f, 1.7f, -0.4f}) {
+        PastelRig rig;
+        const Picture out = rig.RenderWith(Record(kPaper, kInk, cancelling, blend), in);
+        const float keep = static_cast<float>(1.0 - blend);
+        auto mix = [&](int s, int c) {
+            const float v = static_cast<float>(s * static_cast<double>(blend));
+            const float m = static_cast<float>(c * static_cast<double>(keep) + v);
+            return static_cast<int>(std::clamp(m, 0.0f, 255.0f));
+        };
+        for (int x = 1; x < 255; ++x) {  // the inner columns; the outermost are copies
+            const uint8_t* s = in.At(x, 2);
+            const uint8_t* p = out.At(x, 2);
+            ASSERT_EQ(p[0], mix(s[0], BlueOf(kPaper))) << "blend " << blend << ", byte " << x;
+            ASSERT_EQ(p[1], mix(s[1], GreenOf(kPaper))) << "blend " << blend << ", byte " << x;
+            ASSERT_EQ(p[2], mix(s[2], RedOf(kPaper))) << "blend " << blend << ", byte " << x;
+        }
+    }
 }
 
 // ---- bands ------------------------------------------------------------------------------

@@ -29,7 +29,6 @@ bool CBandViews::Attach(const CSurfaceReadLock& input, const CSurfaceWriteLock& 
     const int inPitch = static_cast<int>(input.GetPitchPixels() * 4);
     const int outPitch = static_cast<int>(output.GetPitchPixels() * 4);
     m_out.Attach(outFirst, width, height, outPitch, 4);
-    m_inCopied = false;
     if (width < 1 || height < 1 || !inFirst || !outFirst) {
         m_in.Attach(inFirst, width, height, inPitch, 4);
         return true;
@@ -50,6 +49,5 @@ bool CBandViews::Attach(const CSurfaceReadLock& input, const CSurfaceWriteLock& 
         const int sourceRow = outputTurned ? height - 1 - y : y;
         std::memcpy(m_in.PixelAt(0, y, 0), inFirst + static_cast<ptrdiff_t>(sourceRow) * inPitch, rowBytes);
     }
-    m_inCopied = true;
     return true;
 }

@@ -21,11 +21,8 @@ public:
 
     const CImageBuffer& In() const { return m_in; }
     CImageBuffer& Out() { return m_out; }
-    // True when IN is a private copy (for tests and traces).
-    bool InputCopied() const { return m_inCopied; }
 
 private:
     CImageBuffer m_in;
     CImageBuffer m_out;
-    bool m_inCopied = false;
 };

@@ -318,22 +318,20 @@ TEST(AirBrush, RecordsBeyondTheKnobsStayDefined) {
 
 TEST(AirBrushParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
     const Picture in = MakeTestCard(1920, 1080);
+    const Picture fill = OutputFill(1920, 1080);
     Rig rig(4);
     std::vector<tAIR_BRUSH_PROPS> records(g_airBrushPresets, g_airBrushPresets + kAirBrushPresetCount);
-    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX, -0.2f, 2.5f}) {
-        records.push_back({v, 0.5f});
-        records.push_back({0.35f, v});
-        records.push_back({v, v});
-    }
+    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX}) records.push_back({v, v});
+    records.push_back({FLT_MAX, kNaN});
+    records.push_back({kNaN, -kInf});
     for (const tAIR_BRUSH_PROPS& p : records) {
         ASSERT_EQ(rig.SetProps(p), S_OK);
         const RenderResult r = rig.Render(in);
         ASSERT_EQ(r.execute, S_OK) << p.spray << " " << p.edge;
-        if (r.output == OutputFill(1920, 1080)) {  // n below 0: nothing rendered
-            EXPECT_LT(KernelLength(p.spray, 270), 0);
-            continue;
-        }
-        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(r.output.bytes[i], 255);
+        if (KernelLength(p.spray, 270) < 0)  // nothing rendered
+            EXPECT_EQ(r.output, fill);
+        else
+            EXPECT_EQ(CountAlphaOtherThan(r.output, 255), 0u) << p.spray << " " << p.edge;
     }
 }
 

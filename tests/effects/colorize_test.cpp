@@ -288,18 +288,14 @@ TEST(ColorizeParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
     const Picture in = MakeTestCard(1920, 1080);
     Rig rig(4);
     std::vector<tCOLORIZE_PROPS> records(g_colorizePresets, g_colorizePresets + kColorizePresetCount);
-    // Every field at once, then each kind of field alone (smoothing beyond the knobs
-    // runs the most passes, 255, so it comes once).
-    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX, -0.4f, 2.5f})
-        records.push_back(Record(0x123456u, v, 0x654321u, v, 0xABCDEFu, v, v, v));
-    for (float v : {kNaN, kInf, -1e30f, 3.0f}) {
-        records.push_back(Record(0xFFFFFFFFu, v, 0x00FF00u, v, 0xFFu, 0.5f, 0.2f, 0.5f));
-        records.push_back(Record(0x80FF40u, 0.5f, 0x0u, 0.4f, 0xFFu, 0.3f, 0.3f, v));
-    }
+    // Records full of NaN, infinities, negative and huge values (+inf already runs the
+    // most smoothing passes, 255; the huge record keeps its smoothing at 32 passes).
+    for (float v : {kNaN, kInf, -kInf, -FLT_MAX}) records.push_back(Record(0x123456u, v, 0x654321u, v, 0xABCDEFu, v, v, v));
+    records.push_back(Record(0xFFFFFFFFu, FLT_MAX, 0x00FF00u, FLT_MAX, 0xFFu, FLT_MAX, 2.5f, FLT_MAX));
     for (const tCOLORIZE_PROPS& p : records) {
         ASSERT_EQ(rig.SetProps(p), S_OK);
         const RenderResult r = rig.Render(in);
         ASSERT_EQ(r.execute, S_OK);
-        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(r.output.bytes[i], 255);
+        EXPECT_EQ(CountAlphaOtherThan(r.output, 255), 0u);
     }
 }

@@ -223,15 +223,13 @@ TEST(DreamGlowParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
     const Picture in = MakeTestCard(1920, 1080);
     Rig rig(4);
     std::vector<tDREAM_GLOW_PROPS> records(g_dreamGlowPresets, g_dreamGlowPresets + kDreamGlowPresetCount);
-    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX, -0.3f, 2.5f}) {
-        records.push_back(Record(kWhite, v, 0.6f));
-        records.push_back(Record(MakeColorRef(10, 200, 90), 0.5f, v));
-        records.push_back(Record(0xFFFFFFFFu, v, v));
-    }
+    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX}) records.push_back(Record(0xFFFFFFFFu, v, v));
+    records.push_back(Record(MakeColorRef(10, 200, 90), FLT_MAX, kNaN));
+    records.push_back(Record(MakeColorRef(10, 200, 90), kNaN, kInf));
     for (const tDREAM_GLOW_PROPS& p : records) {
         ASSERT_EQ(rig.SetProps(p), S_OK);
         const RenderResult r = rig.Render(in);
         ASSERT_EQ(r.execute, S_OK) << p.blur << " " << p.glow;
-        for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(r.output.bytes[i], 255);
+        EXPECT_EQ(CountAlphaOtherThan(r.output, 255), 0u) << p.blur << " " << p.glow;
     }
 }

@@ -122,6 +122,12 @@ Picture MakeNoise(int width, int height, uint32_t seed, bool opaque) {
     return p;
 }
 
+size_t CountAlphaOtherThan(const Picture& picture, uint8_t alpha) {
+    size_t count = 0;
+    for (size_t i = 3; i < picture.bytes.size(); i += 4) count += picture.bytes[i] != alpha;
+    return count;
+}
+
 void PrintTo(const Picture& picture, std::ostream* os) {
     *os << picture.width << "x" << picture.height << " picture";
 }
@@ -147,8 +153,8 @@ std::string FirstDifference(const Picture& actual, const Picture& expected) {
 
 Picture OutputFill(int width, int height) {
     Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) p.Set(x, y, 0x5A, static_cast<uint8_t>(0xA0 + (x & 7)), 0x33, 0xC7);
+    for (int x = 0; x < width; ++x) p.Set(x, 0, 0x5A, static_cast<uint8_t>(0xA0 + (x & 7)), 0x33, 0xC7);
+    for (int y = 1; y < height; ++y) std::memcpy(p.At(0, y), p.At(0, 0), static_cast<size_t>(width) * 4);
     return p;
 }
 

@@ -8,11 +8,11 @@
 // generic bytes too.
 //
 // RGB to HSV: the saturation byte depends only on (V, delta) and the hue byte
-// only on the differences R - G and R - B, so both are looked up (320 KB in all,
-// no division or case left per pixel). HSV to RGB: everything that depends on H alone
+// only on the differences R - G and R - B, so both are looked up (320 KB in
+// all, no division or case left per pixel). HSV to RGB: what depends on H alone
 // (the sextant, f, 1 - f) or S alone (s, 1 - s) is looked up; what mixes them
-// with V is computed as the generic routine does, and the sextant's order of the
-// outputs comes from a table of shifts instead of a branch.
+// with V is computed as the generic routine does, and the sextant's order of
+// the outputs comes from a table of shifts instead of a branch.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>

@@ -69,14 +69,19 @@ protected:
     // every band, with each band's frame replicated.
     static void ExpectAlphaKept(const Picture& out, const Picture& in, const std::vector<BandRows>& bands) {
         if (!Traits<Effect>::kReplicatedFrame) {
-            for (size_t i = 3; i < in.bytes.size(); i += 4) ASSERT_EQ(out.bytes[i], in.bytes[i]) << "byte " << i;
+            size_t i = 3;
+            while (i < in.bytes.size() && out.bytes[i] == in.bytes[i]) i += 4;
+            EXPECT_GE(i, in.bytes.size()) << "alpha of pixel " << i / 4;
             return;
         }
         for (const BandRows& band : bands) {
             if (band.rows < 3 || in.width < 3) continue;
             ExpectFrameReplicated(out, band.top, band.rows);
-            for (int y = band.top + 1; y < band.top + band.rows - 1; ++y)
-                for (int x = 1; x < in.width - 1; ++x) ASSERT_EQ(out.At(x, y)[3], in.At(x, y)[3]) << x << "," << y;
+            for (int y = band.top + 1; y < band.top + band.rows - 1; ++y) {
+                int x = 1;
+                while (x < in.width - 1 && out.At(x, y)[3] == in.At(x, y)[3]) ++x;
+                ASSERT_EQ(x, in.width - 1) << "alpha of pixel (" << x << ", " << y << ")";
+            }
         }
     }
 };

@@ -10,6 +10,7 @@
 
 #include "effects/laplacian_fast.h"
 #include "effects/linedrawing.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "tests/effects/band_checks.h"
 #include "tests/effects/effect_harness.h"
@@ -185,13 +186,20 @@ bool SameBytes(const CImageBuffer& a, const CImageBuffer& b) {
     return true;
 }
 
-// Filters a fresh noise picture both ways into copies of one destination.
+// Filters a fresh noise picture both ways into copies of one destination: the table
+// path, and the generic routine itself (not whichever version the module selected)
+// over the region Convolve gives it.
 void ExpectTablePathMatchesGeneric(const float kernel[9], int width, int height, uint32_t seed) {
     const CImageBuffer src = NoiseBuffer(width, height, seed);
     CImageBuffer generic = NoiseBuffer(width, height, seed + 1);
     CImageBuffer fast = NoiseBuffer(width, height, seed + 1);
-    const bool genericResult = CImageOps().Convolve(src, generic, kernel, 3);
-    EXPECT_EQ(ConvolveEdgeKernel(src, fast, kernel), genericResult);
+    const bool accepted = width >= 3 && height >= 3;
+    if (accepted)
+        ippGenericPrimitives().filter32f_8u_C4R(src.PixelAt(1, 1, 0), src.GetStep(), generic.PixelAt(1, 1, 0),
+                                                generic.GetStep(), {width - 2, height - 2}, kernel, {3, 3}, {1, 1});
+    EXPECT_EQ(CImageOps().Convolve(src, fast, kernel, 3), accepted);
+    fast = NoiseBuffer(width, height, seed + 1);
+    EXPECT_EQ(ConvolveEdgeKernel(src, fast, kernel), accepted);
     EXPECT_TRUE(SameBytes(fast, generic)) << "kernel cell " << kernel[0] << ", " << width << "x" << height;
 }
 

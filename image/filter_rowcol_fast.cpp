@@ -9,6 +9,7 @@
 // kernel_divisor.h, as the generic routine's are.
 #include "image/filter_rowcol_fast.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -73,9 +74,8 @@ struct Normalisation {
             const int64_t v = ((sum < 0 ? 0 : int64_t{sum}) + half) >> shift;
             return static_cast<Ipp8u>(v > 255 ? 255 : v);
         } else {
-            double t = static_cast<double>(sum) * reciprocal + 0.5;
-            t = t < 0.0 ? 0.0 : t > 255.0 ? 255.0 : t;
-            return static_cast<Ipp8u>(static_cast<int>(t));
+            const double t = static_cast<double>(sum) * reciprocal + 0.5;
+            return static_cast<Ipp8u>(static_cast<int>(std::min(std::max(t, 0.0), 255.0)));
         }
     }
 };
@@ -117,13 +117,34 @@ void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, Ipp
 }
 
 // Column filter: the same recurrence down the rows, for all bytes of a row at once
-// (the alpha byte is summed too but never written).
+// (the alpha byte is summed too but never written). The running sums live in memory
+// of their own, never the rows', which lets these loops run in vector registers.
+void AddRows(int32_t* __restrict box, const Ipp8u* __restrict entering, const Ipp8u* __restrict leaving,
+             size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) box[i] += entering[i] - leaving[i];
+}
+
+void MoveWindow(int32_t* __restrict sum, int32_t* __restrict lead, const int32_t* __restrict lag,
+                const Ipp8u* __restrict entering, const Ipp8u* __restrict enteringDrop, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) {
+        lead[i] += entering[i] - enteringDrop[i];
+        sum[i] += lead[i] - lag[i];
+    }
+}
+
+template <Rule R>
+void NormaliseRow(const int32_t* __restrict sum, Ipp8u* __restrict bytesOut, size_t bytes,
+                  const Normalisation& normalise) {
+    for (size_t i = 0; i < bytes; ++i) bytesOut[i] = normalise.Apply<R>(sum[i]);
+}
+
 template <Rule R>
 bool FilterColumnTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a,
                       int b, const Normalisation& normalise) {
     const size_t bytes = static_cast<size_t>(roi.width) * 4;
     std::unique_ptr<int32_t[]> state(new (std::nothrow) int32_t[bytes * 3]);
-    if (!state) return false;
+    std::unique_ptr<Ipp8u[]> normalised(new (std::nothrow) Ipp8u[bytes]);
+    if (!state || !normalised) return false;
     int32_t* sum = state.get();
     int32_t* lead = sum + bytes;
     int32_t* lag = lead + bytes;
@@ -137,32 +158,18 @@ bool FilterColumnTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, 
     }
     for (size_t i = 0; i < bytes; ++i) sum[i] = lag[i] = lead[i];
     for (int q = first + 1; q <= anchor; ++q) {
-        const Ipp8u* in = row(q);
-        const Ipp8u* drop = row(q - b);
-        for (size_t i = 0; i < bytes; ++i) {
-            lead[i] += in[i] - drop[i];
-            sum[i] += lead[i];
-        }
+        AddRows(lead, row(q), row(q - b), bytes);
+        for (size_t i = 0; i < bytes; ++i) sum[i] += lead[i];
     }
     for (int y = 0; y < roi.height; ++y) {
-        if (y >= 1) {
-            const Ipp8u* entering = row(y + anchor);
-            const Ipp8u* enteringDrop = row(y + anchor - b);
-            if (y >= 2) {
-                const Ipp8u* leaving = row(y + anchor - a);
-                const Ipp8u* leavingDrop = row(y + anchor - a - b);
-                for (size_t i = 0; i < bytes; ++i) lag[i] += leaving[i] - leavingDrop[i];
-            }
-            for (size_t i = 0; i < bytes; ++i) {
-                lead[i] += entering[i] - enteringDrop[i];
-                sum[i] += lead[i] - lag[i];
-            }
-        }
+        if (y >= 2) AddRows(lag, row(y + anchor - a), row(y + anchor - a - b), bytes);
+        if (y >= 1) MoveWindow(sum, lead, lag, row(y + anchor), row(y + anchor - b), bytes);
+        NormaliseRow<R>(sum, normalised.get(), bytes, normalise);
         Ipp8u* out = pDst + static_cast<ptrdiff_t>(y) * dstStep;
         for (size_t i = 0; i < bytes; i += 4) {
-            out[i] = normalise.Apply<R>(sum[i]);
-            out[i + 1] = normalise.Apply<R>(sum[i + 1]);
-            out[i + 2] = normalise.Apply<R>(sum[i + 2]);
+            out[i] = normalised[i];
+            out[i + 1] = normalised[i + 1];
+            out[i + 2] = normalised[i + 2];
         }
     }
     return true;

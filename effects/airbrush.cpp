@@ -19,7 +19,7 @@
 #include "effects/tentblur.h"
 #include "effects/truncation.h"
 #include "image/surfacelock.h"
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 
 namespace {
 

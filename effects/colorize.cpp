@@ -21,7 +21,7 @@
 #include "image/imageops.h"
 #include "image/ippi.h"
 #include "image/surfacelock.h"
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "framework/dropper.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 
 namespace {
 

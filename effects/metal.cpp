@@ -15,7 +15,7 @@
 #include "framework/dropper.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 
 // Not pi: the wave's period is set by this constant.
 static constexpr double kWavePi = 3.1415;

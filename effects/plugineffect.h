@@ -1,7 +1,7 @@
 // CPluginEffect<T, Derived, PageClsid>: what the seven effect classes share. It joins
 // the transform base (CDXBaseNTo1) with the plug-in template for the effect's record
 // (CSFVideoPlugin<T>), the dual interface IPlugin, the persistence companions
-// (include/dxatlpb.h) and the aggregated free-threaded marshaler, and answers the
+// (transform/dxatlpb.h) and the aggregated free-threaded marshaler, and answers the
 // effect's interfaces in their lookup order. An effect class adds its constructor
 // arguments and its frame routine, ProcessBand.
 //
@@ -10,8 +10,8 @@
 
 #include "framework/plugininterfaces.h"
 #include "framework/sfvideoplugin.h"
-#include "include/dtbase.h"
-#include "include/dxatlpb.h"
+#include "transform/dtbase.h"
+#include "transform/dxatlpb.h"
 #include "platform/com/combase.h"
 #include "platform/com/kit/module.h"
 #include "platform/com/object.h"

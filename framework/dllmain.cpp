@@ -4,7 +4,7 @@
 #include "framework/classobjects.h"
 #include "framework/registration.h"
 #include "image/cpudispatch.h"
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 #include "platform/com/combase.h"
 #include "platform/com/kit/module.h"
 #include "platform/com/object.h"

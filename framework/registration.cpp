@@ -3,7 +3,7 @@
 #include <string>
 
 #include "framework/objectmap.h"
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 #include "platform/com/comcat.h"
 #include "platform/com/kit/module.h"
 #include "platform/dx/dxtrans.h"

@@ -11,7 +11,7 @@
 
 #include "effects/airbrush.h"
 #include "effects/truncation.h"
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 #include "tests/effects/blur_reference.h"
 
 namespace {

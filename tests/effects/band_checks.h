@@ -12,7 +12,7 @@
 #include <limits>
 #include <vector>
 
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 #include "tests/effects/effect_harness.h"
 
 namespace effect_test {

@@ -21,7 +21,7 @@
 #include "framework/plugininterfaces.h"
 #include "host/site.h"
 #include "host/surface.h"
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 #include "platform/com/object.h"
 #include "platform/dx/dxtrans.h"
 

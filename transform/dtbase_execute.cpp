@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <new>
 
-#include "include/dtbase.h"
-#include "include/dtbase_trace.h"
-#include "include/dxbounds.h"
+#include "transform/dtbase.h"
+#include "transform/dtbase_trace.h"
+#include "transform/dxbounds.h"
 
 namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;

@@ -4,7 +4,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "tests/include/transform_test_effect.h"
+#include "tests/transform/transform_test_effect.h"
 
 namespace {
 

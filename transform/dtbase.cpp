@@ -2,13 +2,13 @@
 // misc flags and quality, in/out information and the bounds mapping. Execute and the
 // bands live in dtbase_execute.cpp, the effect timing and dispatch in
 // dtbase_effect.cpp, the class-wide parts in dtbase_registration.cpp.
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 
 #include <new>
 #include <vector>
 
-#include "include/dtbase_trace.h"
-#include "include/dxbounds.h"
+#include "transform/dtbase_trace.h"
+#include "transform/dxbounds.h"
 
 namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;

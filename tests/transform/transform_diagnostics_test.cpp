@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "include/dtbase_trace.h"
+#include "transform/dtbase_trace.h"
 #include "platform/com/kit/module.h"
 #include "platform/ui/resource.h"
-#include "tests/include/transform_test_effect.h"
+#include "tests/transform/transform_test_effect.h"
 #include "tests/platform/registry_test_env.h"
 
 namespace {

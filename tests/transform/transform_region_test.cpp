@@ -1,6 +1,6 @@
 // The region Execute produces: clip, placement, what falls outside the output, and
 // frames with nothing to do.
-#include "tests/include/transform_test_effect.h"
+#include "tests/transform/transform_test_effect.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "include/dxbounds.h"
+#include "transform/dxbounds.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -17,8 +17,8 @@
 
 #include "host/site.h"
 #include "host/surface.h"
-#include "include/dtbase.h"
-#include "include/dxbounds.h"
+#include "transform/dtbase.h"
+#include "transform/dxbounds.h"
 #include "platform/com/object.h"
 
 struct RecordedBand {

@@ -3,8 +3,8 @@
 // properties (DISPID 10000..10003).
 #include <cwctype>
 
-#include "include/dtbase.h"
-#include "include/dtbase_trace.h"
+#include "transform/dtbase.h"
+#include "transform/dtbase_trace.h"
 
 namespace {
 using Lock = std::lock_guard<std::recursive_mutex>;

@@ -1,6 +1,6 @@
 // The transform base's state operations: Setup rules and object slots, site, generation
 // ids, the setters' result codes, in/out information, bounds mapping and dispatch.
-#include "tests/include/transform_test_effect.h"
+#include "tests/transform/transform_test_effect.h"
 
 namespace {
 

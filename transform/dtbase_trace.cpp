@@ -1,8 +1,8 @@
-#include "include/dtbase_trace.h"
+#include "transform/dtbase_trace.h"
 
 #include <cstdio>
 
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 #include "platform/com/debug.h"
 
 FunctionTrace::FunctionTrace(const char* name)

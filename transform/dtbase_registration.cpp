@@ -2,7 +2,7 @@
 // at module load, and the registration of an effect class (script, then categories).
 #include <memory>
 
-#include "include/dtbase.h"
+#include "transform/dtbase.h"
 #include "platform/com/combase.h"
 #include "platform/com/comcat.h"
 #include "platform/com/kit/module.h"

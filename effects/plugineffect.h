@@ -45,6 +45,7 @@ public:
         : CSFVideoPlugin<T>(presetTable, ComModule::Instance(), firstPresetStringId, presetCount, &clsid) {
         SetOptionFlags(kEffectOptionFlags);
         SetDurationValue(kEffectDuration);
+        SetDualInterface(IID_IPlugin, static_cast<IPlugin*>(this));
         this->SetPluginInfo(m_ulNumInRequired, m_ulMaxInputs, effectCode);
     }
 
@@ -110,7 +111,7 @@ public:
         return CDXBaseNTo1::GetIDsOfNames(iid, names, count, lcid, ids);
     }
     HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   void* exceptionInfo, UINT* argError) override {
+                   EXCEPINFO* exceptionInfo, UINT* argError) override {
         return CDXBaseNTo1::Invoke(id, iid, lcid, flags, params, result, exceptionInfo, argError);
     }
 

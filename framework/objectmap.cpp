@@ -22,31 +22,31 @@ constexpr InstanceCreator kNotAvailable = nullptr;
 void NoObjectMain(bool /*starting*/) {}
 
 template <const CLSID& Clsid, UINT ScriptId>
-constexpr ObjectMapEntry Effect(InstanceCreator create, const char* displayName) {
+constexpr ObjectMapEntry Effect(InstanceCreator create, const char* displayName, const char* typeName) {
     return {&Clsid, &UpdateEffectRegistryFor<Clsid, ScriptId>, &CachedClassFactory::Create, create,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, ScriptId, displayName};
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, ScriptId, displayName, typeName};
 }
 template <const CLSID& Clsid, UINT ScriptId>
-constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName) {
+constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName, const char* typeName) {
     return {&Clsid, &UpdatePageRegistryFor<ScriptId>, &CachedClassFactory::Create, create,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName};
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName, typeName};
 }
 
 const ObjectMapEntry kObjectMap[] = {
-    Effect<CLSID_AirBrush, 109>(&CreateComInstance<CAirBrush>, "Quillet Air Brush"),
-    Page<CLSID_AirBrushPP, 108>(kNotAvailable, "Quillet Air Brush"),
-    Effect<CLSID_PastelSketch, 107>(&CreateComInstance<CPastelSketch>, "Quillet Pastel Sketch"),
-    Page<CLSID_PastelSketchPP, 106>(kNotAvailable, "Quillet Pastel Sketch"),
-    Effect<CLSID_Colorize, 111>(&CreateComInstance<CColorize>, "Quillet Colorize"),
-    Page<CLSID_ColorizePP, 110>(kNotAvailable, "Quillet Colorize"),
-    Effect<CLSID_DreamGlow, 113>(&CreateComInstance<CDreamGlow>, "Quillet Dream Glow"),
-    Page<CLSID_DreamGlowPP, 112>(kNotAvailable, "Quillet Dream Glow"),
-    Effect<CLSID_LineDrawing, 117>(&CreateComInstance<CLineDrawing>, "Quillet Line Drawing"),
-    Page<CLSID_LineDrawingPP, 116>(kNotAvailable, "Quillet Line Drawing"),
-    Effect<CLSID_Metallic, 119>(&CreateComInstance<CMetal>, "Quillet Metallic"),
-    Page<CLSID_MetallicPP, 118>(kNotAvailable, "Quillet Metallic"),
-    Effect<CLSID_DuoChrome, 115>(&CreateComInstance<CDuoChrome>, "Quillet DuoChrome"),
-    Page<CLSID_DuoChromePP, 114>(kNotAvailable, "Quillet DuoChrome"),
+    Effect<CLSID_AirBrush, 109>(&CreateComInstance<CAirBrush>, "Quillet Air Brush", "AirBrush"),
+    Page<CLSID_AirBrushPP, 108>(kNotAvailable, "Quillet Air Brush", "AirBrushPP"),
+    Effect<CLSID_PastelSketch, 107>(&CreateComInstance<CPastelSketch>, "Quillet Pastel Sketch", "PastelSketch"),
+    Page<CLSID_PastelSketchPP, 106>(kNotAvailable, "Quillet Pastel Sketch", "PastelSketchPP"),
+    Effect<CLSID_Colorize, 111>(&CreateComInstance<CColorize>, "Quillet Colorize", "Colorize"),
+    Page<CLSID_ColorizePP, 110>(kNotAvailable, "Quillet Colorize", "ColorizePP"),
+    Effect<CLSID_DreamGlow, 113>(&CreateComInstance<CDreamGlow>, "Quillet Dream Glow", "DreamGlow"),
+    Page<CLSID_DreamGlowPP, 112>(kNotAvailable, "Quillet Dream Glow", "DreamGlowPP"),
+    Effect<CLSID_LineDrawing, 117>(&CreateComInstance<CLineDrawing>, "Quillet Line Drawing", "LineDrawing"),
+    Page<CLSID_LineDrawingPP, 116>(kNotAvailable, "Quillet Line Drawing", "LineDrawingPP"),
+    Effect<CLSID_Metallic, 119>(&CreateComInstance<CMetal>, "Quillet Metallic", "Metallic"),
+    Page<CLSID_MetallicPP, 118>(kNotAvailable, "Quillet Metallic", "MetallicPP"),
+    Effect<CLSID_DuoChrome, 115>(&CreateComInstance<CDuoChrome>, "Quillet DuoChrome", "DuoChrome"),
+    Page<CLSID_DuoChromePP, 114>(kNotAvailable, "Quillet DuoChrome", "DuoChromePP"),
 };
 static_assert(std::size(kObjectMap) == kObjectMapSize);
 

@@ -37,6 +37,7 @@ struct ObjectMapEntry {
     ObjectKind kind;
     UINT scriptId;
     const char* displayName;
+    const char* typeName;  // the class's name in the type library
 };
 
 inline constexpr size_t kObjectMapSize = 14;

@@ -7,7 +7,7 @@
 #include "platform/com/comcat.h"
 #include "platform/com/kit/module.h"
 #include "platform/dx/dxtrans.h"
-#include "resources/moduleresources.h"
+#include "platform/com/typelib.h"
 
 HRESULT UpdateEffectRegistry(REFCLSID clsid, UINT scriptId, BOOL doRegister) {
     // One implemented category, the image-transform one, and no required categories.
@@ -43,27 +43,31 @@ HRESULT RegisterClassCategories(const ObjectMapEntry& entry, BOOL doRegister) {
 
 namespace {
 
-// The description carried as the "TYPELIB" resource of the loaded module.
-const TypeLibDescription* CarriedTypeLibrary() {
-    size_t size = 0;
-    const void* data = LoadModuleResource(ComModule::Instance(), kTypeLibResourceType, kTypeLibResourceId, &size);
-    if (!data || size != sizeof(TypeLibDescription)) return nullptr;
-    return static_cast<const TypeLibDescription*>(data);
+// The library carried as the module's "TYPELIB" resource.
+HRESULT CarriedTypeLibrary(ComPtr<ITypeLib>* lib) {
+    return LoadTypeLibFromModule(ComModule::Instance(), lib->ReleaseAndGetAddressOf());
 }
 
 }  // namespace
 
 HRESULT RegisterModuleTypeLibrary() {
-    const TypeLibDescription* lib = CarriedTypeLibrary();
-    if (!lib) return TYPE_E_ELEMENTNOTFOUND;
+    ComPtr<ITypeLib> lib;
+    if (HRESULT hr = CarriedTypeLibrary(&lib); FAILED(hr)) return hr;
+    // Help files live beside the module.
     const std::string path = ComModule::Path();
-    return RegisterTypeLib(lib, path.c_str());
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    return RegisterTypeLib(lib.Get(), path.c_str(), folder.c_str());
 }
 
 HRESULT UnregisterModuleTypeLibrary() {
-    const TypeLibDescription* lib = CarriedTypeLibrary();
-    if (!lib) return TYPE_E_ELEMENTNOTFOUND;
-    return UnRegisterTypeLib(lib);
+    ComPtr<ITypeLib> lib;
+    if (HRESULT hr = CarriedTypeLibrary(&lib); FAILED(hr)) return hr;
+    TLIBATTR* attr = nullptr;
+    if (HRESULT hr = lib->GetLibAttr(&attr); FAILED(hr)) return hr;
+    HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    lib->ReleaseTLibAttr(attr);
+    return hr;
 }
 
 HRESULT RegisterServer() {

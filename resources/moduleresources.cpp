@@ -17,8 +17,8 @@ struct ResourceTable {
     ResourceTable() {
         strings.assign(g_moduleStringTable, g_moduleStringTable + g_moduleStringTableSize);
         for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
-        // The type library resource is its description itself.
-        binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, &MainTypeLibrary(), sizeof(TypeLibDescription)});
+        const std::string_view typeLib = MainTypeLibraryResource();
+        binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, typeLib.data(), typeLib.size()});
         table = {strings.data(), strings.size(), binaries.data(), binaries.size()};
     }
 };

@@ -18,8 +18,9 @@ std::span<const ModuleBinaryResource> RegistryScriptResources();
 // The text of script id; empty when the module carries no such script.
 std::string_view RegistryScriptText(UINT id);
 
-// The library MAINLib; its "TYPELIB" resource holds this description.
+// The library MAINLib, and the "TYPELIB" resource that describes it.
 const TypeLibDescription& MainTypeLibrary();
+std::string_view MainTypeLibraryResource();
 
 // Everything the module carries, as one table.
 const ModuleResources& BrushwerkModuleResources();

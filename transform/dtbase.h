@@ -1,6 +1,6 @@
 // CDXBaseNTo1: the base of every effect object. It implements the host-facing
 // transform interfaces (IDXTransform with IDXBaseObject, IObjectWithSite) and the
-// timing half of IDXEffect with a minimal IDispatch; owns the input and output surfaces
+// timing half of IDXEffect with its IDispatch; owns the input and output surfaces
 // handed over in Setup; and on Execute works out the region to produce, cuts it into
 // horizontal bands and runs the effect's ProcessBand once per band, on the host's task
 // manager when there are several bands (or a request id).
@@ -127,12 +127,13 @@ public:
     HRESULT get_Duration(float* duration) override;
     HRESULT put_Duration(float duration) override;
 
-    // ---- IDispatch (the four IDXEffect properties, DISPID 10000..10003) ---------------
+    // ---- IDispatch: names and calls go through the dual interface's type information,
+    // read from the module's own type library -------------------------------------------
     HRESULT GetTypeInfoCount(UINT* count) override;
     HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT GetIDsOfNames(REFIID iid, const wchar_t* const* names, UINT count, LCID lcid, DISPID* ids) override;
     HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   void* exceptionInfo, UINT* argError) override;
+                   EXCEPINFO* exceptionInfo, UINT* argError) override;
 
     // ---- for the effects -------------------------------------------------------------
     // Input index's surface (index below the inputs set up; else null) and the output's.
@@ -165,6 +166,12 @@ protected:
     // Effects' constructors set these (the base starts with 0 and 1.0).
     void SetOptionFlags(DWORD flags) { m_dwOptionFlags = flags; }
     void SetDurationValue(float duration) { m_fDuration.store(duration); }
+    // The interface that IDispatch describes and calls into (the base's own IDXEffect
+    // unless an effect hands out IDXEffect under another identifier).
+    void SetDualInterface(REFIID iid, IDXEffect* itf) {
+        m_pDualIid = &iid;
+        m_pDualInterface = itf;
+    }
     // Advances the generation id (caller holds m_csLock).
     void AdvanceGenerationId() { ++m_dwGenerationId; }
 
@@ -195,6 +202,9 @@ protected:
     std::recursive_mutex m_csLock;  // the object lock
 
 private:
+    const IID* m_pDualIid = &IID_IDXEffect;
+    IDXEffect* m_pDualInterface = this;
+
     bool UsesMeshes() const { return (m_dwOptionFlags & (DXBOF_INPUTS_MESHBUILDER | DXBOF_OUTPUT_MESHBUILDER)) != 0; }
     void ReleaseSiteServices();
     void ReleaseAllObjects();

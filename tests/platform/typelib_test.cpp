@@ -1,100 +1,195 @@
-// Type-library registration: the TypeLib and Interface keys, and their removal.
+// The module's type library as a late-bound client meets it: registered with the real
+// module, loaded from the registered path, walked type by type, and used to drive an
+// effect by name through IDispatch.
 #include <gtest/gtest.h>
 
-#include "platform/com/typelib.h"
-#include "tests/platform/registry_test_env.h"
+#include <string>
+#include <vector>
 
-using regtest::KeyExists;
-using regtest::List;
-using regtest::ReadString;
-using regtest::TempRegistry;
-using regtest::WriteString;
+#include "framework/clsids.h"
+#include "framework/plugininterfaces.h"
+#include "platform/com/typelib.h"
+#include "tests/framework/module_testsupport.h"
 
 namespace {
 
-const TypeLibProperty kEffectProperties[] = {
-    {"Capabilities", 10000, VT_I4, false},
-    {"Progress", 10001, VT_R4, true},
-    {"StepResolution", 10002, VT_R4, false},
-    {"Duration", 10003, VT_R4, true},
-};
-const TypeLibInterface kInterfaces[] = {
-    {"IDXEffect", MakeGuid("E31FB81B-1335-11D1-8189-0000F87557DB"), "IDXEffect Interface", "IDispatch", true,
-     kEffectProperties, 4},
-    {"IPlugin", MakeGuid("8CCE0EFB-C7F5-4C39-8BCA-08E64E3151BC"), "IPlugin Interface", "IDXEffect", true, nullptr, 0},
-};
-const TypeLibClass kClasses[] = {
-    {"AirBrush", MakeGuid("952FB6E1-477A-4770-AF38-661F9AF5AB8D"), "Quillet Air Brush"},
-};
-const TypeLibDescription kLibrary = {
-    "MAINLib", MakeGuid("75C20786-10F9-43F2-B35F-36ECB32C51D1"), 1, 0, "Main 1.0 Type Library",
-    kInterfaces, 2, kClasses, 1,
-};
-const char* const kLib = "{75c20786-10f9-43f2-b35f-36ecb32c51d1}";
-const char* const kEffect = "{e31fb81b-1335-11d1-8189-0000f87557db}";
-const char* const kPlugin = "{8cce0efb-c7f5-4c39-8bca-08e64e3151bc}";
+using namespace module_test;
 
-std::vector<std::string> InterfaceKeys(const std::string& iid, const std::string& name) {
-    return {iid, iid + " @ = " + name, iid + "\\ProxyStubClsid32",
-            iid + "\\ProxyStubClsid32 @ = {00020424-0000-0000-c000-000000000046}", iid + "\\TypeLib",
-            iid + "\\TypeLib @ = " + kLib, iid + "\\TypeLib Version = 1.0"};
+constexpr GUID kLibId = MakeGuid("75C20786-10F9-43F2-B35F-36ECB32C51D1");
+
+std::string Text(BSTR text) {
+    std::string narrow = text ? std::string(text, text + SysStringLen(text)) : "(null)";
+    SysFreeString(text);
+    return narrow;
+}
+
+// Name and help string of a type (MEMBERID_NIL) or of one of its members.
+std::string Doc(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
+    BSTR name = nullptr, help = nullptr;
+    EXPECT_EQ(info->GetDocumentation(id, &name, &help, nullptr, nullptr), S_OK);
+    return Text(name) + " / " + Text(help);
+}
+
+// Kind, flags and counts of a type, and its functions as "name id get|put type".
+std::vector<std::string> Describe(ITypeInfo* info) {
+    TYPEATTR* attr = nullptr;
+    EXPECT_EQ(info->GetTypeAttr(&attr), S_OK);
+    std::vector<std::string> lines{std::to_string(attr->typekind) + " flags " + std::to_string(attr->wTypeFlags) +
+                                   " bases " + std::to_string(attr->cImplTypes)};
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        EXPECT_EQ(info->GetFuncDesc(i, &f), S_OK);
+        const bool put = f->invkind == INVOKE_PROPERTYPUT;
+        BSTR name = nullptr;
+        info->GetDocumentation(f->memid, &name, nullptr, nullptr, nullptr);
+        lines.push_back(Text(name) + " " + std::to_string(f->memid) + (put ? " put " : " get ") +
+                        std::to_string(put ? f->lprgelemdescParam[0].tdesc.vt : f->elemdescFunc.tdesc.vt));
+        info->ReleaseFuncDesc(f);
+    }
+    info->ReleaseTypeAttr(attr);
+    return lines;
+}
+
+class ModuleTypeLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_module = LoadModule();
+        ASSERT_NE(m_module.registerServer, nullptr);
+        ASSERT_EQ(m_module.registerServer(), S_OK);
+    }
+    TemporaryRegistry m_registry;
+    ModuleExports m_module;
+};
+
+TEST_F(ModuleTypeLibrary, RegisteredLibraryDescribesBothInterfacesAndTheFourteenClasses) {
+    ComPtr<ITypeLib> lib;
+    EXPECT_EQ(LoadRegTypeLib(kLibId, 1, 1, 0, lib.ReleaseAndGetAddressOf()), TYPE_E_LIBNOTREGISTERED);
+    ASSERT_EQ(LoadRegTypeLib(kLibId, 1, 0, 0, lib.ReleaseAndGetAddressOf()), S_OK);
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(lib->GetLibAttr(&attr), S_OK);
+    EXPECT_TRUE(attr->guid == kLibId && attr->wMajorVerNum == 1 && attr->wMinorVerNum == 0);
+    lib->ReleaseTLibAttr(attr);
+    BSTR name = nullptr, help = nullptr;
+    ASSERT_EQ(lib->GetDocumentation(-1, &name, &help, nullptr, nullptr), S_OK);
+    EXPECT_EQ(Text(name) + " / " + Text(help), "MAINLib / Main 1.0 Type Library");
+    EXPECT_EQ(lib->GetTypeInfoCount(), 16u);
+
+    ComPtr<ITypeInfo> effect, plugin, base;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(IID_IDXEffect, effect.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(Doc(effect.Get()), "IDXEffect / IDXEffect Interface");
+    const std::string dual = std::to_string(TKIND_DISPATCH) + " flags " +
+                             std::to_string(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE);
+    EXPECT_EQ(Describe(effect.Get()),
+              (std::vector<std::string>{dual + " bases 1", "Capabilities 10000 get 3", "Progress 10001 get 4",
+                                        "Progress 10001 put 4", "StepResolution 10002 get 4", "Duration 10003 get 4",
+                                        "Duration 10003 put 4"}));
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(IID_IPlugin, plugin.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(Doc(plugin.Get()), "IPlugin / IPlugin Interface");
+    EXPECT_EQ(Describe(plugin.Get()), std::vector<std::string>{dual + " bases 1"});
+    HREFTYPE ref = 0;
+    ASSERT_EQ(plugin->GetRefTypeOfImplType(0, &ref), S_OK);
+    ASSERT_EQ(plugin->GetRefTypeInfo(ref, base.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(Doc(base.Get()), "IDXEffect / IDXEffect Interface");
+    EXPECT_EQ(Doc(plugin.Get(), 10003), "Duration / (null)");  // inherited members are found
+    EXPECT_EQ(plugin->GetDocumentation(10004, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
+
+    const struct {
+        const CLSID& clsid;
+        const char* doc;
+    } classes[] = {
+        {CLSID_AirBrush, "AirBrush / Quillet Air Brush"},        {CLSID_AirBrushPP, "AirBrushPP / (null)"},
+        {CLSID_Colorize, "Colorize / Quillet Colorize"},         {CLSID_ColorizePP, "ColorizePP / (null)"},
+        {CLSID_DreamGlow, "DreamGlow / Quillet Dream Glow"},     {CLSID_DreamGlowPP, "DreamGlowPP / (null)"},
+        {CLSID_LineDrawing, "LineDrawing / Quillet Line Drawing"}, {CLSID_LineDrawingPP, "LineDrawingPP / (null)"},
+        {CLSID_Metallic, "Metallic / Quillet Metallic"},         {CLSID_MetallicPP, "MetallicPP / (null)"},
+        {CLSID_DuoChrome, "DuoChrome / Quillet DuoChrome"},      {CLSID_DuoChromePP, "DuoChromePP / (null)"},
+        {CLSID_PastelSketch, "PastelSketch / Quillet Pastel Sketch"}, {CLSID_PastelSketchPP, "PastelSketchPP / (null)"},
+    };
+    for (const auto& c : classes) {
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(lib->GetTypeInfoOfGuid(c.clsid, info.ReleaseAndGetAddressOf()), S_OK) << c.doc;
+        EXPECT_EQ(Doc(info.Get()), c.doc);
+        EXPECT_EQ(Describe(info.Get())[0], std::to_string(TKIND_COCLASS) + " flags 2 bases 0");
+    }
+    EXPECT_EQ(lib->GetTypeInfoOfGuid(kLibId, base.ReleaseAndGetAddressOf()), TYPE_E_ELEMENTNOTFOUND);
+    EXPECT_EQ(lib->GetTypeInfo(16, base.ReleaseAndGetAddressOf()), TYPE_E_ELEMENTNOTFOUND);
+
+    // Unregistering leaves an interface that another library has taken over since.
+    const std::string pluginKey = "Interface\\" + GuidToString(IID_IPlugin);
+    SetString(pluginKey + "\\TypeLib", "", "{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5c}");
+    ASSERT_EQ(m_module.unregisterServer(), S_OK);
+    EXPECT_EQ(LoadRegTypeLib(kLibId, 1, 0, 0, lib.ReleaseAndGetAddressOf()), TYPE_E_LIBNOTREGISTERED);
+    EXPECT_TRUE(KeyExists(pluginKey));
+    EXPECT_FALSE(KeyExists("Interface\\" + GuidToString(IID_IDXEffect)));
+}
+
+TEST_F(ModuleTypeLibrary, EffectIsDrivenByNameThroughIDispatch) {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgIDA("Main.Plugin", &clsid), S_OK);
+    ComPtr<IDispatch> effect;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, effect.ReleaseAndGetVoidAddress()),
+              S_OK);
+    UINT count = 0;
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(effect->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ASSERT_EQ(effect->GetTypeInfo(0, 0, info.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(Doc(info.Get()), "IPlugin / IPlugin Interface");
+    EXPECT_EQ(effect->GetTypeInfo(1, 0, info.ReleaseAndGetAddressOf()), DISP_E_BADINDEX);
+
+    const wchar_t* names[] = {L"progress", L"DURATION", L"Capabilities", L"StepResolution", L"Speed"};
+    DISPID ids[5] = {};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(effect->GetIDsOfNames(IID_NULL, &names[i], 1, 0, &ids[i]), i < 4 ? S_OK : DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(std::vector<DISPID>(ids, ids + 5), (std::vector<DISPID>{10001, 10003, 10000, 10002, DISPID_UNKNOWN}));
+
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    auto get = [&](DISPID id) {
+        VARIANT v{};
+        EXPECT_EQ(effect->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr), S_OK);
+        return v;
+    };
+    VARIANT arg{};
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS put{&arg, &named, 1, 1};
+    auto set = [&](DISPID id, VARTYPE vt, double value, EXCEPINFO* ex = nullptr, UINT* argError = nullptr) {
+        arg.vt = vt;
+        if (vt == VT_R8) arg.dblVal = value;
+        else arg.lVal = static_cast<LONG>(value);
+        return effect->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, ex, argError);
+    };
+    EXPECT_EQ(get(ids[1]).fltVal, 0.5f);  // every effect starts with a duration of 0.5
+    ASSERT_EQ(set(ids[1], VT_R8, 2.0), S_OK);  // scripts pass doubles
+    ASSERT_EQ(set(ids[0], VT_I4, 1), S_OK);
+    EXPECT_EQ(get(ids[1]).vt, VT_R4);
+    EXPECT_EQ(get(ids[1]).fltVal, 2.0f);
+    EXPECT_EQ(get(ids[0]).fltVal, 1.0f);
+    ComPtr<IDXEffect> typed;  // the same properties behind the interface's own functions
+    ASSERT_EQ(effect->QueryInterface(IID_IDXEffect, typed.ReleaseAndGetVoidAddress()), S_OK);
+    float value = 0;
+    EXPECT_EQ(typed->get_Duration(&value), S_OK);
+    EXPECT_EQ(value, 2.0f);
+    EXPECT_EQ(get(ids[2]).vt, VT_I4);
+    EXPECT_EQ(get(ids[2]).lVal, 0);
+    EXPECT_EQ(get(ids[3]).fltVal, 0.0f);
+
+    // Refusals: a value the property refuses, a read-only property, a value of no
+    // number type, a get with an argument, an unknown member or interface.
+    EXCEPINFO ex{};
+    EXPECT_EQ(set(ids[0], VT_R8, 1.5, &ex), DISP_E_EXCEPTION);
+    EXPECT_EQ(ex.scode, E_INVALIDARG);
+    EXPECT_EQ(get(ids[0]).fltVal, 1.0f);
+    EXPECT_EQ(set(ids[2], VT_I4, 1), DISP_E_MEMBERNOTFOUND);
+    UINT argError = 9;
+    EXPECT_EQ(set(ids[1], VT_EMPTY, 0, nullptr, &argError), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argError, 0u);
+    VARIANT v{};
+    EXPECT_EQ(effect->Invoke(ids[1], IID_NULL, 0, DISPATCH_PROPERTYGET, &put, &v, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(effect->Invoke(12345, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(effect->Invoke(ids[1], IID_IDXEffect, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr),
+              DISP_E_UNKNOWNINTERFACE);
 }
 
 }  // namespace
-
-TEST(TypeLibRegistration, WritesTheLibraryAndInterfaceKeys) {
-    TempRegistry reg;
-    ASSERT_EQ(RegisterTypeLib(&kLibrary, "/opt/quillet/libquillet_brushwerk.so"), S_OK);
-    const std::string lib = kLib;
-    EXPECT_EQ(List(HKEY_CLASSES_ROOT, "TypeLib"),
-              (std::vector<std::string>{lib, lib + "\\1.0", lib + "\\1.0 @ = Main 1.0 Type Library",
-                                        lib + "\\1.0\\0", lib + "\\1.0\\0\\win32",
-                                        lib + "\\1.0\\0\\win32 @ = /opt/quillet/libquillet_brushwerk.so",
-                                        lib + "\\1.0\\FLAGS", lib + "\\1.0\\FLAGS @ = 0", lib + "\\1.0\\HELPDIR",
-                                        lib + "\\1.0\\HELPDIR @ = /opt/quillet"}));
-    // Enumeration is in name order: {8cce...} before {e31f...}.
-    auto expected = InterfaceKeys(kPlugin, "IPlugin");
-    auto effect = InterfaceKeys(kEffect, "IDXEffect");
-    expected.insert(expected.end(), effect.begin(), effect.end());
-    EXPECT_EQ(List(HKEY_CLASSES_ROOT, "Interface"), expected);
-}
-
-TEST(TypeLibRegistration, UnregisterRemovesOnlyWhatItWrote) {
-    TempRegistry reg;
-    ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "Interface\\{00000000-0000-0000-c000-000000000046}", "", "IUnknown"),
-              ERROR_SUCCESS);
-    ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "TypeLib\\{00000000-1111-2222-3333-444444444444}\\2.0", "", "other"),
-              ERROR_SUCCESS);
-    const auto before = List(HKEY_CLASSES_ROOT);
-    ASSERT_EQ(RegisterTypeLib(&kLibrary, "/opt/quillet/libquillet_brushwerk.so"), S_OK);
-    // Another library took over one interface meanwhile: its registration stays.
-    ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, (std::string("Interface\\") + kPlugin + "\\TypeLib").c_str(), "",
-                          "{00000000-1111-2222-3333-444444444444}"),
-              ERROR_SUCCESS);
-    ASSERT_EQ(UnRegisterTypeLib(&kLibrary), S_OK);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, (std::string("TypeLib\\") + kLib).c_str()));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, (std::string("Interface\\") + kEffect).c_str()));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, (std::string("Interface\\") + kPlugin).c_str()));
-    ASSERT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, (std::string("Interface\\") + kPlugin).c_str()), ERROR_SUCCESS);
-    EXPECT_EQ(List(HKEY_CLASSES_ROOT), before);
-    // Unregistering twice is harmless.
-    EXPECT_EQ(UnRegisterTypeLib(&kLibrary), S_OK);
-}
-
-TEST(TypeLibRegistration, KeepsOtherVersionsAndChecksArguments) {
-    TempRegistry reg;
-    TypeLibDescription v2 = kLibrary;
-    v2.majorVersion = 2;
-    v2.minorVersion = 10;  // versions are written in hexadecimal
-    v2.interfaceCount = 0;
-    ASSERT_EQ(RegisterTypeLib(&v2, "/usr/lib/v2.so"), S_OK);
-    ASSERT_EQ(RegisterTypeLib(&kLibrary, "/usr/lib/v1.so"), S_OK);
-    ASSERT_EQ(UnRegisterTypeLib(&kLibrary), S_OK);
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, (std::string("TypeLib\\") + kLib + "\\2.a\\0\\win32").c_str(), ""),
-              "/usr/lib/v2.so");
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, (std::string("TypeLib\\") + kLib + "\\1.0").c_str()));
-
-    EXPECT_EQ(RegisterTypeLib(nullptr, "/x.so"), E_INVALIDARG);
-    EXPECT_EQ(RegisterTypeLib(&kLibrary, nullptr), E_INVALIDARG);
-    EXPECT_EQ(UnRegisterTypeLib(nullptr), E_INVALIDARG);
-}

@@ -285,7 +285,7 @@ TEST(TransformInfo, InOutInfoAndBoundsMapping) {
     EXPECT_EQ(x->MapBoundsOut2In(0, &some, 0, nullptr), E_POINTER);
 }
 
-TEST(TransformInterfaces, QueryAndDispatch) {
+TEST(TransformInterfaces, Query) {
     TestTransform t(4);
     IDXTransform* x = t.transform.Get();
     for (const GUID* iid : {&IID_IDXTransform, &IID_IDXBaseObject, &IID_IObjectWithSite, &IID_IDXEffect,
@@ -295,62 +295,4 @@ TEST(TransformInterfaces, QueryAndDispatch) {
     }
     ComPtr<IUnknown> none;
     EXPECT_EQ(x->QueryInterface(IID_IDXSurface, none.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
-
-    ComPtr<IDispatch> d;
-    ASSERT_EQ(x->QueryInterface(IID_IDispatch, d.ReleaseAndGetVoidAddress()), S_OK);
-    UINT n = 9;
-    EXPECT_EQ(d->GetTypeInfoCount(&n), S_OK);
-    EXPECT_EQ(n, 0u);
-    EXPECT_EQ(d->GetTypeInfo(0, 0, nullptr), E_NOTIMPL);
-    const wchar_t* names[] = {L"capabilities", L"PROGRESS", L"StepResolution", L"duration", L"Speed"};
-    const DISPID expected[] = {10000, 10001, 10002, 10003};
-    for (int i = 0; i < 4; ++i) {
-        DISPID id = 0;
-        EXPECT_EQ(d->GetIDsOfNames(IID_NULL, &names[i], 1, 0, &id), S_OK);
-        EXPECT_EQ(id, expected[i]);
-    }
-    DISPID id = 0;
-    EXPECT_EQ(d->GetIDsOfNames(IID_NULL, &names[4], 1, 0, &id), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(id, DISPID_UNKNOWN);
-
-    VARIANT arg{};
-    arg.vt = VT_R4;
-    arg.fltVal = 0.75f;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS put{&arg, &named, 1, 1};
-    EXPECT_EQ(d->Invoke(DISPID_DXE_DURATION, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr), S_OK);
-    arg.vt = VT_I4;
-    arg.lVal = 1;
-    EXPECT_EQ(d->Invoke(DISPID_DXE_PROGRESS, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr), S_OK);
-    arg.lVal = 0;
-    EXPECT_EQ(d->Invoke(DISPID_DXE_DURATION, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
-              E_INVALIDARG);
-    EXPECT_EQ(d->Invoke(DISPID_DXE_CAPABILITIES, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
-              DISP_E_MEMBERNOTFOUND);
-    arg.vt = VT_EMPTY;
-    UINT bad = 9;
-    EXPECT_EQ(d->Invoke(DISPID_DXE_PROGRESS, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, &bad),
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(bad, 0u);
-
-    DISPPARAMS none0{nullptr, nullptr, 0, 0};
-    VARIANT result{};
-    ASSERT_EQ(d->Invoke(DISPID_DXE_DURATION, IID_NULL, 0, DISPATCH_PROPERTYGET, &none0, &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(result.vt, VT_R4);
-    EXPECT_EQ(result.fltVal, 0.75f);
-    ASSERT_EQ(d->Invoke(DISPID_DXE_PROGRESS, IID_NULL, 0, DISPATCH_PROPERTYGET, &none0, &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(result.fltVal, 1.0f);
-    ASSERT_EQ(d->Invoke(DISPID_DXE_CAPABILITIES, IID_NULL, 0, DISPATCH_PROPERTYGET, &none0, &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(result.lVal, 0);
-    EXPECT_EQ(d->Invoke(12345, IID_NULL, 0, DISPATCH_PROPERTYGET, &none0, &result, nullptr, nullptr),
-              DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(d->Invoke(DISPID_DXE_PROGRESS, IID_IDXEffect, 0, DISPATCH_PROPERTYGET, &none0, &result, nullptr,
-                        nullptr),
-              DISP_E_UNKNOWNINTERFACE);
-    EXPECT_EQ(d->Invoke(DISPID_DXE_PROGRESS, IID_NULL, 0, DISPATCH_PROPERTYGET, &put, &result, nullptr, nullptr),
-              DISP_E_BADPARAMCOUNT);
 }

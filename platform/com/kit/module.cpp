@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
 #include "platform/com/combase.h"
@@ -11,12 +12,28 @@
 
 namespace {
 std::atomic<HINSTANCE> g_instance{nullptr};
+
+// The module's own type library, loaded for one instance handle.
+struct TypeLibCache {
+    std::mutex mutex;
+    HINSTANCE instance = nullptr;
+    ITypeLib* lib = nullptr;
+} g_typeLib;
+
+void ReleaseTypeLib() {
+    std::lock_guard lock(g_typeLib.mutex);
+    if (g_typeLib.lib) g_typeLib.lib->Release();
+    g_typeLib.lib = nullptr;
 }
+}  // namespace
 
 namespace ComModule {
 
 void Init(HINSTANCE instance) { g_instance = instance; }
-void Term() { g_instance = nullptr; }
+void Term() {
+    ReleaseTypeLib();
+    g_instance = nullptr;
+}
 HINSTANCE Instance() { return g_instance; }
 
 std::string Path() {
@@ -42,6 +59,19 @@ HRESULT UpdateRegistryFromResource(UINT scriptId, BOOL doRegister) {
     std::string path = Path();
     RegistryReplacement module{"MODULE", path.c_str()};
     return RegistryScriptRun(script.c_str(), doRegister, &module, 1);
+}
+
+HRESULT GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    std::lock_guard lock(g_typeLib.mutex);
+    if (!g_typeLib.lib || g_typeLib.instance != Instance()) {
+        if (g_typeLib.lib) g_typeLib.lib->Release();
+        g_typeLib.lib = nullptr;
+        g_typeLib.instance = Instance();
+        if (HRESULT hr = LoadTypeLibFromModule(g_typeLib.instance, &g_typeLib.lib); FAILED(hr)) return hr;
+    }
+    return g_typeLib.lib->GetTypeInfoOfGuid(guid, info);
 }
 
 }  // namespace ComModule

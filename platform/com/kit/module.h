@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/com/guid.h"
+#include "platform/com/oaidl.h"
 
 namespace ComModule {
 // Called from DllMain on process attach / detach.
@@ -16,4 +16,7 @@ HINSTANCE Instance();
 std::string Path();
 // Runs the module's "REGISTRY" resource scriptId with %MODULE% = Path().
 HRESULT UpdateRegistryFromResource(UINT scriptId, BOOL doRegister);
+// The type information of guid in the module's own type library (its "TYPELIB"
+// resource), read once per module instance and kept until Term.
+HRESULT GetTypeInfoOfGuid(REFGUID guid, ITypeInfo** info);
 }  // namespace ComModule

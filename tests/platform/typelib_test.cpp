@@ -9,6 +9,7 @@
 #include "framework/clsids.h"
 #include "framework/plugininterfaces.h"
 #include "platform/com/typelib.h"
+#include "platform/ui/resource.h"
 #include "tests/framework/module_testsupport.h"
 
 namespace {
@@ -190,6 +191,42 @@ TEST_F(ModuleTypeLibrary, EffectIsDrivenByNameThroughIDispatch) {
               DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(effect->Invoke(ids[1], IID_IDXEffect, 0, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
+}
+
+// A library resource is checked whole before anything of it is used.
+TEST(TypeLibResource, MalformedLibrariesAreRefused) {
+    const std::string good = "QuilletTypeLib 1\nlibrary\t{75c20786-10f9-43f2-b35f-36ecb32c51d1}\t1.0\tL\t\n"
+                             "interface\t{e31fb81b-1335-11d1-8189-0000f87557db}\tI\t\tIDispatch\tdual\n";
+    const std::string cases[] = {
+        good + "property\t7\tfloat\tget put\tP\n",  // the one well-formed library
+        good + "property\t7x\tfloat\tget\tP\n",
+        good + "property\t7\tdouble\tget\tP\n",
+        good + "property\t7\tfloat\tput\tP\n",
+        good + "interface\t{e31fb81b-1335-11d1-8189-0000f87557dc}\tJ\t\tIMissing\tdual\n",
+        good + "coclass\t{not-a-guid}\tC\t\n",
+        good + "coclass\t{e31fb81b-1335-11d1-8189-0000f87557dd}\tC\thelp\x01\n",
+        "QuilletTypeLib 1\nproperty\t7\tfloat\tget\tP\n",
+        "QuilletTypeLib 2" + good.substr(16),
+    };
+    const HINSTANCE module = reinterpret_cast<HINSTANCE>(0x7e5f7001);
+    for (const std::string& text : cases) {
+        const ModuleBinaryResource binary{"TYPELIB", 1, text.data(), text.size()};
+        const ModuleResources resources{nullptr, 0, &binary, 1};
+        RegisterModuleResources(module, &resources);
+        ComPtr<ITypeLib> lib;
+        EXPECT_EQ(LoadTypeLibFromModule(module, lib.ReleaseAndGetAddressOf()), &text == cases ? S_OK : TYPE_E_INVDATAREAD)
+            << text;
+        UnregisterModuleResources(module);
+    }
+    ComPtr<ITypeLib> lib;
+    EXPECT_EQ(LoadTypeLibFromModule(module, lib.ReleaseAndGetAddressOf()), TYPE_E_CANTLOADLIBRARY);
+    EXPECT_EQ(LoadTypeLib("/nonexistent/module.so", lib.ReleaseAndGetAddressOf()), TYPE_E_CANTLOADLIBRARY);
+
+    // The writer refuses what the reader would refuse.
+    const TypeLibInterface itf{"I", IID_IDXEffect, "", "IMissing", true, nullptr, 0};
+    EXPECT_EQ(TypeLibResourceText({"L", kLibId, 1, 0, "", &itf, 1, nullptr, 0}), "");
+    EXPECT_EQ(TypeLibResourceText({"L\tM", kLibId, 1, 0, "", nullptr, 0, nullptr, 0}), "");
+    EXPECT_NE(TypeLibResourceText({"L", kLibId, 1, 0, "", nullptr, 0, nullptr, 0}), "");
 }
 
 }  // namespace

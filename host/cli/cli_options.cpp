@@ -108,7 +108,11 @@ RenderOptions ParseRender(ArgCursor& cur) {
         else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
         else if (w == "--size") {
             std::string v = cur.Value(w);
-            o.size = ParseFrameSize(v);
+            bool tooLarge = false;
+            o.size = ParseFrameSize(v, &tooLarge);
+            if (tooLarge)
+                throw CliError("--size " + v + " is too large: at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
+                      std::to_string(kMaxImagePixels) + " in all (16384x16384)", kExitUsage);
             if (!o.size) Usage("--size needs WIDTHxHEIGHT such as 1920x1080, not '" + v + "'");
         } else if (w == "--alpha") {
             std::string v = cur.Value(w);
@@ -225,7 +229,8 @@ Options of render:
                           band's height, Colorize, Line Drawing and Pastel Sketch
                           treat band edges as picture edges. Their output therefore
                           depends on N; fix N for repeatable results.
-  --size WxH              size of raw frames (.bgra files and streams)
+  --size WxH              size of raw frames (.bgra files and streams); at most
+                          32768 a side and 268435456 pixels (16384x16384)
   --alpha straight|premultiplied
                           alpha of stream frames (default straight, as ffmpeg's bgra)
   --load-state FILE       start from a stored record (the effect's state bytes)
@@ -248,7 +253,8 @@ Common options:
 Outputs are written beside the target and renamed into place when complete: a
 failure never leaves a partial file and never destroys an existing one.
 
-Exit status: 0 success; 1 unreadable, corrupt or mismatched input, or failed work;
+Exit status: 0 success; 1 unreadable, corrupt, truncated or mismatched input, an
+empty stream, or failed work;
 2 bad command line, unknown effect, preset or field, malformed value.
 )";
 }

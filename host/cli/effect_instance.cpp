@@ -1,9 +1,11 @@
 #include "host/cli/effect_instance.h"
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "host/cli/cli_error.h"
@@ -176,6 +178,8 @@ void EffectInstance::LoadStateFile(const std::string& path) {
     if (!file) throw CliError("cannot read state " + path);
     RecordBytes bytes(m_info.recordSize + 1);
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get()))
+        throw CliError("cannot read state " + path + ": " + (errno == EISDIR ? "it is a directory" : std::strerror(errno)));
     // A state file holds exactly one record; anything else belongs to another effect or is damaged.
     if (got != m_info.recordSize)
         throw CliError("state " + path + " is not a " + m_info.shortName + " record: it holds " +

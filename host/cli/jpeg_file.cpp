@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "host/cli/cli_error.h"
 
@@ -27,7 +28,25 @@ struct JpegErrorManager {
     (*cinfo->err->format_message)(cinfo, err->message);
     std::longjmp(err->jump, 1);
 }
-void OnJpegMessage(j_common_ptr, int) {}
+
+// The decoder only warns when the data ends early or is damaged, and fills what is
+// missing with grey: such a picture is refused, as libpng refuses a damaged PNG.
+// Other warnings (an unknown JFIF revision, say) leave the picture whole.
+void OnJpegMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    const int code = cinfo->err->msg_code;
+    const bool endsEarly = code == JWRN_JPEG_EOF;
+    if (!endsEarly && code != JWRN_EXTRANEOUS_DATA && code != JWRN_HIT_MARKER && code != JWRN_HUFF_BAD_CODE &&
+        code != JWRN_ARITH_BAD_CODE && code != JWRN_MUST_RESYNC && code != JWRN_BOGUS_PROGRESSION &&
+        code != JWRN_NOT_SEQUENTIAL)
+        return;
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    char detail[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, detail);
+    std::snprintf(err->message, sizeof err->message, "%s (%.160s)",
+                  endsEarly ? "the file ends early" : "the data is damaged", detail);
+    std::longjmp(err->jump, 1);
+}
 
 struct FileCloser {
     void operator()(FILE* f) const { if (f) std::fclose(f); }

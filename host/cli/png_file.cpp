@@ -128,7 +128,11 @@ Image ReadPngFile(const std::string& path) {
     PngErrorContext ctx;
     Image image;
     std::vector<png_bytep> rows;
-    if (!ReadPngInto(file.get(), ctx, image, rows)) throw CliError("cannot read " + path + ": " + ctx.message);
+    if (!ReadPngInto(file.get(), ctx, image, rows)) {
+        // libpng says only "Read Error" when the file stops before the picture does.
+        const std::string early = std::feof(file.get()) ? "the file ends early (" + std::string(ctx.message) + ")" : "";
+        throw CliError("cannot read " + path + ": " + (early.empty() ? std::string(ctx.message) : early));
+    }
     return image;
 }
 

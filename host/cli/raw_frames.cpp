@@ -29,19 +29,23 @@ size_t ReadFully(std::FILE* stream, uint8_t* data, size_t count) {
 
 }  // namespace
 
-std::optional<FrameSize> ParseFrameSize(const std::string& text) {
+std::optional<FrameSize> ParseFrameSize(const std::string& text, bool* tooLarge) {
+    if (tooLarge) *tooLarge = false;
     size_t x = text.find_first_of("xX");
     if (x == std::string::npos) return std::nullopt;
-    FrameSize size;
+    uint64_t width = 0, height = 0;
     const char* b = text.data();
-    auto r1 = std::from_chars(b, b + x, size.width);
-    auto r2 = std::from_chars(b + x + 1, b + text.size(), size.height);
-    if (x == 0 || r1.ec != std::errc() || r1.ptr != b + x || r2.ec != std::errc() || r2.ptr != b + text.size())
+    auto r1 = std::from_chars(b, b + x, width);
+    auto r2 = std::from_chars(b + x + 1, b + text.size(), height);
+    if (x == 0 || r1.ptr != b + x || r2.ptr != b + text.size() || width == 0 || height == 0) return std::nullopt;
+    const bool overflow = r1.ec == std::errc::result_out_of_range || r2.ec == std::errc::result_out_of_range;
+    if ((r1.ec != std::errc() || r2.ec != std::errc()) && !overflow) return std::nullopt;
+    if (overflow || width > uint64_t(kMaxImageSide) || height > uint64_t(kMaxImageSide) ||
+        width * height > kMaxImagePixels) {
+        if (tooLarge) *tooLarge = true;
         return std::nullopt;
-    if (size.width <= 0 || size.height <= 0 || size.width > kMaxImageSide || size.height > kMaxImageSide ||
-        uint64_t(size.width) * uint64_t(size.height) > kMaxImagePixels)
-        return std::nullopt;
-    return size;
+    }
+    return FrameSize{int(width), int(height)};
 }
 
 Image ReadRawFile(const std::string& path, FrameSize size) {

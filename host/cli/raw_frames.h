@@ -17,8 +17,9 @@ struct FrameSize {
     friend bool operator==(const FrameSize&, const FrameSize&) = default;
 };
 
-// "WxH" with both sides at least 1; nullopt when malformed or too large.
-std::optional<FrameSize> ParseFrameSize(const std::string& text);
+// "WxH" with both sides at least 1; nullopt when malformed or too large (tooLarge then
+// tells which).
+std::optional<FrameSize> ParseFrameSize(const std::string& text, bool* tooLarge = nullptr);
 
 // One premultiplied frame from a file; its length must be exactly width x height x 4.
 Image ReadRawFile(const std::string& path, FrameSize size);

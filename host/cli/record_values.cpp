@@ -56,8 +56,13 @@ NumberParse ParseNumber(std::string_view text) {
     std::string_view s = Trim(text);
     double v = 0.0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v) ||
-        std::fabs(v) > 3.4e38) {
+    const bool whole = !s.empty() && end == s.data() + s.size();
+    if (whole && (ec == std::errc::result_out_of_range || (ec == std::errc() && std::fabs(v) > 3.4e38))) {
+        result.error = "number '" + std::string(text) +
+                       "' is out of range: a field holds -3.4e38 .. 3.4e38 (its page offers 0..1)";
+        return result;
+    }
+    if (!whole || ec != std::errc() || std::isnan(v)) {
         result.error = "bad number '" + std::string(text) + "': expected a decimal number such as 0.35";
         return result;
     }

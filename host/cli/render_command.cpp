@@ -28,8 +28,16 @@ void ApplyAll(const EffectInfo& effect, RecordBytes& record, const std::vector<s
     }
 }
 
-// Refuses malformed assignments before the module is even loaded, and points out
-// numbers beyond the pages' 0..1 (the effects take them as they are).
+// Points out numbers beyond the pages' 0..1, NaN and infinities included (the effects
+// take them as they are).
+void NoteIfOutsidePage(const RecordField& field, float v, std::ostream& messages) {
+    if (!(v >= 0.0f && v <= 1.0f))
+        messages << "brushwerk: note: " << field.name << " = " << FormatNumber(v)
+                 << " lies outside 0..1, the range its page offers; the effect takes it as it is\n";
+}
+
+// Refuses malformed assignments before the module is even loaded, and notes numbers
+// outside the pages' range.
 void CheckAssignments(const RenderOptions& o, const EffectInfo& effect, std::ostream& messages) {
     RecordBytes scratch(effect.recordSize, 0);
     ApplyAll(effect, scratch, o.sets, "--set");
@@ -37,11 +45,8 @@ void CheckAssignments(const RenderOptions& o, const EffectInfo& effect, std::ost
     for (const auto* list : {&o.sets, &o.toSets}) {
         for (const std::string& a : *list) {
             const RecordField* field = FindField(effect, a.substr(0, a.find('=')));
-            if (!field || field->kind != FieldKind::Number) continue;
-            const float v = ParseNumber(a.substr(a.find('=') + 1)).value;
-            if (v < 0.0f || v > 1.0f)
-                messages << "brushwerk: note: " << field->name << " = " << FormatNumber(v)
-                         << " lies outside 0..1, the range its page offers; the effect takes it as it is\n";
+            if (field && field->kind == FieldKind::Number)
+                NoteIfOutsidePage(*field, ParseNumber(a.substr(a.find('=') + 1)).value, messages);
         }
     }
 }
@@ -90,7 +95,12 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
 
     ModuleHost host(ModuleLocation{o.modulePath});
     EffectInstance fx(host, effect);
-    if (!o.loadState.empty()) fx.LoadStateFile(o.loadState);
+    if (!o.loadState.empty()) {
+        fx.LoadStateFile(o.loadState);
+        if (!o.preset)
+            for (const RecordField& field : effect.fields)
+                if (field.kind == FieldKind::Number) NoteIfOutsidePage(field, ReadF32(fx.Record(), field.offset), messages);
+    }
     if (o.preset) fx.SelectPreset(fx.FindPreset(*o.preset));
     RecordBytes first = fx.Record();
     ApplyAll(effect, first, o.sets, "--set");
@@ -129,7 +139,11 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
         if (showProgress) progress.Frame(index, total);
     }
     progress.Finish();
-    if (index == 0 && source->IsSequence()) messages << "brushwerk: no frames arrived\n";
+    // An empty stream gives nothing to render: a failure, as any input that holds no picture.
+    if (index == 0 && source->IsSequence())
+        throw CliError("no frames arrived: standard input was empty (expected raw frames of --size " +
+                       std::to_string(o.size ? o.size->width : 0) + "x" + std::to_string(o.size ? o.size->height : 0) +
+                       ")");
     if (o.stats) {
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         messages << RenderStatsLine(index, wall, fx.ExecuteSeconds()) << "\n";

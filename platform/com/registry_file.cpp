@@ -21,6 +21,12 @@ std::string_view TrimRight(std::string_view s) {
 }
 std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
 
+// The file's text quoted in a message, cut to a length a reader takes in at a glance.
+std::string Shortened(std::string_view s) {
+    constexpr size_t kLongest = 60;
+    return s.size() <= kLongest ? std::string(s) : std::string(s.substr(0, kLongest)) + "...";
+}
+
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -77,6 +83,10 @@ std::string TextFromUtf16(const std::string& bytes) {
 class Parser {
 public:
     Parser(std::string_view text, Tree& tree, RegFileError& error) : m_tree(tree), m_error(error) {
+        // A byte-order mark of UTF-16, or a zero byte among the first two (what UTF-16
+        // makes of ASCII): text this reader cannot take, said at once.
+        m_utf16 = text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+                  text.substr(0, 2).find('\0') != std::string_view::npos;
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
         size_t start = 0;
         while (start < text.size()) {
@@ -90,6 +100,7 @@ public:
     }
 
     bool Run() {
+        if (m_utf16) return Fail("the file is UTF-16 text; registry files are read as UTF-8 (ASCII included)");
         bool sawHeader = false;
         for (m_index = 0; m_index < m_lines.size(); ++m_index) {
             std::string_view line = Trim(m_lines[m_index]);
@@ -122,7 +133,7 @@ private:
         std::string_view rootName = path.substr(0, slash);
         // The file names roots in full only; the short forms belong to scripts.
         auto root = StartsWithNoCase(rootName, "HKEY_") ? RootFromName(rootName) : std::nullopt;
-        if (!root) return Fail("unknown root key \"" + std::string(rootName) + "\"");
+        if (!root) return Fail("unknown root key \"" + Shortened(rootName) + "\"");
         KeyPath parts;
         if (slash != std::string_view::npos) {
             std::string_view rest = path.substr(slash + 1);
@@ -243,6 +254,7 @@ private:
     std::vector<std::string_view> m_lines;
     size_t m_index = 0;
     Key* m_current = nullptr;
+    bool m_utf16 = false;
 };
 
 void AppendQuoted(std::string& out, std::string_view text) {

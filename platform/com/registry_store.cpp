@@ -90,8 +90,9 @@ Loaded LoadFile(const std::string& path) {
     }
     struct stat st {};
     std::string text;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    int e = ok ? 0 : (errno ? errno : EISDIR);
+    const bool stated = ::fstat(fd, &st) == 0;
+    bool ok = stated && S_ISREG(st.st_mode);
+    int e = stated ? (S_ISDIR(st.st_mode) ? EISDIR : EINVAL) : errno;
     if (ok) {
         result.stamp = FileStamp::Of(st);
         char buffer[16384];
@@ -111,7 +112,8 @@ Loaded LoadFile(const std::string& path) {
     ::close(fd);
     if (!ok) {
         result.unreadable = true;
-        result.error = path + ": cannot read: " + ErrnoText(e);
+        result.error = path + ": cannot read: " +
+                       (e == EISDIR ? "it is a directory" : e == EINVAL ? "it is not a regular file" : ErrnoText(e));
         return result;
     }
     RegFileError error;

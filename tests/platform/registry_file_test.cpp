@@ -172,20 +172,24 @@ TEST(RegistryFile, TruncatedFilesNameTheirLastLine) {
         "@=\"Quillet Air Brush\"\n"
         "\"Flags\"=dword:0000000a\n";
     struct Cut {
-        size_t length;
-        const char* error;
+        std::string text;
+        std::string error;
     };
     const Cut cuts[] = {
-        {full.find("CLSID") + 3, ":3: section header without closing ']'"},
-        {full.find("Air"), ":4: unterminated string"},
-        {full.find("dword") + 9, ":5: dword value needs 8 hex digits"},
-        {full.find("Flags") + 2, ":5: unterminated string"},
-        {10, ":1: missing header \"Windows Registry Editor Version 5.00\""},
+        {full.substr(0, full.find("CLSID") + 3), ":3: section header without closing ']'"},
+        {full.substr(0, full.find("Air")), ":4: unterminated string"},
+        {full.substr(0, full.find("dword") + 9), ":5: dword value needs 8 hex digits"},
+        {full.substr(0, full.find("Flags") + 2), ":5: unterminated string"},
+        {full.substr(0, 10), ":1: missing header \"Windows Registry Editor Version 5.00\""},
+        // Saved as UTF-16 by an editor; a line of 1 MiB is quoted only in part.
+        {std::string("\xFF\xFEW\0i\0", 6), ":1: the file is UTF-16 text; registry files are read as UTF-8 (ASCII included)"},
+        {full.substr(0, 38) + "[HKEY_" + std::string(1 << 20, 'x') + "]\n",
+         ":3: unknown root key \"HKEY_" + std::string(55, 'x') + "...\""},
     };
     for (const Cut& cut : cuts) {
-        reg.WriteText(full.substr(0, cut.length));
+        reg.WriteText(cut.text);
         HKEY key = nullptr;
-        EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &key), ERROR_BADDB) << cut.length;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_READ, &key), ERROR_BADDB) << cut.error;
         EXPECT_EQ(RegistryLastError(), reg.Path() + cut.error);
     }
     // An empty file (as mktemp leaves it) is an empty registry.
@@ -259,6 +263,7 @@ TEST(RegistryFile, UnreadableFileIsNeverOverwritten) {
     // A folder standing where the file should be cannot be read as a registry.
     std::filesystem::create_directory(reg.Path());
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "X"));
+    EXPECT_EQ(RegistryLastError(), reg.Path() + ": cannot read: it is a directory");
     EXPECT_EQ(CreateEmptyKey(HKEY_CLASSES_ROOT, "X"), ERROR_ACCESS_DENIED);
     EXPECT_TRUE(std::filesystem::is_directory(reg.Path()));
 }

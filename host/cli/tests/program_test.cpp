@@ -57,6 +57,10 @@ TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
         {{"render", "dreamglow", "--set", "color=#12345", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
         {{"render", "dreamglow", "--set", "color=300,0,0", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
         {{"render", "dreamglow", "--to-set", "blur=lots", dir.File("in.png"), dir.File("o_%d.png")}, "bad number", 2},
+        {{"render", "dreamglow", "--set", "blur=1e308", dir.File("in.png"), dir.File("o.png")},
+         "blur: number '1e308' is out of range: a field holds -3.4e38 .. 3.4e38 (its page offers 0..1)", 2},
+        {{"render", "dreamglow", "--size", "20000x20000", dir.File("in.png"), dir.File("o.png")},
+         "--size 20000x20000 is too large: at most 32768 pixels a side and 268435456 in all (16384x16384)", 2},
         {{"render", "duochrome", dir.File("in.png"), dir.File("o.gif")}, "unknown picture format", 2},
         {{"render", "duochrome", "-", dir.File("o_%d.png")}, "needs --size", 2},
         {{"render", "duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found", 1},
@@ -76,12 +80,28 @@ TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
 
 TEST(ProgramRegistration, AMalformedRegistryFileIsNamed) {
     if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
-    TempDir dir;
-    testing::WriteBytes(dir.File("registry.reg"), {'n', 'o', 'p', 'e', '\n'});
-    RunResult r = RunProgram(dir, {"list"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("registry: " + dir.File("registry.reg") + ":1:"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadText(dir.File("registry.reg")), "nope\n");  // never silently reset
+    const std::string utf16("\xFF\xFEW\0i\0n\0", 8);
+    const struct {
+        std::string text;  // empty: a directory stands where the file should be
+        const char* message;
+    } cases[] = {
+        {"nope\n", ":1: missing header"},
+        {utf16, ":1: the file is UTF-16 text; registry files are read as UTF-8"},
+        {"", ": cannot read: it is a directory"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        if (c.text.empty())
+            std::filesystem::create_directory(dir.File("registry.reg"));
+        else
+            testing::WriteBytes(dir.File("registry.reg"), {c.text.begin(), c.text.end()});
+        RunResult r = RunProgram(dir, {"list"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("registry: " + dir.File("registry.reg") + c.message), std::string::npos) << r.err;
+        if (!c.text.empty()) {
+            EXPECT_EQ(ReadText(dir.File("registry.reg")), c.text);  // never silently reset
+        }
+    }
 }
 
 TEST(ProgramRegistration, RegisterAndUnregisterTheModule) {

@@ -117,7 +117,7 @@ TEST(RenderState, LoadedStateRendersLikeThePresetItCameFrom) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("c.png")));
 }
 
-TEST(RenderErrors, UnknownPresetUnreadableFileAndRawSizeMismatch) {
+TEST(RenderErrors, UnknownPresetUnreadableFilesEmptyStreamAndOddState) {
     TempDir dir;
     WritePicture(dir.File("card.png"), DrawTestCard(32, 18));
     RENDER_OR_SKIP(preset, dir, {"render", "dreamglow", "--preset", "Sunburst", dir.File("card.png"), dir.File("o.png")});
@@ -129,16 +129,44 @@ TEST(RenderErrors, UnknownPresetUnreadableFileAndRawSizeMismatch) {
     // Names match ignoring case and the trailing blank some preset names carry.
     EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "black light", "--save-state", dir.File("s")}).exitCode, 0);
 
-    WriteBytes(dir.File("broken.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0});
-    RunResult unreadable = RunProgram(dir, {"render", "dreamglow", dir.File("broken.png"), dir.File("o.png")});
-    EXPECT_EQ(unreadable.exitCode, 1);
-    EXPECT_NE(unreadable.err.find("cannot read"), std::string::npos) << unreadable.err;
-
+    // Pictures cut short or damaged (the decoders fill what is missing with grey if let),
+    // a directory as state, an empty stream, a raw file of the wrong size.
+    WritePicture(dir.File("card.jpg"), DrawTestCard(64, 48));
+    const std::vector<uint8_t> png = ReadBytes(dir.File("card.png")), jpeg = ReadBytes(dir.File("card.jpg"));
+    WriteBytes(dir.File("cut.png"), {png.begin(), png.begin() + png.size() / 2});
+    WriteBytes(dir.File("cut.jpg"), {jpeg.begin(), jpeg.begin() + jpeg.size() * 2 / 3});
+    std::vector<uint8_t> damaged = jpeg;
+    std::fill(damaged.end() - 200, damaged.end() - 100, 0xFF);
+    WriteBytes(dir.File("damaged.jpg"), damaged);
+    std::filesystem::create_directory(dir.File("state"));
     WriteBytes(dir.File("f.bgra"), std::vector<uint8_t>(10 * 10 * 4));
-    RunResult mismatch =
-        RunProgram(dir, {"render", "dreamglow", "--size", "10x11", dir.File("f.bgra"), dir.File("o.bgra")});
-    EXPECT_EQ(mismatch.exitCode, 1);
-    EXPECT_NE(mismatch.err.find("size mismatch"), std::string::npos) << mismatch.err;
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } failures[] = {
+        {{dir.File("cut.png"), dir.File("o.png")}, "cannot read " + dir.File("cut.png") + ": the file ends early"},
+        {{dir.File("cut.jpg"), dir.File("o.png")}, "cannot read " + dir.File("cut.jpg") + ": the file ends early"},
+        {{dir.File("damaged.jpg"), dir.File("o.png")}, "cannot read " + dir.File("damaged.jpg") + ": the data is damaged"},
+        {{"--load-state", dir.File("state"), "--save-state", dir.File("s")},
+         "cannot read state " + dir.File("state") + ": it is a directory"},
+        {{"--size", "8x8", "-", "-"}, "no frames arrived: standard input was empty (expected raw frames of --size 8x8)"},
+        {{"--size", "10x11", dir.File("f.bgra"), dir.File("o.bgra")}, "size mismatch"},
+    };
+    for (const auto& f : failures) {
+        std::vector<std::string> args = {"render", "dreamglow"};
+        args.insert(args.end(), f.args.begin(), f.args.end());
+        RunResult r = RunProgram(dir, args);
+        EXPECT_EQ(r.exitCode, 1) << f.message;
+        EXPECT_NE(r.err.find(f.message), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
+
+    // A stored state's NaN and infinite fields get the note --set gives for values off the page.
+    WriteBytes(dir.File("odd.state"), {0, 0, 0xC0, 0x7F, 0, 0, 0x80, 0x7F});  // spray NaN, edge +inf
+    RunResult odd = RunProgram(dir, {"render", "airbrush", "--load-state", dir.File("odd.state"), "--save-state", dir.File("s")});
+    EXPECT_EQ(odd.exitCode, 0) << odd.err;
+    EXPECT_NE(odd.err.find("note: spray = nan lies outside 0..1, the range its page offers"), std::string::npos) << odd.err;
+    EXPECT_NE(odd.err.find("note: edge = inf lies outside 0..1"), std::string::npos) << odd.err;
 }
 
 TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {

@@ -1,7 +1,9 @@
 #include "host/frei0r/bridge_instance.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -34,6 +36,32 @@ bool ProcessorsFromDouble(double value, unsigned* processors) {
     return true;
 }
 
+bool ProcessorsFromText(const std::string& text, unsigned* processors) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return ProcessorsFromDouble(0.0, processors);
+    const size_t last = text.find_last_not_of(" \t");
+    double value = 0.0;
+    const char* end = text.data() + last + 1;
+    auto [stop, ec] = std::from_chars(text.data() + first, end, value);
+    if (stop != end || (ec != std::errc() && ec != std::errc::result_out_of_range)) return false;
+    if (ec == std::errc::result_out_of_range) value = text[first] == '-' ? 0.0 : double(kMaxProcessors);
+    return ProcessorsFromDouble(value, processors);
+}
+
+namespace {
+
+// The processor count as the text GetParameter hands out; it lives as long as the plugin.
+const char* CountText(unsigned count) {
+    static const std::array<std::string, kMaxProcessors + 1> texts = [] {
+        std::array<std::string, kMaxProcessors + 1> t;
+        for (unsigned i = 0; i <= kMaxProcessors; ++i) t[i] = std::to_string(i);
+        return t;
+    }();
+    return texts[std::min(count, kMaxProcessors)].c_str();
+}
+
+}  // namespace
+
 BridgeInstance::BridgeInstance(const PluginContext& plugin, unsigned width, unsigned height)
     : m_plugin(plugin),
       m_width(width),
@@ -42,7 +70,20 @@ BridgeInstance::BridgeInstance(const PluginContext& plugin, unsigned width, unsi
       m_record(plugin.Presets().front().record),
       m_presetName(&plugin.Presets().front().name),
       m_requestedPreset(plugin.Presets().front().name),
-      m_processors(std::min(MachineProcessors(), kMaxProcessors)) {}
+      m_hostValues(static_cast<size_t>(plugin.Parameters().Count())),
+      m_processors(std::min(MachineProcessors(), kMaxProcessors)) {
+    for (int i = 0; i < plugin.Parameters().Count(); ++i) {
+        const ParameterInfo& info = *plugin.Parameters().At(i);
+        if (info.role != ParameterRole::Field) continue;
+        std::array<double, 3>& held = m_hostValues[static_cast<size_t>(i)];
+        if (info.field->kind == common::FieldKind::Colour) {
+            const f0r_param_color_t c = Frei0rFromColourRef(ReadU32(m_record, info.field->offset));
+            held = {c.r, c.g, c.b};
+        } else {
+            held = {ReadF32(m_record, info.field->offset), 0.0, 0.0};
+        }
+    }
+}
 
 std::unique_ptr<BridgeInstance> BridgeInstance::Create(const PluginContext& plugin, unsigned width, unsigned height) {
     if (!plugin.IsOpen() || plugin.Presets().empty()) return nullptr;
@@ -64,7 +105,13 @@ void BridgeInstance::ApplyPreset(const void* param) {
     if (m_requestedPreset == requested) return;
     m_requestedPreset = requested;
     const int index = m_plugin.FindPreset(requested);
-    if (index < 0) return;
+    if (index < 0) {
+        // An empty string (ffmpeg's for a parameter left out) asks for nothing.
+        if (requested.find_first_not_of(" \t") != std::string::npos)
+            std::fprintf(stderr, "quillet_%s: unknown preset '%.80s' ignored; presets: %s\n", m_plugin.Effect().shortName,
+                         requested.c_str(), m_plugin.PresetList().c_str());
+        return;
+    }
     const Preset& preset = m_plugin.Presets()[static_cast<size_t>(index)];
     m_record = preset.record;
     m_presetName = &preset.name;
@@ -78,8 +125,9 @@ void BridgeInstance::SetParameter(int index, const void* value) {
             ApplyPreset(value);
             return;
         case ParameterRole::Processors: {
+            std::string text;
             unsigned processors = 0;
-            if (!ProcessorsFromDouble(*static_cast<const f0r_param_double*>(value), &processors)) return;
+            if (!ReadHostString(value, &text) || !ProcessorsFromText(text, &processors)) return;
             std::lock_guard lock(m_mutex);
             m_processors = processors;
             return;
@@ -88,17 +136,24 @@ void BridgeInstance::SetParameter(int index, const void* value) {
             break;
     }
     const common::RecordField& field = *info->field;
-    if (field.kind == common::FieldKind::Colour) {
-        const std::optional<uint32_t> ref = ColourRefFromFrei0r(*static_cast<const f0r_param_color_t*>(value));
+    const bool colour = field.kind == common::FieldKind::Colour;
+    const f0r_param_color_t c = colour ? *static_cast<const f0r_param_color_t*>(value) : f0r_param_color_t{};
+    const std::array<double, 3> given =
+        colour ? std::array<double, 3>{c.r, c.g, c.b}
+               : std::array<double, 3>{*static_cast<const f0r_param_double*>(value), 0.0, 0.0};
+    std::lock_guard lock(m_mutex);
+    std::array<double, 3>& held = m_hostValues[static_cast<size_t>(index)];
+    if (given == held) return;  // the host repeats itself: no change
+    if (colour) {
+        const std::optional<uint32_t> ref = ColourRefFromFrei0r(c);
         if (!ref) return;
-        std::lock_guard lock(m_mutex);
         WriteU32(m_record, field.offset, *ref);
     } else {
-        const std::optional<float> number = RecordNumberFromDouble(*static_cast<const f0r_param_double*>(value));
+        const std::optional<float> number = RecordNumberFromDouble(given[0]);
         if (!number) return;
-        std::lock_guard lock(m_mutex);
         WriteF32(m_record, field.offset, *number);
     }
+    held = given;
 }
 
 void BridgeInstance::GetParameter(int index, void* value) const {
@@ -111,7 +166,7 @@ void BridgeInstance::GetParameter(int index, void* value) const {
             *static_cast<f0r_param_string*>(value) = const_cast<char*>(m_presetName->c_str());
             return;
         case ParameterRole::Processors:
-            *static_cast<f0r_param_double*>(value) = m_processors;
+            *static_cast<f0r_param_string*>(value) = const_cast<char*>(CountText(m_processors));
             return;
         case ParameterRole::Field:
             break;

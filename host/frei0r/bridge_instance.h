@@ -7,10 +7,12 @@
 // here reads the time argument of f0r_update: hosts disagree on its unit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "host/frei0r/plugin_context.h"
 #include "host/frei0r/renderer_pool.h"
@@ -24,7 +26,10 @@ public:
     // passed through.
     static std::unique_ptr<BridgeInstance> Create(const PluginContext& plugin, unsigned width, unsigned height);
 
-    // Out-of-range indexes, null values and values the field cannot hold are ignored.
+    // Out-of-range indexes, null values and values the field cannot hold are ignored. A
+    // field is written only when the host's value differs from the one it gave before
+    // (at first: what it could read, preset row 0), so hosts that send every stored
+    // value again after the preset (GStreamer at start) leave the preset in force.
     void SetParameter(int index, const void* value);
     void GetParameter(int index, void* value) const;
 
@@ -49,6 +54,7 @@ private:
     RecordBytes m_record;
     const std::string* m_presetName;  // the last preset applied (a name the plugin keeps)
     std::string m_requestedPreset;    // the last preset string the host sent
+    std::vector<std::array<double, 3>> m_hostValues;  // per index: the number, or r, g, b, the host last gave
     unsigned m_processors;
 };
 
@@ -58,5 +64,9 @@ unsigned MachineProcessors();
 // at most kMaxProcessors (frames have at most 4 bands, so more changes nothing).
 constexpr unsigned kMaxProcessors = 16;
 bool ProcessorsFromDouble(double value, unsigned* processors);
+// The same from the parameter's text (a string, so that every host can set any count:
+// GStreamer bounds doubles to 0..1). Blank text means the machine's; text that is no
+// number is refused.
+bool ProcessorsFromText(const std::string& text, unsigned* processors);
 
 }  // namespace brushwerk::frei0r

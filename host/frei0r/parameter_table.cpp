@@ -18,9 +18,9 @@ ParameterTable::ParameterTable(const common::EffectInfo& effect) {
         m_parameters.push_back({ParameterRole::Field, colour ? F0R_PARAM_COLOR : F0R_PARAM_DOUBLE,
                                 ParameterNameOf(field), std::move(explanation), &field});
     }
-    m_parameters.push_back({ParameterRole::Processors, F0R_PARAM_DOUBLE, "processors",
-                            "Processor count the effect sees (0: this machine's); frames are cut into up to 4 "
-                            "bands, one per processor, and the result depends on it",
+    m_parameters.push_back({ParameterRole::Processors, F0R_PARAM_STRING, "processors",
+                            "Processor count the effect sees, as text such as \"2\" (0 or empty: this machine's); "
+                            "frames are cut into up to 4 bands, one per processor, and the result depends on it",
                             nullptr});
 }
 

@@ -2,8 +2,9 @@
 //   0        "preset"      string: a preset row by name (or index), applied when it changes
 //   1 .. n   the record's fields, named by their page labels: colours as frei0r colours,
 //            numbers as frei0r doubles in the record's own units (0..1 on the page)
-//   n + 1    "processors"  double: the processor count the effect's site reports, which
-//            sets how many bands a frame is cut into (0: this machine's)
+//   n + 1    "processors"  string: the processor count the effect's site reports, which
+//            sets how many bands a frame is cut into ("0" or empty: this machine's); text
+//            rather than a double because GStreamer bounds doubles to 0..1
 // The preset comes first so that hosts which set parameters in index order (ffmpeg's
 // filter_params) apply it before the fields that override it.
 #pragma once

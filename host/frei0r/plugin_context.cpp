@@ -81,4 +81,11 @@ int PluginContext::FindPreset(std::string_view wanted) const {
     return -1;
 }
 
+std::string PluginContext::PresetList() const {
+    std::string list;
+    for (size_t i = 0; i < m_presets.size(); ++i)
+        list += (i ? ", " : "") + std::to_string(i) + " \"" + m_presets[i].name + "\"";
+    return list;
+}
+
 }  // namespace brushwerk::frei0r

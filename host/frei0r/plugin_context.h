@@ -38,6 +38,8 @@ public:
     // A preset by exact name, by number, else by name ignoring case and surrounding
     // blanks (two names end in a blank). -1 when none matches.
     int FindPreset(std::string_view wanted) const;
+    // The presets for a message: 0 "Name", 1 "Name", ...
+    std::string PresetList() const;
 
 private:
     const common::EffectInfo& m_effect;

@@ -34,7 +34,7 @@ TEST_P(EveryEffectFrames, AnySizeMatchesTheBrushwerkProgram) {
             const std::vector<uint8_t> frames = StraightTestFrames(w, h, 2);
             f0r_instance_t instance = plugin.construct(w, h);
             SetString(plugin, instance, 0, second.c_str());
-            SetDouble(plugin, instance, processors, bands);
+            SetString(plugin, instance, processors, std::to_string(bands).c_str());
             const std::vector<uint8_t> got = Render(plugin, instance, frames, w, h);
             plugin.destruct(instance);
 

@@ -1,9 +1,8 @@
-// The plugins inside GStreamer (gstreamer1.0-plugins-bad's frei0r elements), when it is
-// installed: raw B, G, R, A frames through each effect's element with fields set as
-// element properties, byte-identical to the brushwerk program. GStreamer sets every
-// parameter from its own property values whenever it starts the filter, so these runs
-// set fields (colours as -r/-g/-b components); its doubles are bounded to 0..1, so the
-// processor count is 1.
+// The plugins inside GStreamer (gstreamer1.0-plugins-bad's frei0r elements): raw B, G,
+// R, A frames through each effect's element, byte-identical to the brushwerk program,
+// once with fields set as element properties (colours as -r/-g/-b components) and once
+// with a preset alone. GStreamer sets every parameter again from its property values
+// when it starts the filter, the preset's fields with the values it read at start-up.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -30,7 +29,7 @@ std::string GstName(const std::string& text) {
 
 class InsideGstreamer : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(InsideGstreamer, FieldsSetAsPropertiesMatchTheBrushwerkProgram) {
+TEST_P(InsideGstreamer, FieldsOrAPresetSetAsPropertiesMatchTheBrushwerkProgram) {
 #ifdef QUILLET_FREI0R_SANITIZED
     GTEST_SKIP() << "a sanitizer build's plugins cannot be loaded into GStreamer";
 #endif
@@ -47,6 +46,8 @@ TEST_P(InsideGstreamer, FieldsSetAsPropertiesMatchTheBrushwerkProgram) {
     const common::EffectInfo& effect = *common::FindEffect(GetParam());
     RenderRequest request{GetParam(), "", {}, 1, kWidth, kHeight};
     std::vector<std::string> properties = {"processors=1"};
+    const std::string preset = SettingsCasesFor(GetParam())[1].preset;
+    RenderRequest presetRequest{GetParam(), preset, {}, 3, kWidth, kHeight};
     bool numberSet = false, colourSet = false;
     const std::vector<f0r_param_info_t> params = plugin.Params();
     for (const common::RecordField& field : effect.fields) {
@@ -62,18 +63,23 @@ TEST_P(InsideGstreamer, FieldsSetAsPropertiesMatchTheBrushwerkProgram) {
         }
     }
     WriteFile(dir.File("in.bgra"), StraightTestFrames(kWidth, kHeight, kFrames));
-    std::vector<std::string> argv = {"gst-launch-1.0", "-q", "filesrc", "location=" + dir.File("in.bgra"),
-                                     "blocksize=" + std::to_string(kWidth * kHeight * 4), "!", "rawvideoparse",
-                                     "width=" + std::to_string(kWidth), "height=" + std::to_string(kHeight),
-                                     "format=bgra", "framerate=25/1", "!", element};
-    argv.insert(argv.end(), properties.begin(), properties.end());
-    argv.insert(argv.end(), {"!", "filesink", "location=" + dir.File("gst.bgra")});
-    const ProcessResult gst = RunProcess(argv, "", "", environment);
-    ASSERT_EQ(gst.exitCode, 0) << gst.errorText;
+    const std::pair<std::vector<std::string>, RenderRequest> cases[] = {
+        {properties, request}, {{"preset=" + preset, "processors=3"}, presetRequest}};
+    for (const auto& [settings, expected] : cases) {
+        std::vector<std::string> argv = {"gst-launch-1.0", "-q", "filesrc", "location=" + dir.File("in.bgra"),
+                                         "blocksize=" + std::to_string(kWidth * kHeight * 4), "!", "rawvideoparse",
+                                         "width=" + std::to_string(kWidth), "height=" + std::to_string(kHeight),
+                                         "format=bgra", "framerate=25/1", "!", element};
+        argv.insert(argv.end(), settings.begin(), settings.end());
+        argv.insert(argv.end(), {"!", "filesink", "location=" + dir.File("gst.bgra")});
+        const ProcessResult gst = RunProcess(argv, "", "", environment);
+        ASSERT_EQ(gst.exitCode, 0) << gst.errorText;
 
-    const ProcessResult cli = BrushwerkRender(request, dir.File("in.bgra"), dir.File("cli.bgra"), dir.File("reg.reg"));
-    ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
-    EXPECT_EQ(FirstDifference(ReadFile(dir.File("gst.bgra")), ReadFile(dir.File("cli.bgra")), kWidth, kHeight), "");
+        const ProcessResult cli = BrushwerkRender(expected, dir.File("in.bgra"), dir.File("cli.bgra"), dir.File("reg.reg"));
+        ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
+        EXPECT_EQ(FirstDifference(ReadFile(dir.File("gst.bgra")), ReadFile(dir.File("cli.bgra")), kWidth, kHeight), "")
+            << settings.front();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Frei0rHosts, InsideGstreamer, ::testing::ValuesIn(EffectNames()));

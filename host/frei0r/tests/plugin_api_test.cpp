@@ -34,7 +34,7 @@ TEST_P(EveryPlugin, DescribesItselfFromTheModule) {
     EXPECT_STREQ(params.front().name, "preset");
     EXPECT_EQ(params.front().type, F0R_PARAM_STRING);
     EXPECT_STREQ(params.back().name, "processors");
-    EXPECT_EQ(params.back().type, F0R_PARAM_DOUBLE);
+    EXPECT_EQ(params.back().type, F0R_PARAM_STRING);
     std::set<std::string> names;
     for (size_t i = 0; i < effect.fields.size(); ++i) {
         const common::RecordField& field = effect.fields[i];
@@ -148,6 +148,17 @@ TEST(Frei0rPresets, AppliedOnlyWhenTheStringChangesSoLaterFieldsOverride) {
     SetString(airbrush, a, 0, "Fog");
     EXPECT_EQ(GetDouble(airbrush, a, spray), double(0.81f));
     airbrush.destruct(a);
+
+    // A host that sets every field again after the preset, with the values it read at
+    // start (GStreamer), changes nothing; a value of its own still wins.
+    a = airbrush.construct(32, 32);
+    const double start = GetDouble(airbrush, a, spray);
+    SetString(airbrush, a, 0, "Fog");
+    SetDouble(airbrush, a, spray, start);
+    EXPECT_EQ(GetDouble(airbrush, a, spray), double(0.81f));
+    SetDouble(airbrush, a, spray, 0.25);
+    EXPECT_EQ(GetDouble(airbrush, a, spray), 0.25);
+    airbrush.destruct(a);
 }
 
 TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
@@ -159,12 +170,17 @@ TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
     const int processors = colorize.ParamIndex("processors");
     f0r_instance_t c = colorize.construct(40, 30);
     SetString(colorize, c, 0, "Skin Tone");
-    SetDouble(colorize, c, processors, 2);
+    SetString(colorize, c, processors, "2");
     const double smoothingBefore = GetDouble(colorize, c, smoothing);
     const f0r_param_color_t colourBefore = GetColour(colorize, c, color2);
 
-    // Unknown, empty and null preset strings.
+    // Unknown, empty and null preset strings; an unknown name is said on standard error.
+    ::testing::internal::CaptureStderr();
     SetString(colorize, c, 0, "No Such Preset");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("quillet_colorize: unknown preset 'No Such Preset' ignored; presets: 0 \"Blue & Red\", 1 "), 0u)
+        << said;
+    EXPECT_NE(said.find(", 11 \"Sodium Lights\"\n"), std::string::npos) << said;
     SetString(colorize, c, 0, "");
     SetString(colorize, c, 0, nullptr);
     SetString(colorize, c, 0, "12");
@@ -180,8 +196,8 @@ TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
     const f0r_param_color_t colourAfter = GetColour(colorize, c, color2);
     EXPECT_EQ(colourAfter.r, colourBefore.r);
     EXPECT_EQ(colourAfter.g, colourBefore.g);
-    SetDouble(colorize, c, processors, std::nan(""));
-    EXPECT_EQ(GetDouble(colorize, c, processors), 2.0);
+    for (const char* bad : {"nan", "two", "2x"}) SetString(colorize, c, processors, bad);
+    EXPECT_EQ(GetString(colorize, c, processors), "2");
     // Indexes outside the table, null values, null instances.
     double d = 0.5;
     for (int bad : {-1, n, n + 1, -1000000, 1 << 30}) {
@@ -207,7 +223,7 @@ TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
     // Still usable, and exactly as an instance that only ever got good values.
     f0r_instance_t fresh = colorize.construct(40, 30);
     SetString(colorize, fresh, 0, "Skin Tone");
-    SetDouble(colorize, fresh, processors, 2);
+    SetString(colorize, fresh, processors, "2");
     const std::vector<uint8_t> in = StraightTestFrames(40, 30, 1);
     std::vector<uint8_t> outBad(in.size()), outFresh(in.size());
     colorize.update(c, 1.0, reinterpret_cast<const uint32_t*>(in.data()), reinterpret_cast<uint32_t*>(outBad.data()));
@@ -260,18 +276,14 @@ TEST(Frei0rBadValues, ColoursClampIntoRangeAndProcessorCountsAreBounded) {
     EXPECT_EQ(c.r, 1.0f);
     EXPECT_EQ(c.g, 0.0f);
     EXPECT_EQ(std::lround(c.b * 255), 128);
-    const double machine = std::max(1u, std::min(16u, std::thread::hardware_concurrency()));
-    EXPECT_EQ(GetDouble(duochrome, d, processors), machine);
-    SetDouble(duochrome, d, processors, 2.6);
-    EXPECT_EQ(GetDouble(duochrome, d, processors), 3.0);
-    SetDouble(duochrome, d, processors, 0.0);  // 0: the machine's
-    EXPECT_EQ(GetDouble(duochrome, d, processors), machine);
-    SetDouble(duochrome, d, processors, -7.0);
-    EXPECT_EQ(GetDouble(duochrome, d, processors), machine);
-    SetDouble(duochrome, d, processors, 1e12);
-    EXPECT_EQ(GetDouble(duochrome, d, processors), 16.0);
-    SetDouble(duochrome, d, processors, std::numeric_limits<double>::infinity());
-    EXPECT_EQ(GetDouble(duochrome, d, processors), 16.0);
+    // Text, so that every host can set any count (GStreamer bounds doubles to 0..1).
+    const std::string machine = std::to_string(std::max(1u, std::min(16u, std::thread::hardware_concurrency())));
+    EXPECT_EQ(GetString(duochrome, d, processors), machine);
+    for (auto [given, held] : {std::pair<const char*, std::string>{"2.6", "3"}, {"0", machine}, {" 4 ", "4"},
+                               {"-7", machine}, {"", machine}, {"1e12", "16"}, {"1e999", "16"}, {"inf", "16"}}) {
+        SetString(duochrome, d, processors, given);
+        EXPECT_EQ(GetString(duochrome, d, processors), held) << given;
+    }
     duochrome.destruct(d);
 }
 

@@ -39,14 +39,17 @@ HostParameters ParametersFor(const std::string& effect, const EffectSettings& se
             SetDouble(plugin, instance, index, std::stod(value));
         }
     }
-    if (settings.processors) SetDouble(plugin, instance, plugin.Info().num_params - 1, settings.processors);
+    const int processors = plugin.Info().num_params - 1;
+    if (settings.processors) SetString(plugin, instance, processors, std::to_string(settings.processors).c_str());
 
     HostParameters out;
     const std::vector<f0r_param_info_t> params = plugin.Params();
     for (size_t i = 0; i < params.size(); ++i) {
         const int index = static_cast<int>(i);
         std::string ffmpegValue, meltValue;
-        if (params[i].type == F0R_PARAM_STRING) {
+        if (index == processors) {
+            ffmpegValue = meltValue = GetString(plugin, instance, index);
+        } else if (params[i].type == F0R_PARAM_STRING) {
             ffmpegValue = meltValue = settings.preset;
         } else if (params[i].type == F0R_PARAM_COLOR) {
             const f0r_param_color_t c = GetColour(plugin, instance, index);
@@ -62,6 +65,9 @@ HostParameters ParametersFor(const std::string& effect, const EffectSettings& se
             out.meltProperties.push_back(std::to_string(index) + "=" + meltValue);
     }
     plugin.destruct(instance);
+    // A preset alone is sent alone, as a user would write it.
+    if (settings.fields.empty() && !settings.processors && !settings.preset.empty())
+        out = {settings.preset, {"0=" + settings.preset}};
     return out;
 }
 
@@ -112,7 +118,7 @@ std::vector<EffectSettings> SettingsCasesFor(const std::string& effect) {
             break;
         }
     }
-    return {EffectSettings{}, EffectSettings{second, {}, 1}, overridden};
+    return {EffectSettings{}, EffectSettings{second, {}, 0}, overridden};
 }
 
 }  // namespace brushwerk::frei0r::testing

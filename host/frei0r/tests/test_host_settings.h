@@ -34,7 +34,7 @@ RenderRequest RequestFor(const std::string& effect, const EffectSettings& settin
 bool EffectRenders(const std::string& effect, const std::string& registryPath);
 
 // The settings every host test runs per effect: the defaults, a second preset named
-// exactly with one processor, and the last preset named loosely with a number and a
+// exactly and sent alone, and the last preset named loosely with a number and a
 // colour field overridden and three processors.
 std::vector<EffectSettings> SettingsCasesFor(const std::string& effect);
 

@@ -123,7 +123,7 @@ bool ModuleHost::NeedsRegistration() const {
     return false;
 }
 
-void ModuleHost::CallServerExport(const char* name, const char* doing) {
+void ModuleHost::CallServerExport(const char* name, const char* doing) const {
     auto entry = reinterpret_cast<PFN_DllRegisterServer>(GetProcAddress(m_module, name));
     if (!entry) throw CliError("module " + m_path + " exports no " + name);
     const HRESULT hr = entry();
@@ -149,8 +149,16 @@ std::string ModuleHost::DisplayName(const EffectInfo& effect) const {
 
 ComPtr<IUnknown> ModuleHost::CreateEffect(const EffectInfo& effect) const {
     ComPtr<IUnknown> object;
-    const HRESULT hr = CoCreateInstance(effect.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                        object.ReleaseAndGetVoidAddress());
+    HRESULT hr = CoCreateInstance(effect.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                  object.ReleaseAndGetVoidAddress());
+    // Another process may have unregistered the classes since this one looked: register
+    // them again, as rendering promises, and try once more.
+    if (hr == REGDB_E_CLASSNOTREG) {
+        CallServerExport("DllRegisterServer", "registering");
+        m_registered = true;
+        hr = CoCreateInstance(effect.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                              object.ReleaseAndGetVoidAddress());
+    }
     if (FAILED(hr) || !object)
         throw CliError("cannot create " + std::string(effect.shortName) + " " + GuidToString(effect.clsid) + ": " +
                        ResultInWords(hr));

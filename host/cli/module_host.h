@@ -42,15 +42,17 @@ public:
     // The effect's display name from the module's string table (the catalog's when absent).
     std::string DisplayName(const EffectInfo& effect) const;
     // A new effect object (its IUnknown); throws CliError with the loader's result code.
+    // Registers the module again when its class is found unregistered (another process
+    // may unregister it at any moment) and tries once more.
     ComPtr<IUnknown> CreateEffect(const EffectInfo& effect) const;
 
 private:
     bool NeedsRegistration() const;
-    void CallServerExport(const char* name, const char* doing);
+    void CallServerExport(const char* name, const char* doing) const;
 
     std::string m_path;
     HMODULE m_module = nullptr;
-    bool m_registered = false;
+    mutable bool m_registered = false;
     bool m_comInitialised = false;
 };
 

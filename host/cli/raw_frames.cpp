@@ -1,5 +1,6 @@
 #include "host/cli/raw_frames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -72,16 +73,28 @@ RawFrameReader::RawFrameReader(std::FILE* stream, FrameSize size, AlphaForm alph
     : m_stream(stream), m_size(size), m_alpha(alpha), m_name(std::move(name)) {}
 
 std::optional<Image> RawFrameReader::Next(std::optional<Image> spare) {
-    Image image = spare && spare->width == m_size.width && spare->height == m_size.height
-                      ? std::move(*spare)
-                      : MakeImage(m_size.width, m_size.height, m_alpha);
+    const size_t frameBytes = FrameBytes(m_size);
+    Image image;
+    if (spare && spare->width == m_size.width && spare->height == m_size.height) {
+        image = std::move(*spare);
+    } else {
+        // No buffer yet: it grows with the bytes that arrive (doubling from 1 MiB), so a
+        // stream that ends early never costs a whole frame of memory and time.
+        image.width = m_size.width;
+        image.height = m_size.height;
+        image.bgra.resize(std::min<size_t>(frameBytes, size_t(1) << 20));
+    }
     image.alpha = m_alpha;
-    const size_t got = ReadFully(m_stream, image.bgra.data(), image.bgra.size());
+    size_t got = ReadFully(m_stream, image.bgra.data(), image.bgra.size());
+    while (got == image.bgra.size() && got < frameBytes) {
+        image.bgra.resize(std::min(frameBytes, got * 2));
+        got += ReadFully(m_stream, image.bgra.data() + got, image.bgra.size() - got);
+    }
     if (got == 0) {
         if (std::ferror(m_stream)) throw CliError("cannot read " + m_name + ": " + std::strerror(errno));
         return std::nullopt;
     }
-    if (got != image.bgra.size())
+    if (got != frameBytes)
         throw CliError("truncated raw stream: frame " + std::to_string(m_frames + 1) + " of " + m_name + " has " +
                        std::to_string(got) + " of " + std::to_string(FrameBytes(m_size)) + " bytes (--size " +
                        std::to_string(m_size.width) + "x" + std::to_string(m_size.height) + ")");

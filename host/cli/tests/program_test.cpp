@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "host/cli/demo_picture.h"
+#include "host/cli/module_host.h"
 #include "host/cli/picture_files.h"
 #include "test_support.h"
 
@@ -115,6 +116,18 @@ TEST(ProgramRegistration, RegisterAndUnregisterTheModule) {
     RunResult unreg = RunProgram(dir, {"unregister"});
     ASSERT_EQ(unreg.exitCode, 0) << unreg.err;
     EXPECT_EQ(ReadText(dir.File("registry.reg")).find("{952fb6e1-477a-4770-af38-661f9af5ab8d}"), std::string::npos);
+}
+
+// Another process unregistering between this one's check and its creating an effect
+// (render and list promise to register by themselves).
+TEST(ProgramRegistration, ClassesUnregisteredMeanwhileAreRegisteredAgain) {
+    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+    TempDir dir;
+    ::setenv("QUILLET_REGISTRY", dir.File("registry.reg").c_str(), 1);
+    ModuleHost host(ModuleLocation{testing::ModulePath()});
+    ASSERT_EQ(RunProgram(dir, {"unregister"}).exitCode, 0);
+    EXPECT_NO_THROW(host.CreateEffect(*FindEffect("colorize")));
+    EXPECT_NE(ReadText(dir.File("registry.reg")).find("InprocServer32"), std::string::npos);
 }
 
 TEST(ProgramList, ShowsEveryEffectWithFieldsAndPresets) {

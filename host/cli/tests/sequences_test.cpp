@@ -1,5 +1,6 @@
 // Numbered file patterns and raw frame streams.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 
@@ -87,6 +88,15 @@ TEST(RawStreams, ATruncatedFrameIsAnError) {
         EXPECT_NE(m.find("frame 2"), std::string::npos) << m;
         EXPECT_NE(m.find("10 of 16 bytes"), std::string::npos) << m;
     }
+    std::fclose(f);
+
+    // 150 bytes of a 1 GiB frame: memory follows the bytes that arrived, not the size.
+    f = StreamOf(std::vector<uint8_t>(150));
+    RawFrameReader huge(f, {16384, 16384}, AlphaForm::Straight, "standard input");
+    EXPECT_THROW(huge.Next(), CliError);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 256 * 1024) << "kB at most";
     std::fclose(f);
 }
 

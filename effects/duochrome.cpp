@@ -16,6 +16,7 @@
 #include "effects/bandviews.h"
 #include "effects/truncation.h"
 #include "framework/dropper.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
 #include "transform/dxbounds.h"
@@ -103,19 +104,32 @@ inline uint8_t MixChannel(float colour, float picture, const DuoRamp& r) {
     return static_cast<uint8_t>(TruncateToInt32(v));
 }
 
-void RenderBand(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp) {
-    ByteTables t;
-    BuildByteTables(ramp, t);
+// Per pixel, the luminance products and the picture's share come from Luminance
+// and from s * keep directly (the rule), or from the byte tables.
+struct RuleTerms {
+    const DuoRamp& r;
+    double Y(const uint8_t* s) const { return Luminance(s[2], s[1], s[0]); }
+    float Picture(uint8_t s) const { return static_cast<float>(s * static_cast<double>(r.keep)); }
+};
+
+struct TableTerms {
+    const ByteTables& t;
+    double Y(const uint8_t* s) const { return t.red[s[2]] + t.green[s[1]] + t.blue[s[0]]; }
+    float Picture(uint8_t s) const { return t.picture[s]; }
+};
+
+template <class Terms>
+void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, const Terms& terms) {
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* d = out.PixelAt(0, y, 0);
         for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) {
-            float Y = static_cast<float>(t.red[s[2]] + t.green[s[1]] + t.blue[s[0]]);
+            float Y = static_cast<float>(terms.Y(s));
             if (ramp.inverted) Y = static_cast<float>(255.0 - Y);
             float c[3];
             RampColour(ramp, Y, c);
             const uint8_t alpha = s[3];
-            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], t.picture[s[i]], ramp);
+            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], terms.Picture(s[i]), ramp);
             d[3] = alpha;
         }
     }
@@ -146,6 +160,14 @@ HRESULT CDuoChrome::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) 
         CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
         return hr;
     }
-    RenderBand(in, out, MakeRamp(props));
+    RenderDuoChrome(in, out, props, ippTablesEnabled());
     return hr;
+}
+
+void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, bool tables) {
+    const DuoRamp ramp = MakeRamp(props);
+    if (!tables) return Render(in, out, ramp, RuleTerms{ramp});
+    ByteTables t;
+    BuildByteTables(ramp, t);
+    Render(in, out, ramp, TableTerms{t});
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 
 namespace {
@@ -100,6 +101,6 @@ bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float 
     float scale = 0.0f;
     const Span a = SpanOf(src), b = SpanOf(dst);
     const bool overlap = a.first < b.end && b.first < a.end;
-    if (!overlap && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
+    if (ippTablesEnabled() && !overlap && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
     return CImageOps().Convolve(src, dst, kernel, 3);
 }

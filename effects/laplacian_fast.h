@@ -23,7 +23,8 @@ void ScaleEdgeKernel(const float laplacian[9], float scale, float kernel[9]);
 bool IsScaledLaplacian(const float kernel[9], float* scale);
 
 // Exactly CImageOps().Convolve(src, dst, kernel, 3), result included: the table path
-// for a finite scaled Laplacian, the generic routine for anything else.
+// for a finite scaled Laplacian while the tables are in use (image/cpudispatch.h),
+// the generic routine for anything else.
 bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
 
 // The table path alone, for a kernel that IsScaledLaplacian accepts; the generic

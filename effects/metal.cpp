@@ -3,7 +3,8 @@
 // the picture is added on top. Alpha is kept. All arithmetic is double precision.
 //
 // The per-pixel rule is MetalPixel; the band is rendered by its tabulated form
-// (effects/metal_fast.cpp), which gives the same bytes. Every channel is truncated
+// (effects/metal_fast.cpp), which gives the same bytes, unless the tables are
+// switched off (image/cpudispatch.h). Every channel is truncated
 // through effects/truncation.h, so a record of NaN or infinite fields gives 0 where the
 // sum has no value and 0 or 255 where it is beyond either end.
 #include "effects/metal.h"
@@ -13,6 +14,7 @@
 #include "effects/bandviews.h"
 #include "effects/metal_fast.h"
 #include "framework/dropper.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
 #include "transform/dxbounds.h"
@@ -78,6 +80,9 @@ HRESULT CMetal::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
     settings.kr = RedOf(props.color) / 256.0;
     settings.kg = GreenOf(props.color) / 256.0;
     settings.kb = BlueOf(props.color) / 256.0;
-    RenderMetalTabulated(in, out, settings);
+    if (ippTablesEnabled())
+        RenderMetalTabulated(in, out, settings);
+    else
+        RenderMetalPerPixel(in, out, settings);
     return hr;
 }

@@ -19,6 +19,7 @@
 #include "effects/laplacian_fast.h"
 #include "effects/truncation.h"
 #include "framework/dropper.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "image/surfacelock.h"
 #include "transform/dxbounds.h"
@@ -59,32 +60,65 @@ void BuildMixTable(const PastelMix& mix, MixTable& table) {
         }
 }
 
-inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const MixTable& table) {
-    const auto& mixed = table.byColour[filtered[0] + filtered[1] + filtered[2] >= kInkThreshold ? 1 : 0];
+// The mixing rule itself, evaluated per pixel: the reference the table gives the
+// bytes of, and what runs when the tables are switched off.
+struct MixRule {
+    const PastelMix& mix;
+    uint8_t operator()(int edge, int channel, int source) const {
+        return MixChannel(source, edge ? static_cast<double>(mix.ink[channel]) : static_cast<double>(mix.paper[channel]),
+                          mix);
+    }
+};
+
+struct MixLookup {
+    const MixTable& table;
+    uint8_t operator()(int edge, int channel, int source) const { return table.byColour[edge][channel][source]; }
+};
+
+template <class Mixer>
+inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const Mixer& mixed) {
+    const int edge = filtered[0] + filtered[1] + filtered[2] >= kInkThreshold ? 1 : 0;
     const uint8_t alpha = source[3];
-    out[0] = mixed[0][source[0]];
-    out[1] = mixed[1][source[1]];
-    out[2] = mixed[2][source[2]];
+    out[0] = mixed(edge, 0, source[0]);
+    out[1] = mixed(edge, 1, source[1]);
+    out[2] = mixed(edge, 2, source[2]);
     out[3] = alpha;
 }
 
 // Maps pixels [x0, x1) x [y0, y1) of OUT in place.
-void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const MixTable& table) {
+template <class Mixer>
+void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const Mixer& mixed) {
     for (int y = y0; y < y1; ++y) {
         const uint8_t* s = in.PixelAt(x0, y, 0);
         uint8_t* d = out.PixelAt(x0, y, 0);
-        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, table);
+        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, mixed);
     }
 }
 
 // A band with no inner pixels: every pixel as on a flat area (response 0).
-void MapFlat(const CImageBuffer& in, CImageBuffer& out, const MixTable& table) {
+template <class Mixer>
+void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mixed) {
     static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, table);
+        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, mixed);
     }
+}
+
+template <class Mixer>
+void Render(const CImageBuffer& in, CImageBuffer& out, const float kernel[9], bool tables, const Mixer& mixed) {
+    const int width = out.GetWidth(), height = out.GetHeight();
+    if (width < 3 || height < 3) {
+        MapFlat(in, out, mixed);
+        return;
+    }
+    if (tables)
+        ConvolveEdgeKernel(in, out, kernel);
+    else
+        CImageOps().Convolve(in, out, kernel, 3);
+    MapRegion(in, out, 1, 1, width - 1, height - 1, mixed);
+    CImageOps().CopyReplicateBorder(out, out, 1, 1);
 }
 
 }  // namespace
@@ -108,12 +142,16 @@ HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*
     CImageBuffer& out = views.Out();
     if (width < 1 || height < 1) return hr;
 
-    CImageOps ops;
     if (IsDropperActive()) {
-        ops.Copy(in, 0, 0, width, height, out, 0, 0);
+        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
         return hr;
     }
 
+    RenderPastelSketch(in, out, props, ippTablesEnabled());
+    return hr;
+}
+
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables) {
     PastelMix mix;
     mix.blend = props.blend;
     mix.keep = static_cast<float>(1.0 - static_cast<double>(props.blend));
@@ -123,17 +161,10 @@ HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*
     mix.ink[0] = BlueOf(props.ink);
     mix.ink[1] = GreenOf(props.ink);
     mix.ink[2] = RedOf(props.ink);
-    MixTable table;
-    BuildMixTable(mix, table);
     float kernel[9];
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
-
-    if (width < 3 || height < 3) {
-        MapFlat(in, out, table);
-        return hr;
-    }
-    ConvolveEdgeKernel(in, out, kernel);
-    MapRegion(in, out, 1, 1, width - 1, height - 1, table);
-    ops.CopyReplicateBorder(out, out, 1, 1);
-    return hr;
+    if (!tables) return Render(in, out, kernel, false, MixRule{mix});
+    MixTable table;
+    BuildMixTable(mix, table);
+    Render(in, out, kernel, true, MixLookup{table});
 }

@@ -5,6 +5,7 @@
 #include "effects/plugineffect.h"
 #include "effects/pastelsketchprops.h"
 #include "framework/clsids.h"
+#include "image/imagebuffer.h"
 
 class CPastelSketch : public CPluginEffect<tPASTEL_SKETCHPROPS, CPastelSketch, CLSID_PastelSketchPP> {
 public:
@@ -15,3 +16,8 @@ public:
     // Renders one band of the frame from the band's own record snapshot.
     HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
 };
+
+// The algorithm of one band, OUT the size of IN: with `tables` the edge filter's and
+// the mix's tables, without them the generic filter and the mixing rule per pixel
+// (the same bytes).
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables);

@@ -5,10 +5,13 @@
 // choice changes speed only. The row and column filters take the running-sum
 // path for tent kernels (image/filter_rowcol_fast.h) and the generic one for any
 // other; the box filter and the copies are fast in their generic form and stay
-// generic in every table.
+// generic in every table. QUILLET_DISABLE switches levels off: a level off picks
+// the next table down the chain, never a different result.
 #include "image/cpudispatch.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <string_view>
 
 #include "image/filter_rowcol_fast.h"
 #include "image/ippi_fast.h"
@@ -31,22 +34,28 @@ constexpr IppPrimitiveTable kGenericTable = {
     &ipp_generic::HSVToRGB_8u_AC4R,
 };
 
-// The generic table with the float-kernel filter, the tent path of the separable
-// filters and the conversions replaced.
-constexpr IppPrimitiveTable WithFastRows(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f) {
+// The generic table with the float-kernel filter replaced, and with the tent path
+// of the separable filters and the table conversions when `tables` is set.
+constexpr IppPrimitiveTable Compose(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f, bool tables) {
     IppPrimitiveTable t = kGenericTable;
     t.name = name;
     t.filter32f_8u_C4R = filter32f;
-    t.filterRow_8u_AC4R = &ipp_fast::FilterRow_8u_AC4R_Tent;
-    t.filterColumn_8u_AC4R = &ipp_fast::FilterColumn_8u_AC4R_Tent;
-    t.rgbToHsv_8u_AC4R = &ipp_fast::RGBToHSV_8u_AC4R_Tables;
-    t.hsvToRgb_8u_AC4R = &ipp_fast::HSVToRGB_8u_AC4R_Tables;
+    if (tables) {
+        t.filterRow_8u_AC4R = &ipp_fast::FilterRow_8u_AC4R_Tent;
+        t.filterColumn_8u_AC4R = &ipp_fast::FilterColumn_8u_AC4R_Tent;
+        t.rgbToHsv_8u_AC4R = &ipp_fast::RGBToHSV_8u_AC4R_Tables;
+        t.hsvToRgb_8u_AC4R = &ipp_fast::HSVToRGB_8u_AC4R_Tables;
+    }
     return t;
 }
 
+constexpr IppPrimitiveTable kTablesTable = Compose("tables", &ipp_generic::Filter32f_8u_C4R, true);
+
 #if defined(__x86_64__) || defined(__i386__)
-constexpr IppPrimitiveTable kSse2Table = WithFastRows("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2);
-constexpr IppPrimitiveTable kAvx2Table = WithFastRows("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2);
+constexpr IppPrimitiveTable kSse2Table = Compose("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2, true);
+constexpr IppPrimitiveTable kAvx2Table = Compose("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2, true);
+constexpr IppPrimitiveTable kSse2OnlyTable = Compose("sse2 without tables", &ipp_fast::Filter32f_8u_C4R_Sse2, false);
+constexpr IppPrimitiveTable kAvx2OnlyTable = Compose("avx2 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false);
 
 bool HasSse2() {
     __builtin_cpu_init();
@@ -60,29 +69,43 @@ bool HasAvx2AndFma() {
 #endif
 
 std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
+std::atomic<bool> g_tablesEnabled{true};
 
 }  // namespace
 
+IppLevels ippLevelsAllowedByEnvironment() {
+    IppLevels levels;
+    const char* value = std::getenv("QUILLET_DISABLE");
+    std::string_view rest = value ? value : "";
+    while (!rest.empty()) {
+        const size_t end = rest.find_first_of(", ");
+        const std::string_view word = rest.substr(0, end);
+        if (word == "avx2") levels.avx2 = false;
+        if (word == "sse2") levels.sse2 = false;
+        if (word == "tables") levels.tables = false;
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+    }
+    return levels;
+}
+
 std::vector<const IppPrimitiveTable*> ippRunnablePrimitiveTables() {
+    const IppLevels levels = ippLevelsAllowedByEnvironment();
     std::vector<const IppPrimitiveTable*> tables{&kGenericTable};
+    if (levels.tables) tables.push_back(&kTablesTable);
 #if defined(__x86_64__) || defined(__i386__)
-    if (HasSse2()) tables.push_back(&kSse2Table);
-    if (HasAvx2AndFma()) tables.push_back(&kAvx2Table);
+    if (levels.sse2 && HasSse2()) tables.push_back(levels.tables ? &kSse2Table : &kSse2OnlyTable);
+    if (levels.avx2 && HasAvx2AndFma()) tables.push_back(levels.tables ? &kAvx2Table : &kAvx2OnlyTable);
 #endif
     return tables;
 }
 
 IppStatus ippStaticInit() {
-    const IppPrimitiveTable* best = &kGenericTable;
-#if defined(__x86_64__) || defined(__i386__)
-    if (HasAvx2AndFma())
-        best = &kAvx2Table;
-    else if (HasSse2())
-        best = &kSse2Table;
-#endif
-    g_activeTable.store(best, std::memory_order_release);
+    g_tablesEnabled.store(ippLevelsAllowedByEnvironment().tables, std::memory_order_relaxed);
+    g_activeTable.store(ippRunnablePrimitiveTables().back(), std::memory_order_release);
     return ippStsNoErr;
 }
+
+bool ippTablesEnabled() { return g_tablesEnabled.load(std::memory_order_relaxed); }
 
 const IppPrimitiveTable& ippActivePrimitives() { return *g_activeTable.load(std::memory_order_acquire); }
 

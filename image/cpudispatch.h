@@ -25,9 +25,23 @@ struct IppPrimitiveTable {
     decltype(&ippiHSVToRGB_8u_AC4R) hsvToRgb_8u_AC4R;
 };
 
-// Chooses the implementations for this processor. Safe to call more than once;
-// returns ippStsNoErr.
+// The levels of faster versions a run may use. The environment variable
+// QUILLET_DISABLE lists levels to switch off, separated by commas or spaces:
+// "avx2", "sse2" (the vector filters) and "tables" (every table and running-sum
+// version, the effects' own tables included), so that the generic versions can
+// be run and proven at any time.
+struct IppLevels {
+    bool avx2 = true, sse2 = true, tables = true;
+};
+IppLevels ippLevelsAllowedByEnvironment();
+
+// Chooses the implementations for this processor and the levels the environment
+// allows. Safe to call more than once; returns ippStsNoErr.
 IppStatus ippStaticInit();
+
+// Whether the table versions are in use (true until ippStaticInit says otherwise);
+// the effects consult it where they choose between their tables and their rule.
+bool ippTablesEnabled();
 
 // The table the public routines call through (the generic one before ippStaticInit).
 const IppPrimitiveTable& ippActivePrimitives();
@@ -35,6 +49,7 @@ const IppPrimitiveTable& ippActivePrimitives();
 // The generic table, the reference for tests of faster versions.
 const IppPrimitiveTable& ippGenericPrimitives();
 
-// Every table this processor can run, the generic one first and the one
-// ippStaticInit() selects last; tests compare each with the generic one.
+// Every table this processor can run and the environment allows, the generic one
+// first and the one ippStaticInit() selects last; the identity harness compares
+// each with the generic one.
 std::vector<const IppPrimitiveTable*> ippRunnablePrimitiveTables();

@@ -1,7 +1,7 @@
 // Faster versions of the slowest primitive routines. Each one gives, for every
-// input, the bytes of its generic definition (image/ippi_generic.h); the tests
-// under tests/image/*_fast_test.cpp prove it (seeded random cases for the filter,
-// all 2^24 colours for the conversions). Like the generic ones they take
+// input, the bytes of its generic definition (image/ippi_generic.h); the identity
+// harness (tests/identity) proves it (seeded random cases for the filter, all 2^24
+// colours for the conversions). Like the generic ones they take
 // arguments the public routines have already checked.
 //
 // ippStaticInit() (image/cpudispatch.cpp) picks among them once, from the

@@ -1,17 +1,10 @@
 // Line Drawing through the real effect object (Setup with host surfaces, Execute): the
 // contrast curve at its stated points, paper on flat areas, the replicated frame of
-// every band, thin bands, sample formats, the dropper; and the table path of the edge
-// filter against the generic filter.
+// every band, thin bands, sample formats, the dropper; and the edge kernel's scale.
 #include <gtest/gtest.h>
-
-#include <cfloat>
-#include <cstring>
-#include <random>
 
 #include "effects/laplacian_fast.h"
 #include "effects/linedrawing.h"
-#include "image/cpudispatch.h"
-#include "image/imageops.h"
 #include "tests/effects/band_checks.h"
 #include "tests/effects/effect_harness.h"
 
@@ -164,46 +157,9 @@ TEST(LineDrawingBands, NarrowFramesRenderAsFlatAreasWithTheirAlpha) {
         }
 }
 
-// ---- the table path of the edge filter --------------------------------------------------
+// ---- the edge kernel (tests/identity proves its table path gives the generic bytes) -----
 
-CImageBuffer NoiseBuffer(int width, int height, uint32_t seed) {
-    CImageBuffer b;
-    EXPECT_TRUE(b.Allocate(width, height, 4));
-    std::mt19937 rng(seed);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width * 4; ++x) {
-            const uint32_t r = rng();
-            // Runs of 0 and 255 reach the sums' extremes.
-            b.PixelAt(0, y, 0)[x] = (r & 3) == 0 ? 0 : (r & 3) == 1 ? 255 : static_cast<uint8_t>(r >> 8);
-        }
-    return b;
-}
-
-bool SameBytes(const CImageBuffer& a, const CImageBuffer& b) {
-    for (int y = 0; y < a.GetHeight(); ++y)
-        if (std::memcmp(a.PixelAt(0, y, 0), b.PixelAt(0, y, 0), static_cast<size_t>(a.GetWidth()) * 4) != 0)
-            return false;
-    return true;
-}
-
-// Filters a fresh noise picture both ways into copies of one destination: the table
-// path, and the generic routine itself (not whichever version the module selected)
-// over the region Convolve gives it.
-void ExpectTablePathMatchesGeneric(const float kernel[9], int width, int height, uint32_t seed) {
-    const CImageBuffer src = NoiseBuffer(width, height, seed);
-    CImageBuffer generic = NoiseBuffer(width, height, seed + 1);
-    CImageBuffer fast = NoiseBuffer(width, height, seed + 1);
-    const bool accepted = width >= 3 && height >= 3;
-    if (accepted)
-        ippGenericPrimitives().filter32f_8u_C4R(src.PixelAt(1, 1, 0), src.GetStep(), generic.PixelAt(1, 1, 0),
-                                                generic.GetStep(), {width - 2, height - 2}, kernel, {3, 3}, {1, 1});
-    EXPECT_EQ(CImageOps().Convolve(src, fast, kernel, 3), accepted);
-    fast = NoiseBuffer(width, height, seed + 1);
-    EXPECT_EQ(ConvolveEdgeKernel(src, fast, kernel), accepted);
-    EXPECT_TRUE(SameBytes(fast, generic)) << "kernel cell " << kernel[0] << ", " << width << "x" << height;
-}
-
-TEST(EdgeFilterTablePath, KernelScaleFollowsTheDensity) {
+TEST(EdgeKernel, ScaleFollowsTheDensity) {
     EXPECT_EQ(EdgeKernelScale(0.0f), 0.3f);
     EXPECT_EQ(EdgeKernelScale(0.5f), 2.8f);
     EXPECT_EQ(EdgeKernelScale(1.0f), 20.3f);
@@ -214,54 +170,6 @@ TEST(EdgeFilterTablePath, KernelScaleFollowsTheDensity) {
     EXPECT_TRUE(IsScaledLaplacian(kernel, &scale));
     EXPECT_EQ(scale, 2.8f);
     EXPECT_EQ(kernel[4], -22.4f);
-}
-
-TEST(EdgeFilterTablePath, RecognisesOnlyFiniteScaledLaplacians) {
-    float scale = 0;
-    const float other[9] = {0, 1, 0, 1, -4, 1, 0, 1, 0};
-    EXPECT_FALSE(IsScaledLaplacian(other, &scale));
-    const float inf = std::numeric_limits<float>::infinity();
-    const float infinite[9] = {inf, inf, inf, inf, -inf, inf, inf, inf, inf};
-    EXPECT_FALSE(IsScaledLaplacian(infinite, &scale));
-    const float big = 1e38f;  // -8 * big is beyond single precision
-    const float overflowing[9] = {big, big, big, big, -inf, big, big, big, big};
-    EXPECT_FALSE(IsScaledLaplacian(overflowing, &scale));
-}
-
-TEST(EdgeFilterTablePath, SameBytesAsTheGenericFilterForEveryScale) {
-    const float laplacian[9] = {1, 1, 1, 1, -8, 1, 1, 1, 1};
-    std::vector<float> scales;
-    for (float density : {0.0f, 0.04f, 0.41f, 0.5f, 0.54f, 0.71f, 1.0f, -0.3f, -1.0f, 2.0f, 1e10f, 1e13f})
-        scales.push_back(EdgeKernelScale(density));
-    for (float s : {0.0f, -0.0f, FLT_MIN, FLT_MIN / 64, 1.0f / 3, 0.1f, 1e-3f, 3e37f, 4.25e37f, FLT_MAX, -7.3f,
-                    std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
-        scales.push_back(s);
-    std::mt19937 rng(77);
-    std::uniform_real_distribution<float> anyScale(-25.0f, 25.0f);
-    for (int i = 0; i < 40; ++i) scales.push_back(anyScale(rng));
-    uint32_t seed = 1;
-    for (float s : scales) {
-        float kernel[9];
-        ScaleEdgeKernel(laplacian, s, kernel);
-        for (auto size : {std::pair{3, 3}, {4, 7}, {33, 5}, {71, 29}}) ExpectTablePathMatchesGeneric(kernel, size.first, size.second, seed++);
-    }
-}
-
-TEST(EdgeFilterTablePath, RefusesWhatTheGenericFilterRefuses) {
-    const float laplacian[9] = {1, 1, 1, 1, -8, 1, 1, 1, 1};
-    float kernel[9];
-    ScaleEdgeKernel(laplacian, 2.8f, kernel);
-    for (auto size : {std::pair{2, 9}, {9, 2}, {1, 1}}) ExpectTablePathMatchesGeneric(kernel, size.first, size.second, 5);
-    // A one-channel destination.
-    const CImageBuffer src = NoiseBuffer(9, 9, 3);
-    CImageBuffer plane;
-    ASSERT_TRUE(plane.Allocate(9, 9, 1));
-    EXPECT_FALSE(ConvolveEdgeKernel(src, plane, kernel));
-    // A filter into its own source goes the generic way.
-    CImageBuffer a = NoiseBuffer(12, 12, 8), b = NoiseBuffer(12, 12, 8);
-    EXPECT_TRUE(ConvolveEdgeKernel(a, a, kernel));
-    EXPECT_TRUE(CImageOps().Convolve(b, b, kernel, 3));
-    EXPECT_TRUE(SameBytes(a, b));
 }
 
 }  // namespace

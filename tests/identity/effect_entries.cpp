@@ -1,0 +1,241 @@
+// The effects' own tables against the rules they tabulate: Metallic's per-frame
+// metal term, the edge filter's table of the scaled Laplacian (Line Drawing and
+// Pastel Sketch), Pastel Sketch's mixing table and Duo Chrome's byte tables. The
+// reference of each is the same algorithm without its tables; the edge filter's
+// is the generic float filter itself, not whichever version this processor runs.
+#include <algorithm>
+#include <array>
+#include <cfloat>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "effects/duochrome.h"
+#include "effects/laplacian_fast.h"
+#include "effects/metal.h"
+#include "effects/metal_fast.h"
+#include "effects/pastelsketch.h"
+#include "image/cpudispatch.h"
+#include "image/ippi_generic.h"
+#include "tests/identity/registry.h"
+
+namespace identity {
+namespace {
+
+std::vector<std::string> TableVersions() {
+    if (ippTablesEnabled()) return {"generic", "tables"};
+    return {"generic"};
+}
+
+struct Picture {
+    int width, height;
+    std::vector<uint8_t> bytes;
+};
+
+// Every channel sum, every byte in each position, then rows of noise.
+Picture EveryCombination(Draw& d) {
+    Picture p{256, 256 + 16, std::vector<uint8_t>(256 * (256 + 16) * 4)};
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* q = &p.bytes[(static_cast<size_t>(y) * 256 + x) * 4];
+            q[0] = static_cast<uint8_t>(x), q[1] = static_cast<uint8_t>(y);
+            q[2] = static_cast<uint8_t>((x * 7 + y * 13) & 255), q[3] = static_cast<uint8_t>(x ^ y);
+        }
+    for (size_t i = 256 * 256 * 4; i < p.bytes.size(); ++i) p.bytes[i] = d.Byte();
+    return p;
+}
+
+Picture Noise(Draw& d, int width, int height) {
+    return {width, height, d.Bytes(static_cast<size_t>(width) * height * 4)};
+}
+
+// A picture from the edges up: 1 x 1, thin strips, then odd sizes; now and then every
+// combination of bytes.
+Picture CasePicture(Draw& d, int n) {
+    if (n % 8 == 0) return EveryCombination(d);
+    return Noise(d, d.Between(1, 41), d.Between(1, 23));
+}
+
+// render(version, in, out) over buffers attached to the picture and the trial's
+// destination (a picture's worth of noise, so untouched bytes show).
+std::string Describe(int n, const Picture& p) {
+    return " case " + std::to_string(n) + " " + std::to_string(p.width) + "x" + std::to_string(p.height);
+}
+
+template <class Render>
+Trial PictureTrial(const std::string& what, int n, Draw& d, Picture picture, int outChannels, Render render) {
+    const std::string label = what + Describe(n, picture);
+    auto in = std::make_shared<Picture>(std::move(picture));
+    const int w = in->width, h = in->height;
+    return Trial(label, d.Bytes(static_cast<size_t>(w) * h * outChannels),
+                 [in, w, h, outChannels, render](size_t v, uint8_t* dst) {
+                     CImageBuffer src, out;
+                     src.Attach(in->bytes.data(), w, h, w * 4, 4);
+                     out.Attach(dst, w, h, w * outChannels, outChannels);
+                     return render(v, src, out);
+                 });
+}
+
+// ---- Metallic ---------------------------------------------------------------------------
+
+MetalSettings SettingsOf(const tMETALLIC_PROPS& r) {
+    return {RedOf(r.color) / 256.0, GreenOf(r.color) / 256.0, BlueOf(r.color) / 256.0, r.picture, r.metal,
+            r.highlights,           r.shine,                    r.calibrate};
+}
+
+Trial MetalCase(Draw& d, int n, Picture picture, tMETALLIC_PROPS record) {
+    const MetalSettings s = SettingsOf(record);
+    return PictureTrial("Metallic", n, d, std::move(picture), 4,
+                        [s](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                            (v == 0 ? RenderMetalPerPixel : RenderMetalTabulated)(in, out, s);
+                            return 1;
+                        });
+}
+
+Trial MetalRandom(int n) {
+    Draw d(80000 + n, false);
+    tMETALLIC_PROPS r = g_metallicPresets[n % kMetallicPresetCount];
+    if (n >= kMetallicPresetCount) {
+        const float same = d.Value();
+        const bool allSame = d.OneIn(4);
+        r.color = d.Colour();
+        for (float* f : {&r.shine, &r.highlights, &r.calibrate, &r.metal, &r.picture}) *f = allSame ? same : d.Value();
+    }
+    Picture picture = n < kMetallicPresetCount ? EveryCombination(d) : CasePicture(d, n);
+    return MetalCase(d, n, std::move(picture), r);
+}
+
+// ---- the edge filter's table ------------------------------------------------------------
+
+// What CImageOps().Convolve does with a 3 x 3 kernel, through the generic routine.
+bool GenericEdgeFilter(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
+    if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
+    const int w = std::min(src.GetWidth(), dst.GetWidth()) - 2, h = std::min(src.GetHeight(), dst.GetHeight()) - 2;
+    if (w < 1 || h < 1) return false;
+    ipp_generic::Filter32f_8u_C4R(src.PixelAt(1, 1, 0), src.GetStep(), dst.PixelAt(1, 1, 0), dst.GetStep(), {w, h},
+                                  kernel, {3, 3}, {1, 1});
+    return true;
+}
+
+// Scales from the density knob, special values (zero, subnormal, huge, NaN,
+// infinite) and random ones; some kernels of another shape or beyond single
+// precision, which only the generic filter may take.
+void EdgeKernel(Draw& d, int n, float kernel[9]) {
+    constexpr float kLaplacian[9] = {1, 1, 1, 1, -8, 1, 1, 1, 1};
+    const float special[] = {0.0f, -0.0f, FLT_MIN, FLT_MIN / 64, 1.0f / 3, 0.1f, 1e-3f, 3e37f, 4.25e37f, FLT_MAX, -7.3f,
+                             std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()};
+    const float densities[] = {0.0f, 0.04f, 0.41f, 0.5f, 0.54f, 0.71f, 1.0f, -0.3f, -1.0f, 2.0f, 1e10f, 1e13f};
+    const float inf = std::numeric_limits<float>::infinity();
+    switch (n % 7) {
+    case 0: ScaleEdgeKernel(kLaplacian, special[d.AnyBetween(0, 12)], kernel); return;
+    case 1: ScaleEdgeKernel(kLaplacian, EdgeKernelScale(densities[d.AnyBetween(0, 11)]), kernel); return;
+    case 2: {
+        const float big = 1e38f;  // -8 * big is beyond single precision
+        const float others[2][9] = {{0, 1, 0, 1, -4, 1, 0, 1, 0}, {big, big, big, big, -inf, big, big, big, big}};
+        std::memcpy(kernel, others[d.AnyBetween(0, 1)], sizeof(float) * 9);
+        return;
+    }
+    default:
+        ScaleEdgeKernel(kLaplacian, static_cast<float>(static_cast<int>(d.Next() % 50001) - 25000) / 1000.0f, kernel);
+    }
+}
+
+Trial EdgeFilterRandom(int n) {
+    Draw d(90000 + n, false);
+    const std::pair<int, int> edges[] = {{1, 1}, {2, 9}, {9, 2}, {3, 3}, {4, 7}, {33, 5}, {71, 29}};
+    const auto [w, h] = n < 7 ? edges[n] : std::pair{d.AnyBetween(1, 71), d.AnyBetween(1, 29)};
+    auto kernel = std::make_shared<std::array<float, 9>>();
+    EdgeKernel(d, n, kernel->data());
+    Picture picture = Noise(d, w, h);
+    const std::string label = "edge filter cell " + std::to_string((*kernel)[0]);
+    const std::string inPlace = label + Describe(n, picture) + " in place";
+    if (n % 13 == 12)  // a one-channel destination: both refuse
+        return PictureTrial(label + " into one channel", n, d, std::move(picture), 1,
+                            [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                                return v == 0 ? GenericEdgeFilter(in, out, kernel->data())
+                                              : ConvolveEdgeKernel(in, out, kernel->data());
+                            });
+    if (n % 13 == 6)  // into its own source
+        return Trial(inPlace, std::move(picture.bytes), [kernel, w, h](size_t v, uint8_t* bytes) {
+            CImageBuffer b;
+            b.Attach(bytes, w, h, w * 4, 4);
+            return v == 0 ? GenericEdgeFilter(b, b, kernel->data()) : ConvolveEdgeKernel(b, b, kernel->data());
+        });
+    return PictureTrial(label, n, d, std::move(picture), 4, [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+        return v == 0 ? GenericEdgeFilter(in, out, kernel->data()) : ConvolveEdgeKernel(in, out, kernel->data());
+    });
+}
+
+// ---- Pastel Sketch and Duo Chrome -------------------------------------------------------
+
+Trial PastelCase(Draw& d, int n, Picture picture, tPASTEL_SKETCHPROPS record) {
+    return PictureTrial("Pastel Sketch", n, d, std::move(picture), 4,
+                        [record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                            RenderPastelSketch(in, out, record, v != 0);
+                            return 1;
+                        });
+}
+
+Trial PastelRandom(int n) {
+    Draw d(100000 + n, n < 4);
+    tPASTEL_SKETCHPROPS r = g_pastelSketchPresets[n % kPastelSketchPresetCount];
+    if (n >= kPastelSketchPresetCount) {
+        r.paper = d.Colour(), r.ink = d.Colour();
+        r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
+        r.blend = d.Value();
+    }
+    return PastelCase(d, n, CasePicture(d, n), r);
+}
+
+Trial DuoCase(Draw& d, int n, Picture picture, tDUOCHROME_PROPS record) {
+    return PictureTrial("Duo Chrome", n, d, std::move(picture), 4,
+                        [record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                            RenderDuoChrome(in, out, record, v != 0);
+                            return 1;
+                        });
+}
+
+Trial DuoRandom(int n) {
+    Draw d(110000 + n, n < 4);
+    tDUOCHROME_PROPS r = g_duoChromePresets[n % kDuoChromePresetCount];
+    if (n >= kDuoChromePresetCount) {
+        // Some pairs of equal luminance, some of one colour, the rest anything.
+        const uint32_t pairs[][2] = {{0x00F60000, 0x000A2D01}, {0x000A2D01, 0x00F60000}, {0x00808080, 0x00808080}};
+        r.paper = d.Colour(), r.ink = d.Colour();
+        if (n % 5 == 0) r.paper = pairs[n % 3][0], r.ink = pairs[n % 3][1];
+        r.blend = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
+    }
+    return DuoCase(d, n, CasePicture(d, n), r);
+}
+
+template <class Case, class Record>
+std::function<Trial(int, int)> EffectFrame(Case make, const Record& record) {
+    return [make, record](int w, int h) {
+        Draw d(5, false);
+        return make(d, 0, Noise(d, w, h), record);
+    };
+}
+
+}  // namespace
+
+void AddEffectEntries(std::vector<Entry>& e) {
+    e.push_back({"Metallic metal term", TableVersions(), kMetallicPresetCount + 50, MetalRandom,
+                 EffectFrame(MetalCase, g_metallicPresets[3])});
+    e.push_back({"Edge filter Laplacian", TableVersions(), 200, EdgeFilterRandom, [](int w, int h) {
+                     Draw d(5, false);
+                     auto kernel = std::make_shared<std::array<float, 9>>();
+                     EdgeKernel(d, 1, kernel->data());
+                     return PictureTrial("frame", 0, d, Noise(d, w, h), 4,
+                                         [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                                             return v == 0 ? GenericEdgeFilter(in, out, kernel->data())
+                                                           : ConvolveEdgeKernel(in, out, kernel->data());
+                                         });
+                 }});
+    e.push_back({"Pastel Sketch mix", TableVersions(), kPastelSketchPresetCount + 60, PastelRandom,
+                 EffectFrame(PastelCase, g_pastelSketchPresets[0])});
+    e.push_back({"Duo Chrome bytes", TableVersions(), kDuoChromePresetCount + 60, DuoRandom,
+                 EffectFrame(DuoCase, g_duoChromePresets[0])});
+}
+
+}  // namespace identity

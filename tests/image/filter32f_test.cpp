@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // Filters one pixel with a 1x1 kernel.
 std::vector<Ipp8u> OneByOne(std::vector<Ipp8u> pixel, float weight) {
     std::vector<Ipp8u> dst(4, 9);
@@ -16,12 +15,11 @@ std::vector<Ipp8u> OneByOne(std::vector<Ipp8u> pixel, float weight) {
     return dst;
 }
 
-TEST(IppFilter32f, OneByOneHalfRoundsHalvesUp_AlphaFilteredLikeColours) {
-    EXPECT_EQ(OneByOne({3, 1, 0, 3}, 0.5f), (std::vector<Ipp8u>{2, 1, 0, 2}));  // 1.5 -> 2, 0.5 -> 1
-}
-
-TEST(IppFilter32f, SaturatesBothEnds) {
-    // 255.4 exactly is not a float product; 255 * w with w just over 1 sums to about 255.4.
+// The output rule on one pixel: halves round up, both ends saturate, NaN gives 0,
+// and alpha is filtered like the colours.
+TEST(IppFilter32f, OutputRuleOnOnePixel) {
+    EXPECT_EQ(OneByOne({3, 1, 0, 3}, 0.5f), (std::vector<Ipp8u>{2, 1, 0, 2}));
+    // 255 * w with w just over 1 sums to about 255.4.
     EXPECT_EQ(OneByOne({255, 100, 1, 0}, 255.4f / 255.0f)[0], 255);
     EXPECT_EQ(OneByOne({255, 100, 1, 0}, 2.0f)[0], 255);
     EXPECT_EQ(OneByOne({255, 100, 1, 0}, -1.0f), (std::vector<Ipp8u>{0, 0, 0, 0}));

@@ -6,11 +6,8 @@
 
 #include "image/ippi.h"
 #include "image/kernel_divisor.h"
-#include "pixel_test_support.h"
 
 namespace {
-
-using image_test::RandomBytes;
 
 // One row of 4-byte pixels with the given blue bytes; green, red 0, alpha 77.
 std::vector<Ipp8u> BlueRow(std::initializer_list<int> blues) {
@@ -44,38 +41,25 @@ TEST(IppFilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
     }
 }
 
-TEST(IppFilterNormalisation, NonPowerOfTwoDivisorsGoThroughSingleReciprocal) {
-    EXPECT_EQ(NormaliseThroughRowFilter(9, 6), 2);  // 9 * r + 0.5 = 2.0000000447
-    EXPECT_EQ(NormaliseThroughRowFilter(0, 6), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(-9, 6), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(-1000, 1), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(-1000, 4), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(300, 1), 255);
-    EXPECT_EQ(NormaliseThroughRowFilter(17, 1), 17);
-    EXPECT_EQ(NormaliseThroughRowFilter(1022, 4), 255);  // (1022 + 2) >> 2 = 256, clamped
-    EXPECT_EQ(NormaliseThroughRowFilter(1021, 4), 255);
-    EXPECT_EQ(NormaliseThroughRowFilter(1017, 4), 254);
-    EXPECT_EQ(NormaliseThroughRowFilter(100000, 7), 255);
-    // A negative divisor takes the reciprocal path: positive sums give 0.
-    EXPECT_EQ(NormaliseThroughRowFilter(100, -4), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(-100, -4), 25);
-}
-
-TEST(IppFilterNormalisation, ExactHalves) {
-    // Power of two: halves round up.
-    EXPECT_EQ(NormaliseThroughRowFilter(2, 4), 1);
-    EXPECT_EQ(NormaliseThroughRowFilter(1, 4), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(6, 4), 2);
-    EXPECT_EQ(NormaliseThroughRowFilter(1, 2), 1);
-    EXPECT_EQ(NormaliseThroughRowFilter(3, 2), 2);
-    // r = 1/50 rounded to single precision lies below 1/50: the half rounds down.
-    EXPECT_EQ(NormaliseThroughRowFilter(25, 50), 0);
-    EXPECT_EQ(NormaliseThroughRowFilter(75, 50), 1);
-    // r = 1/10 rounded lies above 1/10: the half rounds up.
-    EXPECT_EQ(NormaliseThroughRowFilter(5, 10), 1);
-    EXPECT_EQ(NormaliseThroughRowFilter(3, 6), 1);
-    // Tent sums of the blurs: n = 5 gives 9.
-    EXPECT_EQ(NormaliseThroughRowFilter(9 * 100, 9), 100);
+// Powers of two shift with halves rounding up; any other divisor multiplies by its
+// single-precision reciprocal r, so a half rounds the way r lies from 1/d.
+TEST(IppFilterNormalisation, StatedRoundingForEveryKindOfDivisor) {
+    struct Case {
+        int sum, divisor, expected;
+    };
+    const Case cases[] = {
+        {9, 6, 2},  // 9 * r + 0.5 = 2.0000000447
+        {0, 6, 0},      {-9, 6, 0},      {-1000, 1, 0},   {-1000, 4, 0}, {300, 1, 255},  {17, 1, 17},
+        {1022, 4, 255},  // (1022 + 2) >> 2 = 256, clamped
+        {1021, 4, 255}, {1017, 4, 254},  {100000, 7, 255},
+        {100, -4, 0},   {-100, -4, 25},  // a negative divisor takes the reciprocal path
+        {2, 4, 1},      {1, 4, 0},       {6, 4, 2},       {1, 2, 1},     {3, 2, 2},
+        {25, 50, 0},    {75, 50, 1},     // r = 1/50 rounded lies below 1/50: the half rounds down
+        {5, 10, 1},     {3, 6, 1},       // r = 1/10 rounded lies above 1/10: the half rounds up
+        {900, 9, 100},  // the tent sum of the blurs at n = 5
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NormaliseThroughRowFilter(c.sum, c.divisor), c.expected) << c.sum << " / " << c.divisor;
 }
 
 TEST(IppFilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRoundingWouldMiss) {
@@ -135,34 +119,6 @@ TEST(IppFilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
     ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, pickBelow, 3, 1, 1), ippStsNoErr);
     EXPECT_EQ(dst[0], 30);
     EXPECT_EQ(dst[3], 5);
-}
-
-// The column filter is the row filter on the transposed picture.
-TEST(IppFilterColumn, EqualsRowFilterOnTransposedPicture) {
-    const int w = 13, h = 11, K = 5, anchor = 3;
-    const Ipp32s kernel[K] = {1, 4, -2, 6, 2};
-    // Column source: (w) x (h + K - 1) pixels; row source: the transpose.
-    const int srcRows = h + K - 1;
-    auto colSrc = RandomBytes(static_cast<size_t>(w) * srcRows * 4, 7);
-    std::vector<Ipp8u> rowSrc(colSrc.size());
-    for (int y = 0; y < srcRows; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) rowSrc[(static_cast<size_t>(x) * srcRows + y) * 4 + c] = colSrc[(static_cast<size_t>(y) * w + x) * 4 + c];
-
-    for (int divisor : {1, 11, 16}) {
-        std::vector<Ipp8u> colDst(static_cast<size_t>(w) * h * 4, 3), rowDst(static_cast<size_t>(h) * w * 4, 3);
-        ASSERT_EQ(ippiFilterColumn_8u_AC4R(colSrc.data() + static_cast<size_t>(K - 1 - anchor) * w * 4, w * 4,
-                                           colDst.data(), w * 4, {w, h}, kernel, K, anchor, divisor),
-                  ippStsNoErr);
-        ASSERT_EQ(ippiFilterRow_8u_AC4R(rowSrc.data() + (K - 1 - anchor) * 4, srcRows * 4, rowDst.data(), h * 4,
-                                        {h, w}, kernel, K, anchor, divisor),
-                  ippStsNoErr);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c)
-                    ASSERT_EQ(colDst[(static_cast<size_t>(y) * w + x) * 4 + c], rowDst[(static_cast<size_t>(x) * h + y) * 4 + c])
-                        << "divisor " << divisor << " at " << x << "," << y << " channel " << c;
-    }
 }
 
 }  // namespace

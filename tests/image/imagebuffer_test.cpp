@@ -11,24 +11,6 @@ namespace {
 
 bool Aligned32(const void* p) { return reinterpret_cast<uintptr_t>(p) % 32 == 0; }
 
-TEST(ImageBufferAllocate, StepIsRowRoundedUpTo32Bytes) {
-    CImageBuffer b;
-    ASSERT_TRUE(b.Allocate(3, 2, 4));
-    EXPECT_EQ(b.GetStep(), 32);
-    EXPECT_EQ(b.GetStepPixels(), 8);
-    ASSERT_TRUE(b.Allocate(9, 1, 4));
-    EXPECT_EQ(b.GetStep(), 64);
-    ASSERT_TRUE(b.Allocate(8, 1, 4));
-    EXPECT_EQ(b.GetStep(), 32);
-    ASSERT_TRUE(b.Allocate(33, 3, 1));
-    EXPECT_EQ(b.GetStep(), 64);
-    EXPECT_EQ(b.GetStepPixels(), 64);
-    ASSERT_TRUE(b.Allocate(11, 2, 3));  // 33 bytes a row
-    EXPECT_EQ(b.GetStep(), 64);
-    EXPECT_EQ(b.GetStepPixels(), 21);
-    EXPECT_TRUE(b.IsOwner());
-}
-
 TEST(ImageBufferAllocate, EveryRowStartsOn32Bytes_AndWholeBlockIsWritable) {
     for (int channels = 1; channels <= 4; ++channels)
         for (int width : {1, 7, 8, 31, 33, 100}) {
@@ -127,14 +109,6 @@ TEST(ImageBufferAttach, RefusesWhatNoViewCanDescribe) {
     EXPECT_EQ(view.GetData(), nullptr);
     EXPECT_FALSE(view.Attach(memory.data(), 1, 1, INT_MIN, 4));
     EXPECT_EQ(view.GetData(), nullptr);
-}
-
-TEST(ImageBufferPixelAt, AddressesChannelOfPixel) {
-    std::vector<uint8_t> memory(64 * 3);
-    CImageBuffer b;
-    b.Attach(memory.data(), 16, 3, 64, 4);
-    EXPECT_EQ(b.PixelAt(2, 1, 3), memory.data() + 64 + 8 + 3);
-    EXPECT_EQ(b.GetStep(), 64);
 }
 
 TEST(ImageBufferAttachRegion, ViewsParentRectangleWithParentStep) {

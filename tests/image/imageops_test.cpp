@@ -28,21 +28,6 @@ uint32_t PixelValue(const CImageBuffer& b, int x, int y) {
     return v;
 }
 
-TEST(ImageOpsCopyReplicateBorder, InPlaceFillsTheBorderAroundTheInterior) {
-    CImageBuffer a;
-    ASSERT_TRUE(a.Allocate(9, 8, 4));
-    FillBuffer(a, 1);
-    CImageBuffer interior;
-    ASSERT_TRUE(interior.Allocate(9 - 6, 8 - 4, 4));
-    ASSERT_TRUE(CImageOps().Copy(a, 3, 2, 3, 4, interior, 0, 0));
-    ASSERT_TRUE(CImageOps().CopyReplicateBorder(a, a, 3, 2));
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 9; ++x) {
-            const int sx = std::clamp(x - 3, 0, 2), sy = std::clamp(y - 2, 0, 3);
-            ASSERT_EQ(PixelValue(a, x, y), PixelValue(interior, sx, sy)) << x << "," << y;
-        }
-}
-
 TEST(ImageOpsCopyReplicateBorder, OneChannelFromSmallerSource_AndMismatchedChannelsRefused) {
     CImageBuffer q, p;
     ASSERT_TRUE(q.Allocate(10, 10, 1));

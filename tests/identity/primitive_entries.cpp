@@ -49,8 +49,9 @@ Entry MakeEntry(const char* name, Fn IppPrimitiveTable::*row, int cases,
                 std::function<Trial(const std::vector<Fn>&, int n)> draw,
                 std::function<Trial(const std::vector<Fn>&, int w, int h)> frame) {
     const Versions<Fn> v = VersionsOf(row);
-    return {name, v.names, cases, [fns = v.fns, draw](int n) { return draw(fns, n); },
-            [fns = v.fns, frame](int w, int h) { return frame(fns, w, h); }};
+    Entry e{name, v.names, cases, [fns = v.fns, draw](int n) { return draw(fns, n); }, nullptr};
+    if (frame) e.frame = [fns = v.fns, frame](int w, int h) { return frame(fns, w, h); };
+    return e;
 }
 
 int Step(Draw& d, int rowBytes, int slack) {
@@ -364,14 +365,6 @@ std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW,
     };
 }
 
-template <class Fn, class Make>
-std::function<Trial(const std::vector<Fn>&, int, int)> Frame(Make make) {
-    return [=](const std::vector<Fn>& fns, int w, int h) {
-        Draw d(3, true);
-        return make(fns, d, 0, w, h);
-    };
-}
-
 }  // namespace
 
 void AddPrimitiveEntries(std::vector<Entry>& e) {
@@ -383,14 +376,14 @@ void AddPrimitiveEntries(std::vector<Entry>& e) {
             [column](const auto& fns, int w, int h) { return SeparableFrame(fns, column, w, h); }));
     e.push_back(MakeEntry<Filter32fFn>("Filter32f_8u_C4R", &T::filter32f_8u_C4R, 600, Filter32fRandom, Filter32fFrame));
     e.push_back(MakeEntry<LowpassFn>("FilterLowpass_8u_C1R", &T::filterLowpass_8u_C1R, 150,
-                                     Sized<LowpassFn>(4000, 30, 12, LowpassCase), Frame<LowpassFn>(LowpassCase)));
+                                     Sized<LowpassFn>(4000, 30, 12, LowpassCase), nullptr));
     for (int px : {4, 1}) {
         auto make = [px](const std::vector<BorderFn>& fns, Draw& d, int n, int w, int h) {
             return BorderCase(fns, px, d, n, w, h);
         };
         e.push_back(MakeEntry<BorderFn>(px == 4 ? "CopyReplicateBorder_8u_C4R" : "CopyReplicateBorder_8u_C1R",
                                         px == 4 ? &T::copyReplicateBorder_8u_C4R : &T::copyReplicateBorder_8u_C1R, 100,
-                                        Sized<BorderFn>(8000 + px, 20, 8, make), Frame<BorderFn>(make)));
+                                        Sized<BorderFn>(8000 + px, 20, 8, make), nullptr));
     }
     struct CopyRow {
         const char* name;
@@ -403,12 +396,15 @@ void AddPrimitiveEntries(std::vector<Entry>& e) {
             return CopyCase(fns, c.srcPx, c.dstPx, d, n, w, h);
         };
         e.push_back(MakeEntry<CopyFn>(c.name, c.row, 100, Sized<CopyFn>(9000 + c.srcPx * 10 + c.dstPx, 20, 8, make),
-                                      Frame<CopyFn>(make)));
+                                      nullptr));
     }
     for (bool toHsv : {true, false})
         e.push_back(MakeEntry<ConvertFn>(toHsv ? "RGBToHSV_8u_AC4R" : "HSVToRGB_8u_AC4R",
                                          toHsv ? &T::rgbToHsv_8u_AC4R : &T::hsvToRgb_8u_AC4R, kEveryColourSlabs + 64,
-                                         ConvertRandom, Frame<ConvertFn>(ConvertCase)));
+                                         ConvertRandom, [](const std::vector<ConvertFn>& fns, int w, int h) {
+                                             Draw d(3, true);
+                                             return ConvertCase(fns, d, 0, w, h);
+                                         }));
 }
 
 }  // namespace identity

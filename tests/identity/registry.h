@@ -68,7 +68,7 @@ struct Entry {
     std::vector<std::string> versions;  // [0] "generic"; an entry with no faster version still pins its reference
     int cases = 0;                      // seeded cases the identity test runs, exhaustive ones first
     std::function<Trial(int n)> draw;   // case n of `cases`
-    std::function<Trial(int width, int height)> frame;  // a typical frame-sized case, for timing
+    std::function<Trial(int width, int height)> frame;  // a typical frame-sized case, for timing (none without a faster version)
 };
 
 // Every entry, primitives first.

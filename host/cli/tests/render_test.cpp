@@ -274,27 +274,6 @@ TEST(Demo, ASheetNameWritesTheSheetAlone) {
     EXPECT_EQ(sheet.width, 4 * 320 + 5 * 8);
 }
 
-// Every preset of every effect renders a small picture into its own file.
-TEST(RenderPictures, EveryEffectAndPreset) {
-    TempDir dir;
-    WritePicture(dir.File("small.png"), DrawTestCard(48, 27));
-    RENDER_OR_SKIP(probe, dir, {"render", "airbrush", dir.File("small.png"), dir.File("probe.png")});
-    const std::vector<std::pair<std::string, int>> effects = {{"airbrush", 6},    {"colorize", 12},   {"dreamglow", 11},
-                                                              {"duochrome", 10},  {"linedrawing", 11}, {"metallic", 10},
-                                                              {"pastelsketch", 9}};
-    for (const auto& [effect, presets] : effects) {
-        for (int i = 0; i < presets; ++i) {
-            const std::string out = dir.File(effect + std::to_string(i) + ".png");
-            RunResult r = RunProgram(dir, {"render", effect, "--preset", std::to_string(i), dir.File("small.png"), out});
-            if (r.err.find("cannot render yet") != std::string::npos) break;  // that effect has not landed
-            ASSERT_EQ(r.exitCode, 0) << effect << " " << i << ": " << r.err;
-            const Image image = ReadPicture(out, std::nullopt);
-            EXPECT_EQ(image.width, 48);
-            EXPECT_EQ(image.height, 27);
-        }
-    }
-}
-
 // A failure never leaves a partial output and never replaces an existing one.
 TEST(RenderErrors, TargetUntouchedAfterAFailure) {
     TempDir dir;

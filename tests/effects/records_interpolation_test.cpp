@@ -15,7 +15,7 @@
 #include "effects/linedrawingprops.h"
 #include "effects/metalprops.h"
 #include "effects/pastelsketchprops.h"
-#include "tests/effects/records_debugcapture.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -135,7 +135,7 @@ TEST(RecordsInterpolation, OutputMayAliasAnInput) {
 // ---- the preset-table row on the debug channel -----------------------------------------
 
 TEST(RecordsInterpolationTrace, RowOfRecordAForEveryEffectButAirBrush) {
-    DebugOutputCapture capture;
+    testsupport::DebugOutputCapture capture;
     tAIR_BRUSH_PROPS ab{};
     InterpolateProps(&ab, &g_airBrushPresets[0], &g_airBrushPresets[1], 0.5);
     EXPECT_EQ(capture.Text(), "") << "Air Brush writes no row";
@@ -165,7 +165,7 @@ TEST(RecordsInterpolationTrace, RowOfRecordAForEveryEffectButAirBrush) {
 }
 
 TEST(RecordsInterpolationTrace, RowRoundsToTwoDecimalsWhateverThePosition) {
-    DebugOutputCapture capture;
+    testsupport::DebugOutputCapture capture;
     tDUOCHROME_PROPS a{MakeColorRef(1, 2, 3), MakeColorRef(4, 5, 6), 0.125f, 0, {}};
     tDUOCHROME_PROPS out{};
     InterpolateProps(&out, &a, &g_duoChromePresets[0], -4.0);

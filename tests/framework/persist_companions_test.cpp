@@ -1,7 +1,7 @@
 // The interfaces a host asks for beside persistence: the property bag (which carries
 // nothing), the page list, the safety options; and the effect object's interface
 // lookup, alone and aggregated, with the free-threaded marshaler.
-#include "tests/effects/records_debugcapture.h"
+#include "tests/support/environment.h"
 #include "tests/framework/template_fixture.h"
 
 namespace {
@@ -87,7 +87,7 @@ TYPED_TEST(PersistCompanions, StorageInitNewAndDirtyGoThroughTheStreamForm) {
 
 TEST(PersistPropertyBag, SaveToNullBagIsRefusedWithItsDiagnostic) {
     ModuleStrings strings;
-    DebugOutputCapture capture;
+    testsupport::DebugOutputCapture capture;
     auto effect = CreateEffect<CDuoChrome>();
     EXPECT_EQ(Query<IPersistPropertyBag>(effect)->Save(nullptr, TRUE, FALSE), E_INVALIDARG);
     EXPECT_EQ(capture.Text(), "PropBag pointer passed in was invalid\n");

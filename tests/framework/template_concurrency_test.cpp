@@ -8,7 +8,7 @@
 
 #include "host/site.h"
 #include "host/surface.h"
-#include "tests/effects/records_debugcapture.h"
+#include "tests/support/environment.h"
 #include "tests/framework/template_fixture.h"
 
 namespace {
@@ -52,7 +52,7 @@ public:
 
 TEST(TemplateConcurrency, BandsOfConcurrentFramesSeeWholeStableRecords) {
     ModuleStrings strings;
-    DebugOutputCapture capture;  // interpolated snapshots write rows
+    testsupport::DebugOutputCapture capture;  // interpolated snapshots write rows
     const auto valid = ValidRecords();
     SnapshotCheckingColorize::s_valid = &valid;
     SnapshotCheckingColorize::s_bands = 0;

@@ -2,7 +2,7 @@
 // snapshot a band takes of the record.
 #include <thread>
 
-#include "tests/effects/records_debugcapture.h"
+#include "tests/support/environment.h"
 #include "tests/framework/template_fixture.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST_F(TemplateKeyframes, SnapshotInterpolatesBetweenTheKeysAndLeavesTheRecord) 
 }
 
 TEST_F(TemplateKeyframes, InterpolatingSnapshotWritesTheRowOfTheFirstKey) {
-    DebugOutputCapture capture;
+    testsupport::DebugOutputCapture capture;
     automation->SetKeyframes(StreamOf(from).Get(), StreamOf(to).Get());
     frames->TakeFrameSnapshot();
     EXPECT_EQ(capture.Text(), "") << "no row while not interpolating";

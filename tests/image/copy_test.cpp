@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "image/ippi.h"
-#include "pixel_test_support.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
-using image_test::RandomBytes;
+using testsupport::RandomBytes;
 
 // A 4-byte pixel whose four bytes all carry one tag.
 uint32_t Tag(int v) { return 0x01010101u * static_cast<uint32_t>(v); }
@@ -56,8 +56,8 @@ TEST(IppCopyReplicateBorder, InPlaceEqualsOutOfPlace) {
                                   ippStsNoErr);
                         Ipp8u* interior = inPlace.data() + static_cast<size_t>(T) * step + L * channels;
                         ASSERT_EQ(routine(interior, step, {w, h}, inPlace.data(), step, {W, H}, T, L), ippStsNoErr);
-                        EXPECT_EQ(image_test::Digest(inPlace.data(), step, H, W * channels),
-                                  image_test::Digest(outOfPlace.data(), step, H, W * channels))
+                        EXPECT_EQ(testsupport::Digest(inPlace.data(), step, H, W * channels),
+                                  testsupport::Digest(outOfPlace.data(), step, H, W * channels))
                             << channels << " channels, " << W << "x" << H << " L" << L << " T" << T;
                         // Padding after each row is nobody's business: untouched.
                         for (int y = 0; y < H; ++y) EXPECT_EQ(outOfPlace[static_cast<size_t>(y) * step + W * channels], 0xAB);

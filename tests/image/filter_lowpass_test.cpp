@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "image/ippi.h"
-#include "pixel_test_support.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
-using image_test::RandomBytes;
+using testsupport::RandomBytes;
 
 // Direct window sum, the definition the running sums must reproduce.
 int WindowAverage(const std::vector<Ipp8u>& src, int step, int cx, int cy, int radius) {

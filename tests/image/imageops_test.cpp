@@ -8,17 +8,17 @@
 #include "image/imagebuffer.h"
 #include "image/imageops.h"
 #include "image/ippi.h"
-#include "pixel_test_support.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
 void FillBuffer(CImageBuffer& b, uint32_t seed) {
     for (int y = 0; y < b.GetHeight(); ++y)
-        image_test::FillRandom(b.PixelAt(0, y, 0), static_cast<size_t>(b.GetWidth()) * b.GetChannels(), seed + y);
+        testsupport::FillRandom(b.PixelAt(0, y, 0), static_cast<size_t>(b.GetWidth()) * b.GetChannels(), seed + y);
 }
 
 uint64_t Digest(const CImageBuffer& b) {
-    return image_test::Digest(b.GetData(), b.GetStep(), b.GetHeight(),
+    return testsupport::Digest(b.GetData(), b.GetStep(), b.GetHeight(),
                               static_cast<int64_t>(b.GetWidth()) * b.GetChannels());
 }
 
@@ -176,7 +176,7 @@ TEST(ImageOpsHsv, KeyColoursInPlace_AndOnlyFourChannelBuffers) {
 TEST(ImageOpsViews, NegativeStepViewsWorkLikeAnyOther) {
     const int w = 3, h = 4, pitch = 16;
     std::vector<uint8_t> memory(static_cast<size_t>(pitch) * h);
-    image_test::FillRandom(memory.data(), memory.size(), 12);
+    testsupport::FillRandom(memory.data(), memory.size(), 12);
     CImageBuffer upward;
     // Top row at the highest address.
     ASSERT_TRUE(upward.Attach(memory.data() + (h - 1) * pitch, w, h, -pitch, 4));

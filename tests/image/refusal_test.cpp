@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "image/ippi.h"
-#include "pixel_test_support.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
 constexpr int kW = 4, kH = 3, kStep = 64;
 
 struct Blocks {
-    std::vector<Ipp8u> src = image_test::RandomBytes(kStep * (kH + 8), 1);
-    std::vector<Ipp8u> dst = image_test::RandomBytes(kStep * (kH + 8), 2);
+    std::vector<Ipp8u> src = testsupport::RandomBytes(kStep * (kH + 8), 1);
+    std::vector<Ipp8u> dst = testsupport::RandomBytes(kStep * (kH + 8), 2);
     Ipp8u* s() { return src.data() + 4 * kStep + 16; }
     Ipp8u* d() { return dst.data() + 4 * kStep + 16; }
 };

@@ -9,7 +9,7 @@
 #include "host/surface.h"
 #include "image/imagebuffer.h"
 #include "image/surfacelock.h"
-#include "pixel_test_support.h"
+#include "tests/support/pictures.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ ComPtr<IDXSurface> MakeSurface(LONG w, LONG h, DXSAMPLEFORMATENUM format, uint32
     EXPECT_EQ(GetSurfaceMemory(s.Get(), &first, &pitch), S_OK);
     for (LONG y = 0; y < h; ++y) {
         BYTE* row = first + ptrdiff_t(y) * pitch;
-        image_test::FillRandom(row, size_t(w) * 4, seed + y);
+        testsupport::FillRandom(row, size_t(w) * 4, seed + y);
         if (opaque)
             for (LONG x = 0; x < w; ++x) row[x * 4 + 3] = 255;
     }
@@ -135,7 +135,7 @@ TEST(SurfaceLock, UnwrittenSamplesGoBackUnchanged_AndTheReadLockWritesNothing) {
 TEST(SurfaceLock, RowsRunningUpwardsGiveNegativePitch_ViewTurnsThem) {
     const LONG w = 3, h = 4, pitch = 16;
     std::vector<BYTE> memory(size_t(pitch) * h);
-    image_test::FillRandom(memory.data(), memory.size(), 5);
+    testsupport::FillRandom(memory.data(), memory.size(), 5);
     ComPtr<IDXSurface> surface;
     // The top row is the last in memory.
     ASSERT_EQ(CreateSurfaceOnMemory(memory.data() + (h - 1) * pitch, w, h, -pitch, DXPF_PMARGB32,

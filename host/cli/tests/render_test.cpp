@@ -220,16 +220,16 @@ TEST(RenderStreams, TruncatedStreamFailsAfterTheWholeFrames) {
 }
 
 TEST(RenderStreams, FfmpegPipelineFiltersAVideo) {
-    if (std::system("which ffmpeg > /dev/null 2>&1") != 0) GTEST_SKIP() << "ffmpeg not installed";
+    if (!::testsupport::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
     if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
     TempDir dir;
-    const std::string program = testing::ShellQuote(testing::ProgramPath());
-    const std::string out = testing::ShellQuote(dir.File("out_%02d.png"));
+    const std::string program = ::testsupport::ShellQuote(BRUSHWERK_PROGRAM);
+    const std::string out = ::testsupport::ShellQuote(dir.File("out_%02d.png"));
     const std::string command =
         "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5:duration=1 -f rawvideo -pix_fmt bgra - | " + program +
-        " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - 2> " + testing::ShellQuote(dir.File("err")) +
+        " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - 2> " + ::testsupport::ShellQuote(dir.File("err")) +
         " | ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + out;
-    const int status = testing::RunShell(dir, command);
+    const int status = ::testsupport::RunShell(command, {{"QUILLET_REGISTRY", dir.File("registry.reg")}}).exitCode;
     const std::string err = testing::ReadText(dir.File("err"));
     if (err.find("cannot create") != std::string::npos || err.find("cannot render yet") != std::string::npos)
         GTEST_SKIP() << err;

@@ -1,48 +1,28 @@
-// Shared helpers of the command line's tests: a temporary folder per test, files,
-// and running the real program with its own registry file.
+// Shared helpers of the command line's tests: the real program run with a registry
+// file of its own, over the helpers every test program shares.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/process.h"
+
 namespace brushwerk::cli::testing {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
+using TempDir = ::testsupport::TempFolder;
+using RunResult = ::testsupport::ProcessResult;
+using ::testsupport::ReadBytes;
+using ::testsupport::ReadText;
+using ::testsupport::WriteBytes;
 
-private:
-    std::string m_path;
-};
+// Runs the built program with args; stdinFile, when given, becomes standard input and
+// the registry is a file inside dir.
+RunResult RunProgram(const TempDir& dir, const std::vector<std::string>& args, const std::string& stdinFile = {});
 
-std::vector<uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
-std::string ReadText(const std::string& path);
-
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built program with args (each quoted for the shell). stdinFile, when given,
-// becomes standard input; the registry is a file inside dir. Standard output is kept
-// in a file of dir and read back.
-RunResult RunProgram(const TempDir& dir, const std::vector<std::string>& args, const std::string& stdinFile = {},
-                     const std::string& extraEnv = {});
-// Runs a whole shell pipeline (for ffmpeg) with the registry inside dir.
-int RunShell(const TempDir& dir, const std::string& command);
-
-std::string ProgramPath();
 // The module built beside the program, or empty when it does not exist yet.
 std::string ModulePath();
-std::string ShellQuote(const std::string& s);
 
 }  // namespace brushwerk::cli::testing

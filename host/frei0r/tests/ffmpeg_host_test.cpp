@@ -49,18 +49,18 @@ protected:
         const std::vector<std::string> output = RawOutput(m_dir.File("ffmpeg.bgra"));
         args.insert(args.end(), output.begin(), output.end());
         const ProcessResult ffmpeg = Ffmpeg(args);
-        ASSERT_EQ(ffmpeg.exitCode, 0) << what << ": " << filter << "\n" << ffmpeg.errorText;
+        ASSERT_EQ(ffmpeg.exitCode, 0) << what << ": " << filter << "\n" << ffmpeg.err;
 
         const ProcessResult cli = BrushwerkRender(RequestFor(effect, settings, kWidth, kHeight), cliInput,
                                                   m_dir.File("brushwerk.bgra"), m_registry);
-        ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
-        const std::vector<uint8_t> got = ReadFile(m_dir.File("ffmpeg.bgra"));
-        const std::vector<uint8_t> expected = ReadFile(m_dir.File("brushwerk.bgra"));
+        ASSERT_EQ(cli.exitCode, 0) << cli.err;
+        const std::vector<uint8_t> got = ReadBytes(m_dir.File("ffmpeg.bgra"));
+        const std::vector<uint8_t> expected = ReadBytes(m_dir.File("brushwerk.bgra"));
         ASSERT_EQ(expected.size(), size_t(kWidth) * kHeight * 4 * kFrames);
         EXPECT_EQ(FirstDifference(got, expected, kWidth, kHeight), "") << what << ": " << filter;
     }
 
-    TempDir m_dir;
+    TempFolder m_dir;
     std::string m_registry;
 };
 
@@ -76,8 +76,8 @@ TEST_P(InsideFfmpeg, TestsrcFramesMatchTheBrushwerkProgram) {
         const ProcessResult run = Ffmpeg({"-f", "lavfi", "-i", testsrc, "-frames:v", std::to_string(kFrames), "-vf",
                                           "format=bgra,frei0r=filter_name=quillet_" + GetParam(), "-f", "rawvideo",
                                           "-pix_fmt", "bgra", m_dir.File("ffmpeg.bgra")});
-        ASSERT_EQ(run.exitCode, 0) << run.errorText;
-        EXPECT_EQ(FirstDifference(ReadFile(m_dir.File("ffmpeg.bgra")), ReadFile(frames), kWidth, kHeight), "");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(FirstDifference(ReadBytes(m_dir.File("ffmpeg.bgra")), ReadBytes(frames), kWidth, kHeight), "");
         GTEST_SKIP() << GetParam() << " does not render yet; checked that frames pass through unchanged";
     }
     // Straight from the test source into the filter, as a user would run it.
@@ -90,7 +90,7 @@ TEST_P(InsideFfmpeg, TestsrcFramesMatchTheBrushwerkProgram) {
 TEST_P(InsideFfmpeg, StraightAlphaFramesMatchTheBrushwerkProgram) {
     if (!EffectRenders(GetParam(), m_registry)) GTEST_SKIP() << GetParam() << " does not render yet";
     const std::string frames = m_dir.File("alpha.bgra");
-    WriteFile(frames, StraightTestFrames(kWidth, kHeight, kFrames));
+    WriteBytes(frames, StraightTestFrames(kWidth, kHeight, kFrames));
     const std::vector<std::string> raw = {"-f", "rawvideo", "-pix_fmt", "bgra", "-s",
                                           std::to_string(kWidth) + "x" + std::to_string(kHeight), "-i", frames};
     const std::vector<EffectSettings> cases = SettingsCasesFor(GetParam());

@@ -24,7 +24,7 @@ std::vector<uint8_t> Render(const PluginLibrary& plugin, f0r_instance_t instance
 class EveryEffectFrames : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(EveryEffectFrames, AnySizeMatchesTheBrushwerkProgram) {
-    TempDir dir;
+    TempFolder dir;
     PluginLibrary plugin(GetParam());
     ASSERT_EQ(plugin.InitResult(), 1);
     const int processors = plugin.Info().num_params - 1;
@@ -38,12 +38,12 @@ TEST_P(EveryEffectFrames, AnySizeMatchesTheBrushwerkProgram) {
             const std::vector<uint8_t> got = Render(plugin, instance, frames, w, h);
             plugin.destruct(instance);
 
-            WriteFile(dir.File("in.bgra"), frames);
+            WriteBytes(dir.File("in.bgra"), frames);
             RenderRequest request{GetParam(), second, {}, bands, w, h};
             const ProcessResult cli =
                 BrushwerkRender(request, dir.File("in.bgra"), dir.File("out.bgra"), dir.File("registry.reg"));
-            ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
-            EXPECT_EQ(FirstDifference(got, ReadFile(dir.File("out.bgra")), w, h), "")
+            ASSERT_EQ(cli.exitCode, 0) << cli.err;
+            EXPECT_EQ(FirstDifference(got, ReadBytes(dir.File("out.bgra")), w, h), "")
                 << w << "x" << h << ", " << bands << " processors";
         }
     }

@@ -35,7 +35,7 @@ TEST_P(InsideGstreamer, FieldsOrAPresetSetAsPropertiesMatchTheBrushwerkProgram) 
 #endif
     if (!HaveProgram("gst-launch-1.0") || !HaveProgram("gst-inspect-1.0"))
         GTEST_SKIP() << "GStreamer's tools are not installed (gstreamer1.0-tools, gstreamer1.0-plugins-bad)";
-    TempDir dir;
+    TempFolder dir;
     const std::map<std::string, std::string> environment = {{"FREI0R_PATH", QUILLET_FREI0R_PLUGIN_DIR},
                                                             {"GST_REGISTRY", dir.File("gst-registry.bin")}};
     PluginLibrary plugin(GetParam());
@@ -62,7 +62,7 @@ TEST_P(InsideGstreamer, FieldsOrAPresetSetAsPropertiesMatchTheBrushwerkProgram) 
             colourSet = true;
         }
     }
-    WriteFile(dir.File("in.bgra"), StraightTestFrames(kWidth, kHeight, kFrames));
+    WriteBytes(dir.File("in.bgra"), StraightTestFrames(kWidth, kHeight, kFrames));
     const std::pair<std::vector<std::string>, RenderRequest> cases[] = {
         {properties, request}, {{"preset=" + preset, "processors=3"}, presetRequest}};
     for (const auto& [settings, expected] : cases) {
@@ -73,11 +73,11 @@ TEST_P(InsideGstreamer, FieldsOrAPresetSetAsPropertiesMatchTheBrushwerkProgram) 
         argv.insert(argv.end(), settings.begin(), settings.end());
         argv.insert(argv.end(), {"!", "filesink", "location=" + dir.File("gst.bgra")});
         const ProcessResult gst = RunProcess(argv, "", "", environment);
-        ASSERT_EQ(gst.exitCode, 0) << gst.errorText;
+        ASSERT_EQ(gst.exitCode, 0) << gst.err;
 
         const ProcessResult cli = BrushwerkRender(expected, dir.File("in.bgra"), dir.File("cli.bgra"), dir.File("reg.reg"));
-        ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
-        EXPECT_EQ(FirstDifference(ReadFile(dir.File("gst.bgra")), ReadFile(dir.File("cli.bgra")), kWidth, kHeight), "")
+        ASSERT_EQ(cli.exitCode, 0) << cli.err;
+        EXPECT_EQ(FirstDifference(ReadBytes(dir.File("gst.bgra")), ReadBytes(dir.File("cli.bgra")), kWidth, kHeight), "")
             << settings.front();
     }
 }

@@ -20,10 +20,10 @@ std::string MappedFiles() {
 }
 
 TEST(Frei0rInstall, PluginsFindTheModuleBesideThemAndRunInFfmpeg) {
-    TempDir prefix;
+    TempFolder prefix;
     const ProcessResult install =
         RunProcess({QUILLET_CMAKE_COMMAND, "--install", QUILLET_BUILD_DIR, "--prefix", prefix.Path()}, "", "");
-    ASSERT_EQ(install.exitCode, 0) << install.errorText;
+    ASSERT_EQ(install.exitCode, 0) << install.err;
     const std::string lib = prefix.Path() + "/lib";
     for (const std::string& effect : EffectNames()) {
         EXPECT_TRUE(std::filesystem::exists(lib + "/frei0r-1/quillet_" + effect + ".so")) << effect;
@@ -52,8 +52,8 @@ TEST(Frei0rInstall, PluginsFindTheModuleBesideThemAndRunInFfmpeg) {
                     "-frames:v", "1", "-vf", "frei0r=filter_name=quillet_colorize", "-f", "rawvideo", "-pix_fmt", "bgra",
                     prefix.File("out.bgra")},
                    "", "", {{"FREI0R_PATH", lib + "/frei0r-1"}, {"LD_LIBRARY_PATH", ""}});
-    ASSERT_EQ(ffmpeg.exitCode, 0) << ffmpeg.errorText;
-    EXPECT_EQ(ReadFile(prefix.File("out.bgra")).size(), 64u * 48u * 4u);
+    ASSERT_EQ(ffmpeg.exitCode, 0) << ffmpeg.err;
+    EXPECT_EQ(ReadBytes(prefix.File("out.bgra")).size(), 64u * 48u * 4u);
 #endif
 }
 

@@ -98,12 +98,12 @@ TEST_P(KdenliveDescription, MltTakesValuesUnderItsNames) {
 #endif
     if (!HaveProgram("melt") || !HaveProgram("ffmpeg")) GTEST_SKIP() << "melt or ffmpeg is not installed";
     constexpr unsigned w = 128, h = 72;
-    TempDir dir;
+    TempFolder dir;
     const ProcessResult made = RunProcess({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
                                            "testsrc2=size=128x72:rate=25", "-frames:v", "2", "-c:v", "ffv1",
                                            dir.File("source.mkv")},
                                           "", "");
-    ASSERT_EQ(made.exitCode, 0) << made.errorText;
+    ASSERT_EQ(made.exitCode, 0) << made.err;
 
     // Every parameter moved off its default, by the name Kdenlive uses.
     const common::EffectInfo& effect = *common::FindEffect(GetParam());
@@ -125,14 +125,14 @@ TEST_P(KdenliveDescription, MltTakesValuesUnderItsNames) {
                              "avformat:" + dir.File("out.nut"), "vcodec=rawvideo", "an=1", "real_time=0"});
     const ProcessResult melt = RunProcess(
         argv, "", "", {{"FREI0R_PATH", std::string(QUILLET_FREI0R_PLUGIN_DIR) + ":" + QUILLET_FREI0R_TEST_PLUGIN_DIR}});
-    ASSERT_EQ(melt.exitCode, 0) << melt.errorText;
+    ASSERT_EQ(melt.exitCode, 0) << melt.err;
 
     const ProcessResult cli =
         BrushwerkRender(request, dir.File("before.raw"), dir.File("cli.raw"), dir.File("registry.reg"));
-    ASSERT_EQ(cli.exitCode, 0) << cli.errorText;
-    const std::vector<uint8_t> given = ReadFile(dir.File("after.raw"));
+    ASSERT_EQ(cli.exitCode, 0) << cli.err;
+    const std::vector<uint8_t> given = ReadBytes(dir.File("after.raw"));
     ASSERT_FALSE(given.empty());
-    EXPECT_EQ(FirstDifference(given, ReadFile(dir.File("cli.raw")), w, h), "");
+    EXPECT_EQ(FirstDifference(given, ReadBytes(dir.File("cli.raw")), w, h), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Frei0rKdenlive, KdenliveDescription, ::testing::ValuesIn(EffectNames()));

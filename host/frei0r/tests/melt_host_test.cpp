@@ -31,7 +31,7 @@ protected:
              "testsrc2=size=" + std::to_string(kWidth) + "x" + std::to_string(kHeight) + ":rate=25", "-frames:v",
              std::to_string(kLastFrame + 1), "-c:v", "ffv1", m_source},
             "", "");
-        ASSERT_EQ(made.exitCode, 0) << made.errorText;
+        ASSERT_EQ(made.exitCode, 0) << made.err;
     }
 
     // Runs melt with our filter between two captures; returns the captured input and output.
@@ -50,23 +50,23 @@ protected:
         const ProcessResult melt = RunProcess(
             argv, "", "",
             {{"FREI0R_PATH", std::string(QUILLET_FREI0R_PLUGIN_DIR) + ":" + QUILLET_FREI0R_TEST_PLUGIN_DIR}});
-        ASSERT_EQ(melt.exitCode, 0) << melt.errorText;
-        *seen = ReadFile(before);
-        *given = ReadFile(after);
-        ASSERT_FALSE(seen->empty()) << "melt handed our filter no frames:\n" << melt.errorText;
+        ASSERT_EQ(melt.exitCode, 0) << melt.err;
+        *seen = ReadBytes(before);
+        *given = ReadBytes(after);
+        ASSERT_FALSE(seen->empty()) << "melt handed our filter no frames:\n" << melt.err;
         ASSERT_EQ(seen->size() % (size_t(kWidth) * kHeight * 4), 0u);
     }
 
     std::vector<uint8_t> Brushwerk(const EffectSettings& settings, const std::vector<uint8_t>& frames,
                                    unsigned height) {
-        WriteFile(m_dir.File("cli-in.raw"), frames);
+        WriteBytes(m_dir.File("cli-in.raw"), frames);
         const ProcessResult cli = BrushwerkRender(RequestFor(GetParam(), settings, kWidth, height),
                                                   m_dir.File("cli-in.raw"), m_dir.File("cli-out.raw"), m_registry);
-        EXPECT_EQ(cli.exitCode, 0) << cli.errorText;
-        return ReadFile(m_dir.File("cli-out.raw"));
+        EXPECT_EQ(cli.exitCode, 0) << cli.err;
+        return ReadBytes(m_dir.File("cli-out.raw"));
     }
 
-    TempDir m_dir;
+    TempFolder m_dir;
     std::string m_registry;
     std::string m_source;
 };

@@ -83,8 +83,8 @@ RenderRequest RequestFor(const std::string& effect, const EffectSettings& settin
 }
 
 bool EffectRenders(const std::string& effect, const std::string& registryPath) {
-    TempDir dir;
-    WriteFile(dir.File("in.bgra"), StraightTestFrames(8, 8, 1));
+    TempFolder dir;
+    WriteBytes(dir.File("in.bgra"), StraightTestFrames(8, 8, 1));
     RenderRequest request;
     request.effect = effect;
     request.width = request.height = 8;

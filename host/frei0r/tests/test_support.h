@@ -1,18 +1,22 @@
 // Helpers of the bridge's tests: a plugin loaded as a host loads it (dlopen, f0r_*
-// entry points), temporary folders, child processes with redirected streams, raw
-// frame files and frame comparison.
+// entry points) and the brushwerk program run on raw frame files.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "tests/support/files.h"
+#include "tests/support/pictures.h"
+#include "tests/support/process.h"
 
 extern "C" {
 #include <frei0r.h>
 }
 
 namespace brushwerk::frei0r::testing {
+
+using namespace ::testsupport;
 
 // The seven effects, by the short names the plugins carry.
 const std::vector<std::string>& EffectNames();
@@ -57,42 +61,6 @@ void SetColour(const PluginLibrary& p, f0r_instance_t i, int index, float r, flo
 f0r_param_color_t GetColour(const PluginLibrary& p, f0r_instance_t i, int index);
 void SetString(const PluginLibrary& p, f0r_instance_t i, int index, const char* v);
 std::string GetString(const PluginLibrary& p, f0r_instance_t i, int index);
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string& Path() const { return m_path; }
-    std::string File(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
-
-struct ProcessResult {
-    int exitCode = -1;  // -1: did not start or did not exit normally
-    std::string errorText;
-};
-
-// Runs argv[0] (looked up on PATH) with standard input and output redirected to files
-// (empty: /dev/null) and extra environment variables; standard error is captured.
-ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& stdinPath,
-                         const std::string& stdoutPath, const std::map<std::string, std::string>& environment = {});
-
-// True when a program of that name is on PATH.
-bool HaveProgram(const std::string& name);
-
-std::vector<uint8_t> ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-
-// Straight B, G, R, A frames with colour gradients, edges, and alpha from 0 to 255
-// (transparent, half and opaque areas), different in every frame.
-std::vector<uint8_t> StraightTestFrames(unsigned width, unsigned height, unsigned frames);
-
-// "" when equal, else where the first difference is (frame, pixel, both samples).
-std::string FirstDifference(const std::vector<uint8_t>& got, const std::vector<uint8_t>& expected, unsigned width,
-                            unsigned height);
 
 // The brushwerk program: brushwerk render EFFECT [--preset P] [--set F=V...]
 // --processors N --size WxH on a raw straight stream. Exit code and messages.

@@ -2,12 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/comcat.h"
-#include "tests/platform/registry_test_env.h"
+#include "tests/support/environment.h"
+#include "tests/support/registry_contents.h"
 
-using regtest::KeyExists;
-using regtest::List;
-using regtest::TempRegistry;
-using regtest::WriteString;
+using testsupport::KeyExists;
+using testsupport::ListKeys;
+using testsupport::TempRegistry;
+using testsupport::WriteString;
 
 namespace {
 
@@ -24,28 +25,13 @@ ComPtr<ICatRegister> NewManager() {
 
 }  // namespace
 
-TEST(ComponentCategories, ObjectIdentityAndAggregationRefused) {
-    ComPtr<IUnknown> unknown;
-    ASSERT_EQ(CreateStdComponentCategoriesMgr(nullptr, IID_IUnknown, unknown.ReleaseAndGetVoidAddress()), S_OK);
-    ComPtr<ICatRegister> reg;
-    EXPECT_EQ(unknown.As(&reg), S_OK);
-    ComPtr<IUnknown> back;
-    EXPECT_EQ(reg.As(&back), S_OK);
-    EXPECT_EQ(back.Get(), unknown.Get());
-    void* object = reinterpret_cast<void*>(1);
-    EXPECT_EQ(CreateStdComponentCategoriesMgr(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(CreateStdComponentCategoriesMgr(unknown.Get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(CreateStdComponentCategoriesMgr(nullptr, IID_IUnknown, nullptr), E_POINTER);
-}
-
 TEST(ComponentCategories, ImplementedCategoriesRoundTrip) {
     TempRegistry reg;
     ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, kClassKey.c_str(), "", "Quillet Air Brush"), ERROR_SUCCESS);
     auto manager = NewManager();
     const CATID both[] = {kTransformCategory, kOtherCategory};
     ASSERT_EQ(manager->RegisterClassImplCategories(kClass, 2, both), S_OK);
-    EXPECT_EQ(List(HKEY_CLASSES_ROOT, kClassKey.c_str()),
+    EXPECT_EQ(ListKeys(HKEY_CLASSES_ROOT, kClassKey.c_str()),
               (std::vector<std::string>{" @ = Quillet Air Brush", "Implemented Categories",
                                         "Implemented Categories\\{40fc6ed5-2438-11cf-a3db-080036f12502}",
                                         "Implemented Categories\\{c501edbe-9e70-11d1-9053-00c04fd9189d}"}));
@@ -57,7 +43,7 @@ TEST(ComponentCategories, ImplementedCategoriesRoundTrip) {
     ASSERT_EQ(manager->UnRegisterClassImplCategories(kClass, 1, &kOtherCategory), S_OK);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, (kClassKey + "\\Implemented Categories").c_str()));
     ASSERT_EQ(manager->UnRegisterClassImplCategories(kClass, 1, &kTransformCategory), S_OK);
-    EXPECT_EQ(List(HKEY_CLASSES_ROOT, kClassKey.c_str()), std::vector<std::string>{" @ = Quillet Air Brush"});
+    EXPECT_EQ(ListKeys(HKEY_CLASSES_ROOT, kClassKey.c_str()), std::vector<std::string>{" @ = Quillet Air Brush"});
     // Again, with nothing there: still fine.
     EXPECT_EQ(manager->UnRegisterClassImplCategories(kClass, 1, &kTransformCategory), S_OK);
 }
@@ -73,6 +59,10 @@ TEST(ComponentCategories, RequiredCategoriesAndArguments) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, (kClassKey + "\\Required Categories").c_str()));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, (kClassKey + "\\Implemented Categories").c_str()));
 
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreateStdComponentCategoriesMgr(nullptr, IID_IClassFactory, &object), E_NOINTERFACE);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(CreateStdComponentCategoriesMgr(manager.Get(), IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(manager->RegisterClassImplCategories(kClass, 0, nullptr), S_OK);
     EXPECT_EQ(manager->RegisterClassImplCategories(kClass, 1, nullptr), E_POINTER);
     reg.WriteText("not a registry file\n");

@@ -1,5 +1,5 @@
 // The free-threaded marshaler aggregated by an outer object, as every effect does at
-// creation, and the task allocator.
+// creation.
 #include <gtest/gtest.h>
 
 #include "platform/com/combase.h"
@@ -48,35 +48,7 @@ TEST(FreeThreadedMarshaler, DelegatesToTheOuterButKeepsItsInnerIdentity) {
     marshal->Release();
     EXPECT_EQ(outer.refs, 1u);
     EXPECT_EQ(inner->Release(), 0u);
-}
-
-TEST(FreeThreadedMarshaler, StandsAloneWithoutAnOuter) {
-    IUnknown* inner = nullptr;
-    ASSERT_EQ(CoCreateFreeThreadedMarshaler(nullptr, &inner), S_OK);
-    IMarshal* marshal = nullptr;
-    ASSERT_EQ(inner->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(marshal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    EXPECT_EQ(identity, inner);
-    identity->Release();
-    void* other = nullptr;
-    EXPECT_EQ(inner->QueryInterface(IID_IStream, &other), E_NOINTERFACE);
-    EXPECT_EQ(other, nullptr);
-    marshal->Release();
-    EXPECT_EQ(inner->Release(), 0u);
     EXPECT_EQ(CoCreateFreeThreadedMarshaler(nullptr, nullptr), E_INVALIDARG);
-}
-
-TEST(TaskAllocator, HandsOutUsableMemoryAndFreesNull) {
-    void* empty = CoTaskMemAlloc(0);
-    EXPECT_NE(empty, nullptr);
-    CoTaskMemFree(empty);
-    auto* guids = static_cast<GUID*>(CoTaskMemAlloc(3 * sizeof(GUID)));
-    ASSERT_NE(guids, nullptr);
-    for (int i = 0; i < 3; ++i) guids[i] = IID_IMarshal;
-    EXPECT_EQ(guids[2], IID_IMarshal);
-    CoTaskMemFree(guids);
-    CoTaskMemFree(nullptr);
 }
 
 }  // namespace

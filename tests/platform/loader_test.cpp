@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "platform/com/combase.h"
-#include "platform/com/comcat.h"
 #include "platform/com/objidl.h"
 #include "platform/com/registry.h"
 #include "platform/ui/resource.h"
-#include "tests/platform/storage_test_files.h"
+#include "tests/support/environment.h"
 
 QUILLET_INTERFACE_ID(ITestCounter, "5C1E0F3A-7B2D-4E61-9A8B-2F4D6C8E0A13");
 struct ITestCounter : IUnknown {
@@ -85,33 +84,52 @@ protected:
         EXPECT_NE(f, nullptr) << name;
         return f;
     }
-    std::string DebugText() const { return runtimetest::ReadText(m_debugFile); }
+    HRESULT Create(REFCLSID clsid, IUnknown** object) {
+        return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(object));
+    }
 
-    runtimetest::TempFolder m_folder;
-    runtimetest::ScopedEnv m_registry{"QUILLET_REGISTRY", m_folder.File("registry.reg")};
-    std::string m_debugFile = m_folder.File("debug.txt");
-    runtimetest::ScopedEnv m_debug{"QUILLET_DEBUG_OUTPUT", m_debugFile};
+    testsupport::TempRegistry m_registry;
+    testsupport::DebugOutputCapture m_debug;
 };
 
-TEST_F(Loader, CreatesRegisteredClassAndAttachesOnceAcrossManyCreations) {
+TEST_F(Loader, CreatesRegisteredClassAndAttachesOnceAcrossManyCreationsAndSpellings) {
     std::vector<ITestCounter*> counters;
     for (int i = 0; i < 50; ++i) {
         ITestCounter* counter = nullptr;
         ASSERT_EQ(CoCreateInstance(kCounterClass, nullptr, CLSCTX_INPROC_SERVER, IID_ITestCounter,
                                    reinterpret_cast<void**>(&counter)),
                   S_OK);
-        ASSERT_NE(counter, nullptr);
         EXPECT_EQ(counter->Next(), 1);
         EXPECT_EQ(counter->Next(), 2);
         counters.push_back(counter);
     }
     HMODULE module = Load();
+    const std::string path = ModulePath();
+    HMODULE sameFile = nullptr;
+    const std::string otherSpelling = path.substr(0, path.rfind('/')) + "/./" + path.substr(path.rfind('/') + 1);
+    ASSERT_EQ(CoLoadModuleByPath(otherSpelling.c_str(), &sameFile), S_OK);
+    EXPECT_EQ(sameFile, module);
     EXPECT_EQ(Export<AttachCountFn>(module, "TestModuleAttachCount")(), 1);
     EXPECT_EQ(Export<LockCountFn>(module, "TestModuleLockCount")(), 50);
-    // DllMain received the loader's own handle.
-    EXPECT_EQ(Export<InstanceFn>(module, "TestModuleInstance")(), module);
+    EXPECT_EQ(Export<InstanceFn>(module, "TestModuleInstance")(), module);  // DllMain got the loader's handle
     for (auto* c : counters) c->Release();
     EXPECT_EQ(Export<LockCountFn>(module, "TestModuleLockCount")(), 0);
+
+    // Registration writes the path GetModuleFileNameA gives, cut to the buffer when it is short.
+    char buffer[PATH_MAX], small[8];
+    ASSERT_EQ(GetModuleFileNameA(module, buffer, sizeof buffer), path.size());
+    EXPECT_EQ(std::string(buffer), path);
+    EXPECT_EQ(GetModuleFileNameA(module, small, sizeof small), sizeof small);
+    EXPECT_EQ(std::string(small), path.substr(0, 7));
+    EXPECT_EQ(GetModuleFileNameA(module, nullptr, 10), 0u);
+    EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(0x1234), buffer, sizeof buffer), 0u);
+
+    char text[64];
+    EXPECT_EQ(LoadStringA(module, 100, text, sizeof text), 18);
+    EXPECT_STREQ(text, "Loaded test module");
+    size_t size = 0;
+    EXPECT_NE(LoadModuleResource(module, "registry", 101, &size), nullptr);
+    EXPECT_EQ(size, 8u);
 }
 
 TEST_F(Loader, ConcurrentFirstLoadsAttachExactlyOnce) {
@@ -121,8 +139,7 @@ TEST_F(Loader, ConcurrentFirstLoadsAttachExactlyOnce) {
         threads.emplace_back([&] {
             for (int i = 0; i < 20; ++i) {
                 IUnknown* object = nullptr;
-                if (CoCreateInstance(kCounterClass, nullptr, CLSCTX_ALL, IID_IUnknown,
-                                     reinterpret_cast<void**>(&object)) == S_OK) {
+                if (Create(kCounterClass, &object) == S_OK) {
                     ++created;
                     object->Release();
                 }
@@ -132,30 +149,6 @@ TEST_F(Loader, ConcurrentFirstLoadsAttachExactlyOnce) {
     for (auto& t : threads) t.join();
     EXPECT_EQ(created, 160);
     EXPECT_EQ(Export<AttachCountFn>(Load(), "TestModuleAttachCount")(), 1);
-}
-
-TEST_F(Loader, ResolvesOnePathSpelledTwoWaysToOneModule) {
-    HMODULE a = Load();
-    std::string path = ModulePath();
-    std::string other = path.substr(0, path.rfind('/')) + "/./" + path.substr(path.rfind('/') + 1);
-    HMODULE b = nullptr;
-    ASSERT_EQ(CoLoadModuleByPath(other.c_str(), &b), S_OK);
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(Export<AttachCountFn>(a, "TestModuleAttachCount")(), 1);
-}
-
-TEST_F(Loader, ReportsModuleFileNameAndCutsItToTheBuffer) {
-    HMODULE module = Load();
-    std::string path = ModulePath();
-    char buffer[PATH_MAX];
-    ASSERT_EQ(GetModuleFileNameA(module, buffer, sizeof buffer), path.size());
-    EXPECT_EQ(std::string(buffer), path);
-
-    char small[8];
-    EXPECT_EQ(GetModuleFileNameA(module, small, sizeof small), sizeof small);
-    EXPECT_EQ(std::string(small), path.substr(0, 7));
-    EXPECT_EQ(GetModuleFileNameA(module, nullptr, 10), 0u);
-    EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(0x1234), buffer, sizeof buffer), 0u);
 }
 
 TEST_F(Loader, UnloadsOnlyWhenTheModuleAgreesAndCallsDetach) {
@@ -186,6 +179,7 @@ TEST_F(Loader, UnloadsOnlyWhenTheModuleAgreesAndCallsDetach) {
     char buffer[PATH_MAX];
     EXPECT_EQ(GetModuleFileNameA(module, buffer, sizeof buffer), 0u);
     EXPECT_EQ(GetProcAddress(module, "DllGetClassObject"), nullptr);
+    EXPECT_EQ(LoadStringA(module, 100, buffer, sizeof buffer), 0);
 
     // Loading again gives a fresh module: attached once more, under a new handle.
     HMODULE again = Load();
@@ -218,135 +212,69 @@ TEST_F(Loader, CreationsRaceWithUnloadingWithoutLosingTheModule) {
     EXPECT_EQ(failures, 0);
 }
 
-TEST_F(Loader, ModuleResourcesAnswerForItsHandleUntilItUnloads) {
-    HMODULE module = Load();
-    char text[64];
-    EXPECT_EQ(LoadStringA(module, 100, text, sizeof text), 18);
-    EXPECT_STREQ(text, "Loaded test module");
-    size_t size = 0;
-    EXPECT_NE(LoadModuleResource(module, "registry", 101, &size), nullptr);
-    EXPECT_EQ(size, 8u);
-    CoFreeUnusedLibraries();
-    EXPECT_EQ(LoadStringA(module, 100, text, sizeof text), 0);
-}
-
-TEST_F(Loader, RefusesAnUnregisteredClass) {
+TEST_F(Loader, AnswersEachFailureWithItsCodeAndTheReasonOnTheDebugChannel) {
     IUnknown* object = reinterpret_cast<IUnknown*>(0x1);
-    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(Create(kUnknownClass, &object), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(CoCreateInstance(kCounterClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr),
-              E_INVALIDARG);
-    // Only in-process servers exist here.
-    EXPECT_EQ(CoGetClassObject(kCounterClass, 0x4 /* local server */, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&object)),
+    EXPECT_EQ(CoCreateInstance(kCounterClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_INVALIDARG);
+    EXPECT_EQ(CoGetClassObject(kCounterClass, 0x4 /* local server: only in-process ones exist */, nullptr,
+                               IID_IClassFactory, reinterpret_cast<void**>(&object)),
               REGDB_E_CLASSNOTREG);
-}
 
-TEST_F(Loader, ReportsAMissingFileWithTheReasonOnTheDebugChannel) {
-    std::string missing = m_folder.File("no-such-module.so");
-    RegisterClassModule(kUnknownClass, missing);
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+    // The module's own answers pass through.
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                               reinterpret_cast<void**>(&factory)),
+              S_OK);
+    EXPECT_EQ(factory->CreateInstance(factory, IID_IUnknown, reinterpret_cast<void**>(&object)),
+              CLASS_E_NOAGGREGATION);
+    factory->Release();
+    EXPECT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IMarshal,
                                reinterpret_cast<void**>(&object)),
-              CO_E_DLLNOTFOUND);
-    EXPECT_NE(DebugText().find(missing), std::string::npos) << DebugText();
+              E_NOINTERFACE);
 
-    // A file that is there but is no library: dlopen's own words reach the channel.
-    std::string bogus = m_folder.File("bogus.so");
-    runtimetest::WriteBytes(bogus, {'n', 'o', 't', ' ', 'E', 'L', 'F'});
-    RegisterClassModule(kUnknownClass, bogus);
-    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              CO_E_DLLNOTFOUND);
-    std::string text = DebugText();
-    EXPECT_NE(text.find(bogus + ": "), std::string::npos) << text;
+    // A missing file, a file that is no library (dlopen's own words reach the channel),
+    // and a library without DllGetClassObject (the platform library itself).
+    testsupport::TempFolder folder;
+    const std::string missing = folder.File("no-such-module.so"), bogus = folder.File("bogus.so");
+    testsupport::WriteText(bogus, "not ELF");
+    Dl_info platform{};
+    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&CoTaskMemAlloc), &platform), 0);
+    const struct {
+        std::string path;
+        HRESULT expected;
+        std::string reason;
+    } cases[] = {{missing, CO_E_DLLNOTFOUND, missing},
+                 {bogus, CO_E_DLLNOTFOUND, bogus + ": "},
+                 {platform.dli_fname, CO_E_ERRORINDLL, "DllGetClassObject"}};
+    for (const auto& c : cases) {
+        RegisterClassModule(kUnknownClass, c.path);
+        EXPECT_EQ(Create(kUnknownClass, &object), c.expected) << c.path;
+        EXPECT_NE(m_debug.Text().find(c.reason), std::string::npos) << m_debug.Text();
+    }
     HMODULE module = nullptr;
     EXPECT_EQ(CoLoadModuleByPath(bogus.c_str(), &module), CO_E_DLLNOTFOUND);
     EXPECT_EQ(module, nullptr);
 }
 
-TEST_F(Loader, ReportsAModuleWithoutTheClassObjectExport) {
-    // The platform library itself is a loadable file without DllGetClassObject.
-    Dl_info info{};
-    ASSERT_NE(::dladdr(reinterpret_cast<void*>(&CoTaskMemAlloc), &info), 0);
-    RegisterClassModule(kUnknownClass, info.dli_fname);
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              CO_E_ERRORINDLL);
-    EXPECT_NE(DebugText().find("DllGetClassObject"), std::string::npos);
-}
-
-TEST_F(Loader, PassesTheModulesOwnAnswerThrough) {
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&factory)),
-              S_OK);
-    IUnknown* object = nullptr;
-    IUnknown* outer = reinterpret_cast<IUnknown*>(factory);  // any non-null outer
-    EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&object)),
-              CLASS_E_NOAGGREGATION);
-    factory->Release();
-    // The module knows no such interface.
-    EXPECT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IMarshal,
-                               reinterpret_cast<void**>(&object)),
-              E_NOINTERFACE);
-}
-
-TEST_F(Loader, AnswersThePlatformCategoryManager) {
-    ICatRegister* categories = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
-                               reinterpret_cast<void**>(&categories)),
-              S_OK);
-    categories->Release();
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(CoGetClassObject(CLSID_StdComponentCategoriesMgr, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&factory)),
-              S_OK);
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_ICatRegister, reinterpret_cast<void**>(&categories)), S_OK);
-    categories->Release();
-    factory->Release();
-}
-
-class ProgIds : public Loader {};
-
-TEST_F(ProgIds, ResolveDirectlyOrThroughCurVer) {
+TEST_F(Loader, ProgramIdsResolveDirectlyOrThroughCurVerAndRefuseWhatIsNoName) {
     WriteDefault("Test.Counter.1\\CLSID", GuidToString(kCounterClass));
     WriteDefault("Test.Counter\\CurVer", "Test.Counter.1");
-    CLSID clsid{};
-    EXPECT_EQ(CLSIDFromProgIDA("Test.Counter.1", &clsid), S_OK);
-    EXPECT_EQ(clsid, kCounterClass);
-    clsid = GUID_NULL;
-    EXPECT_EQ(CLSIDFromProgIDA("Test.Counter", &clsid), S_OK);
-    EXPECT_EQ(clsid, kCounterClass);
-    clsid = GUID_NULL;
-    EXPECT_EQ(CLSIDFromProgID(L"test.counter", &clsid), S_OK);  // key names ignore case
-    EXPECT_EQ(clsid, kCounterClass);
-
-    // A key with a CLSID of its own does not follow CurVer.
-    WriteDefault("Test.Both\\CLSID", GuidToString(kUnknownClass));
+    WriteDefault("Test.Both\\CLSID", GuidToString(kUnknownClass));  // its own CLSID wins over CurVer
     WriteDefault("Test.Both\\CurVer", "Test.Counter.1");
-    EXPECT_EQ(CLSIDFromProgIDA("Test.Both", &clsid), S_OK);
-    EXPECT_EQ(clsid, kUnknownClass);
-}
-
-TEST_F(ProgIds, RefuseUnknownMalformedAndCyclicNames) {
-    CLSID clsid{};
-    EXPECT_EQ(CLSIDFromProgIDA("Nobody.Here", &clsid), CO_E_CLASSSTRING);
-    EXPECT_EQ(CLSIDFromProgIDA("", &clsid), CO_E_CLASSSTRING);
-    EXPECT_EQ(CLSIDFromProgIDA(nullptr, &clsid), E_INVALIDARG);
-    EXPECT_EQ(CLSIDFromProgIDA("Nobody.Here", nullptr), E_INVALIDARG);
     WriteDefault("Test.Broken\\CLSID", "{not-a-guid}");
-    EXPECT_EQ(CLSIDFromProgIDA("Test.Broken", &clsid), CO_E_CLASSSTRING);
     WriteDefault("Test.Ping\\CurVer", "Test.Pong");
     WriteDefault("Test.Pong\\CurVer", "Test.Ping");
-    EXPECT_EQ(CLSIDFromProgIDA("Test.Ping", &clsid), CO_E_CLASSSTRING);
-    // A backslash would reach some other key.
-    WriteDefault("Test.Counter.1\\CLSID", GuidToString(kCounterClass));
-    EXPECT_EQ(CLSIDFromProgIDA("CLSID\\..\\Test.Counter.1", &clsid), CO_E_CLASSSTRING);
+    CLSID clsid{};
+    EXPECT_EQ(CLSIDFromProgID(L"test.counter", &clsid), S_OK);  // key names ignore case
+    EXPECT_EQ(clsid, kCounterClass);
+    EXPECT_EQ(CLSIDFromProgIDA("Test.Both", &clsid), S_OK);
+    EXPECT_EQ(clsid, kUnknownClass);
+    for (const char* bad : {"Nobody.Here", "", "Test.Broken", "Test.Ping", "CLSID\\..\\Test.Counter.1"})
+        EXPECT_EQ(CLSIDFromProgIDA(bad, &clsid), CO_E_CLASSSTRING) << bad;
     EXPECT_EQ(CLSIDFromProgID(L"Test.\u00e9", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgIDA(nullptr, &clsid), E_INVALIDARG);
+    EXPECT_EQ(CLSIDFromProgIDA("Test.Counter", nullptr), E_INVALIDARG);
 }
 
 }  // namespace

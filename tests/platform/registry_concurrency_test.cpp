@@ -4,15 +4,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "platform/com/regscript.h"
-#include "tests/platform/registry_test_env.h"
+#include "tests/support/environment.h"
+#include "tests/support/registry_contents.h"
 
-using regtest::KeyExists;
-using regtest::ReadString;
-using regtest::TempRegistry;
-using regtest::WriteString;
+using testsupport::KeyExists;
+using testsupport::ReadString;
+using testsupport::TempRegistry;
+using testsupport::WriteString;
 
 namespace {
 

@@ -1,17 +1,20 @@
 // The registry file: its text, round trips through it, and the ways it can be bad.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/com/registry_file.h"
-#include "tests/platform/registry_test_env.h"
+#include "tests/support/environment.h"
+#include "tests/support/registry_contents.h"
 
-using regtest::KeyExists;
-using regtest::ReadString;
-using regtest::TempRegistry;
-using regtest::WriteString;
+using testsupport::KeyExists;
+using testsupport::ReadString;
+using testsupport::TempRegistry;
+using testsupport::WriteString;
 
 namespace {
 
@@ -39,6 +42,9 @@ LSTATUS CreateEmptyKey(HKEY root, const char* path) {
     if (key) RegCloseKey(key);
     return st;
 }
+
+// Points the store at another file; the TempRegistry restores the variable at its end.
+void UseRegistryFile(const std::string& path) { ::setenv("QUILLET_REGISTRY", path.c_str(), 1); }
 
 }  // namespace
 
@@ -86,10 +92,10 @@ TEST(RegistryFile, RoundTripThroughTheFile) {
     const BYTE blob[] = {0, 1, 0xFE, 0xFF};
     ASSERT_EQ(RegSetValueExA(key, "Blob", 0, 3, blob, sizeof blob), ERROR_SUCCESS);
     RegCloseKey(key);
-    const auto before = regtest::List(HKEY_CLASSES_ROOT);
+    const auto before = testsupport::ListKeys(HKEY_CLASSES_ROOT);
 
     reg.ForceReload();
-    EXPECT_EQ(regtest::List(HKEY_CLASSES_ROOT), before);
+    EXPECT_EQ(testsupport::ListKeys(HKEY_CLASSES_ROOT), before);
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "A\\B", "Tricky"), tricky);
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "a\\b", "WITH \"QUOTES\" AND \\"), "named");
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "A\\B", ""), "");
@@ -223,18 +229,18 @@ TEST(RegistryFile, ParserRejectsWhatItCannotRepresent) {
 TEST(RegistryFile, MissingFolderIsCreatedOnSave) {
     TempRegistry reg;
     std::string nested = reg.Folder() + "/a/b/c/registry.reg";
-    TempRegistry::Use(nested);
+    UseRegistryFile(nested);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "X"));  // missing file: empty registry
     ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "X", "", "y"), ERROR_SUCCESS);
-    EXPECT_NE(reg.ReadText(nested).find("[HKEY_CLASSES_ROOT\\X]\n@=\"y\"\n"), std::string::npos);
-    TempRegistry::Use(reg.Path());
+    EXPECT_NE(testsupport::ReadText(nested).find("[HKEY_CLASSES_ROOT\\X]\n@=\"y\"\n"), std::string::npos);
+    UseRegistryFile(reg.Path());
 }
 
 TEST(RegistryFile, UnwritableLocationFailsCleanly) {
     TempRegistry reg;
     // A path through a regular file can never be created.
     std::ofstream(reg.Folder() + "/plainfile") << "x";
-    TempRegistry::Use(reg.Folder() + "/plainfile/registry.reg");
+    UseRegistryFile(reg.Folder() + "/plainfile/registry.reg");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "X"));
     EXPECT_EQ(CreateEmptyKey(HKEY_CLASSES_ROOT, "X"), ERROR_CANTWRITE);
     EXPECT_NE(RegistryLastError().find("plainfile"), std::string::npos);
@@ -243,7 +249,7 @@ TEST(RegistryFile, UnwritableLocationFailsCleanly) {
     // A folder nobody may create files in (sysfs refuses even root).
     struct stat st {};
     if (::stat("/sys/kernel", &st) == 0) {
-        TempRegistry::Use("/sys/kernel/quillet-registry-test.reg");
+        UseRegistryFile("/sys/kernel/quillet-registry-test.reg");
         EXPECT_EQ(CreateEmptyKey(HKEY_CLASSES_ROOT, "X"), ERROR_ACCESS_DENIED);
         EXPECT_EQ(WriteDword(HKEY_CLASSES_ROOT, "DXTDbgFlags", "Flags", 0), ERROR_ACCESS_DENIED);
     }
@@ -251,11 +257,11 @@ TEST(RegistryFile, UnwritableLocationFailsCleanly) {
     if (::geteuid() != 0) {
         std::string locked = reg.Folder() + "/locked";
         ::mkdir(locked.c_str(), 0555);
-        TempRegistry::Use(locked + "/registry.reg");
+        UseRegistryFile(locked + "/registry.reg");
         EXPECT_EQ(CreateEmptyKey(HKEY_CLASSES_ROOT, "X"), ERROR_ACCESS_DENIED);
         ::chmod(locked.c_str(), 0755);
     }
-    TempRegistry::Use(reg.Path());
+    UseRegistryFile(reg.Path());
 }
 
 TEST(RegistryFile, UnreadableFileIsNeverOverwritten) {
@@ -277,7 +283,7 @@ TEST(RegistryFile, SavingKeepsALinkedFileAndItsPermissions) {
     std::filesystem::create_symlink(real, reg.Path());
     ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "Linked", "", "yes"), ERROR_SUCCESS);
     EXPECT_TRUE(std::filesystem::is_symlink(reg.Path()));
-    EXPECT_NE(reg.ReadText(real).find("[HKEY_CLASSES_ROOT\\Linked]"), std::string::npos);
+    EXPECT_NE(testsupport::ReadText(real).find("[HKEY_CLASSES_ROOT\\Linked]"), std::string::npos);
     struct stat st {};
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);

@@ -27,26 +27,24 @@ protected:
     HINSTANCE m_module = Handle(0x7A000000);
 };
 
-TEST_F(Resources, LoadsStringsAndCutsThemToTheBuffer) {
-    char buffer[32];
-    EXPECT_EQ(LoadStringA(m_module, 101, buffer, sizeof buffer), 13);
-    EXPECT_STREQ(buffer, "Reset To None");
-    char small[6];
-    EXPECT_EQ(LoadStringA(m_module, 102, small, sizeof small), 5);
-    EXPECT_STREQ(small, "Cheap");
-    char one[1] = {'x'};
-    EXPECT_EQ(LoadStringA(m_module, 102, one, 1), 0);
-    EXPECT_EQ(one[0], '\0');
+TEST_F(Resources, LoadsStringsCutToTheBufferAndAnswersZeroWithAnEmptyBufferForMissingOnes) {
+    const struct {
+        HINSTANCE module;
+        UINT id;
+        int capacity;
+        int expected;
+        const char* text;
+    } cases[] = {{m_module, 101, 32, 13, "Reset To None"}, {m_module, 102, 6, 5, "Cheap"},
+                 {m_module, 102, 1, 0, ""},                {m_module, 999, 16, 0, ""},
+                 {Handle(0x7B000000), 101, 16, 0, ""},     {m_module, 7, 16, 0, ""}};
+    for (const auto& c : cases) {
+        char buffer[32] = "stale";
+        EXPECT_EQ(LoadStringA(c.module, c.id, buffer, c.capacity), c.expected) << c.id;
+        EXPECT_STREQ(buffer, c.text) << c.id;
+    }
+    char buffer[4] = "abc";
     EXPECT_EQ(LoadStringA(m_module, 102, buffer, 0), 0);
     EXPECT_EQ(LoadStringA(m_module, 102, nullptr, 10), 0);
-}
-
-TEST_F(Resources, MissingStringsAndModulesGiveZeroAndAnEmptyBuffer) {
-    char buffer[16] = "stale";
-    EXPECT_EQ(LoadStringA(m_module, 999, buffer, sizeof buffer), 0);
-    EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(LoadStringA(Handle(0x7B000000), 101, buffer, sizeof buffer), 0);
-    EXPECT_EQ(LoadStringA(m_module, 7, buffer, sizeof buffer), 0);  // an empty string has length 0
 }
 
 TEST_F(Resources, FindsBinariesByTypeInAnyCaseAndId) {

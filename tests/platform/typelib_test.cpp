@@ -10,11 +10,13 @@
 #include "framework/plugininterfaces.h"
 #include "platform/com/typelib.h"
 #include "platform/ui/resource.h"
-#include "tests/framework/module_testsupport.h"
+#include "tests/support/environment.h"
+#include "tests/support/module_exports.h"
+#include "tests/support/registry_contents.h"
 
 namespace {
 
-using namespace module_test;
+using namespace testsupport;
 
 constexpr GUID kLibId = MakeGuid("75C20786-10F9-43F2-B35F-36ECB32C51D1");
 
@@ -58,7 +60,7 @@ protected:
         ASSERT_NE(m_module.registerServer, nullptr);
         ASSERT_EQ(m_module.registerServer(), S_OK);
     }
-    TemporaryRegistry m_registry;
+    TempRegistry m_registry;
     ModuleExports m_module;
 };
 
@@ -117,11 +119,11 @@ TEST_F(ModuleTypeLibrary, RegisteredLibraryDescribesBothInterfacesAndTheFourteen
 
     // Unregistering leaves an interface that another library has taken over since.
     const std::string pluginKey = "Interface\\" + GuidToString(IID_IPlugin);
-    SetString(pluginKey + "\\TypeLib", "", "{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5c}");
+    EXPECT_EQ(WriteString(HKEY_CLASSES_ROOT, pluginKey + "\\TypeLib", "", "{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5c}"), ERROR_SUCCESS);
     ASSERT_EQ(m_module.unregisterServer(), S_OK);
     EXPECT_EQ(LoadRegTypeLib(kLibId, 1, 0, 0, lib.ReleaseAndGetAddressOf()), TYPE_E_LIBNOTREGISTERED);
-    EXPECT_TRUE(KeyExists(pluginKey));
-    EXPECT_FALSE(KeyExists("Interface\\" + GuidToString(IID_IDXEffect)));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, pluginKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Interface\\" + GuidToString(IID_IDXEffect)));
 }
 
 TEST_F(ModuleTypeLibrary, EffectIsDrivenByNameThroughIDispatch) {

@@ -28,87 +28,38 @@ void ExpectBandRows(CTestEffect* effect, LONG first, std::vector<LONG> rows, LON
 
 }  // namespace
 
-TEST(TransformBands, OneBandPer4096PixelsUpToTheProcessors) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(64, 64, 64, 64), S_OK);
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    EXPECT_EQ(t.effect->offeredBandCount, 2u);
-    ExpectBandRows(t.effect, 0, {32, 32}, 0);
-    for (auto& b : t.effect->bands) EXPECT_NE(b.thread, std::this_thread::get_id());
-
-    // 256 x 256 is 16 bands' worth: four at most.
-    TestTransform big(8);
-    ASSERT_EQ(big.SetupSurfaces(256, 256, 256, 256), S_OK);
-    ASSERT_EQ(big.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectBandRows(big.effect, 0, {64, 64, 64, 64}, 0);
-
-    // One processor: one band on the calling thread, however large the frame.
-    TestTransform single(1);
-    ASSERT_EQ(single.SetupSurfaces(256, 256, 256, 256), S_OK);
-    ASSERT_EQ(single.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ASSERT_EQ(single.effect->bands.size(), 1u);
-    EXPECT_EQ(single.effect->bands[0].thread, std::this_thread::get_id());
-}
-
-TEST(TransformBands, SingleBandRunsOnTheCallerUnlessARequestIdIsGiven) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(63, 64, 63, 64), S_OK);
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ASSERT_EQ(t.effect->bands.size(), 1u);
-    EXPECT_EQ(t.effect->bands[0].thread, std::this_thread::get_id());
-    EXPECT_EQ(BoundsHeight(t.effect->bands[0].inputBounds), 64);
-
-    t.effect->bands.clear();
-    ASSERT_EQ(t.transform->Execute(&kRequest, nullptr, nullptr), S_OK);
-    ASSERT_EQ(t.effect->bands.size(), 1u);
-    EXPECT_NE(t.effect->bands[0].thread, std::this_thread::get_id());
-    EXPECT_FALSE(t.effect->sawStopFlag);
-    EXPECT_FALSE(t.effect->sawForeignTransform);
-}
-
-TEST(TransformBands, TenRowsInThreeBands) {
-    // 1000 x 10 = 10000 pixels: (10000 >> 12) + 1 = 3 bands.
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(1000, 10, 1000, 10), S_OK);
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectBandRows(t.effect, 0, {3, 3, 4}, 0);
-}
-
-TEST(TransformBands, SplitIsRelativeToTheFirstRow) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(1000, 30, 1000, 30), S_OK);
-    DXBNDS clip = MakeDiscreteBounds(0, 5, 1000, 15);
-    ASSERT_EQ(t.transform->Execute(nullptr, &clip, nullptr), S_OK);
-    ExpectBandRows(t.effect, 5, {3, 3, 4}, 5);  // lands at the output's row 0
-}
-
-TEST(TransformBands, LastBandTakesEveryRemainingRow) {
-    // 2000 x 8 with 3 processors: 3 bands of 8 / 3 = 2 rows; the last takes rows 4..7.
-    TestTransform t(3);
-    ASSERT_EQ(t.SetupSurfaces(2000, 8, 2000, 8), S_OK);
-    t.effect->copyInput = true;
-    BYTE* in = nullptr;
-    LONG pitch = 0;
-    GetSurfaceMemory(t.input.Get(), &in, &pitch);
-    std::memset(in, 0xAB, size_t(pitch) * 8);
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectBandRows(t.effect, 0, {2, 2, 4}, 0);
-    BYTE* out = nullptr;
-    GetSurfaceMemory(t.output.Get(), &out, &pitch);
-    for (size_t i = 0; i < size_t(pitch) * 8; ++i) ASSERT_EQ(out[i], 0xAB) << "byte " << i;  // every row rendered
-}
-
-TEST(TransformBands, NeverMoreBandsThanRows) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(5000, 2, 5000, 2), S_OK);  // 3 bands' worth, 2 rows
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectBandRows(t.effect, 0, {1, 1}, 0);
-
-    TestTransform oneRow(4);
-    ASSERT_EQ(oneRow.SetupSurfaces(20000, 1, 20000, 1), S_OK);
-    ASSERT_EQ(oneRow.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ASSERT_EQ(oneRow.effect->bands.size(), 1u);
-    EXPECT_EQ(oneRow.effect->bands[0].thread, std::this_thread::get_id());
+// One band per 4096 pixels (rounded up), at most one per processor and one per row,
+// split relative to the first row with the last band taking every remaining row.
+TEST(TransformBands, SplitsTheFrameByPixelsProcessorsAndRows) {
+    const struct {
+        LONG width, height;
+        ULONG processors;
+        LONG top, bottom;  // the rows asked for
+        std::vector<LONG> rows;
+    } cases[] = {{64, 64, 4, 0, 64, {32, 32}},
+                 {256, 256, 8, 0, 256, {64, 64, 64, 64}},  // 16 bands' worth: four at most
+                 {1000, 10, 4, 0, 10, {3, 3, 4}},          // (10000 >> 12) + 1 = 3 bands
+                 {1000, 30, 4, 5, 15, {3, 3, 4}},          // lands at the output's row 0
+                 {2000, 8, 3, 0, 8, {2, 2, 4}},
+                 {5000, 2, 4, 0, 2, {1, 1}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " rows " << c.top << ".." << c.bottom);
+        TestTransform t(c.processors);
+        ASSERT_EQ(t.SetupSurfaces(c.width, c.height, c.width, c.height), S_OK);
+        t.effect->copyInput = true;
+        BYTE* in = nullptr;
+        LONG pitch = 0;
+        GetSurfaceMemory(t.input.Get(), &in, &pitch);
+        std::memset(in, 0xAB, size_t(pitch) * c.height);
+        const DXBNDS clip = MakeDiscreteBounds(0, c.top, c.width, c.bottom);
+        ASSERT_EQ(t.transform->Execute(nullptr, c.top == 0 ? nullptr : &clip, nullptr), S_OK);
+        ExpectBandRows(t.effect, c.top, c.rows, c.top);
+        for (auto& b : t.effect->bands) EXPECT_NE(b.thread, std::this_thread::get_id());
+        BYTE* out = nullptr;
+        GetSurfaceMemory(t.output.Get(), &out, &pitch);
+        const LONG rows = c.bottom - c.top;
+        for (size_t i = 0; i < size_t(pitch) * rows; ++i) ASSERT_EQ(out[i], 0xAB) << "byte " << i;  // every row
+    }
 
     // A hook asking for more bands than rows (or none) is kept within 1..rows.
     TestTransform hooked(4);
@@ -116,6 +67,30 @@ TEST(TransformBands, NeverMoreBandsThanRows) {
     hooked.effect->forcedBandCount = 9;
     ASSERT_EQ(hooked.transform->Execute(&kRequest, nullptr, nullptr), S_OK);
     ExpectBandRows(hooked.effect, 0, {1, 1, 1}, 0);
+}
+
+// One band runs on the calling thread (one processor, one row, or too few pixels)
+// unless a request id is given.
+TEST(TransformBands, ASingleBandRunsOnTheCallerUnlessARequestIdIsGiven) {
+    const struct {
+        LONG width, height;
+        ULONG processors;
+    } cases[] = {{256, 256, 1}, {20000, 1, 4}, {63, 64, 4}};
+    for (const auto& c : cases) {
+        TestTransform t(c.processors);
+        ASSERT_EQ(t.SetupSurfaces(c.width, c.height, c.width, c.height), S_OK);
+        ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
+        ASSERT_EQ(t.effect->bands.size(), 1u);
+        EXPECT_EQ(t.effect->bands[0].thread, std::this_thread::get_id());
+        EXPECT_EQ(BoundsHeight(t.effect->bands[0].inputBounds), c.height);
+    }
+    TestTransform t(4);
+    ASSERT_EQ(t.SetupSurfaces(63, 64, 63, 64), S_OK);
+    ASSERT_EQ(t.transform->Execute(&kRequest, nullptr, nullptr), S_OK);
+    ASSERT_EQ(t.effect->bands.size(), 1u);
+    EXPECT_NE(t.effect->bands[0].thread, std::this_thread::get_id());
+    EXPECT_FALSE(t.effect->sawStopFlag);
+    EXPECT_FALSE(t.effect->sawForeignTransform);
 }
 
 TEST(TransformBandsConcurrency, BandsOfOneFrameRunTogether) {

@@ -1,46 +1,22 @@
 // The transform base's class-wide parts: the debug-flags word from the registry, the
 // traces and failure reports on the debug output channel, and class registration.
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include "transform/dtbase_trace.h"
 #include "platform/com/kit/module.h"
 #include "platform/ui/resource.h"
 #include "tests/transform/transform_test_effect.h"
-#include "tests/platform/registry_test_env.h"
+#include "tests/support/environment.h"
+#include "tests/support/registry_contents.h"
 
 namespace {
 
 // Points the debug channel at a file of this test and restores the flags afterwards.
-class DebugCapture {
+class DebugCapture : public testsupport::DebugOutputCapture {
 public:
-    explicit DebugCapture(DWORD flags) : m_saved(CDXBaseNTo1::DebugFlags()) {
-        char pattern[] = "/tmp/quillet-dtbase-XXXXXX";
-        int fd = ::mkstemp(pattern);
-        EXPECT_GE(fd, 0);
-        if (fd >= 0) ::close(fd);
-        m_path = pattern;
-        ::setenv("QUILLET_DEBUG_OUTPUT", m_path.c_str(), 1);
-        CDXBaseNTo1::SetDebugFlags(flags);
-    }
-    ~DebugCapture() {
-        CDXBaseNTo1::SetDebugFlags(m_saved);
-        ::unsetenv("QUILLET_DEBUG_OUTPUT");
-        ::unlink(m_path.c_str());
-    }
-    std::string Text() const {
-        std::ifstream in(m_path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    explicit DebugCapture(DWORD flags) : m_saved(CDXBaseNTo1::DebugFlags()) { CDXBaseNTo1::SetDebugFlags(flags); }
+    ~DebugCapture() { CDXBaseNTo1::SetDebugFlags(m_saved); }
 
 private:
     DWORD m_saved;
-    std::string m_path;
 };
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -57,9 +33,9 @@ DWORD ReadFlagsValue() {
 }  // namespace
 
 TEST(TransformDiagnostics, DebugFlagsComeFromTheRegistry) {
-    regtest::TempRegistry registry;
+    testsupport::TempRegistry registry;
     DWORD saved = CDXBaseNTo1::DebugFlags();
-    EXPECT_FALSE(regtest::KeyExists(HKEY_CLASSES_ROOT, "DXTDbgFlags"));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, "DXTDbgFlags"));
     EXPECT_EQ(CDXBaseNTo1::LoadDebugFlags(), 0u);
     EXPECT_EQ(ReadFlagsValue(), 0u);  // key and value created
     EXPECT_TRUE(Contains(registry.ReadText(), "[HKEY_CLASSES_ROOT\\DXTDbgFlags]"));
@@ -173,7 +149,7 @@ private:
 }  // namespace
 
 TEST(TransformRegistration, ScriptThenCategoriesAndBack) {
-    regtest::TempRegistry registry;
+    testsupport::TempRegistry registry;
     ScriptModule module;
     const std::string key = "CLSID\\" + GuidToString(kTestClass);
     const std::string implemented = key + "\\Implemented Categories\\" + GuidToString(CATID_DXImageTransform);
@@ -182,30 +158,30 @@ TEST(TransformRegistration, ScriptThenCategoriesAndBack) {
     ASSERT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, 1, &kRequiredCategory,
                                              TRUE),
               S_OK);
-    EXPECT_EQ(regtest::ReadString(HKEY_CLASSES_ROOT, key.c_str(), ""), "Test Transform");
-    EXPECT_NE(regtest::ReadString(HKEY_CLASSES_ROOT, (key + "\\InprocServer32").c_str(), ""), "<missing>");
-    EXPECT_TRUE(regtest::KeyExists(HKEY_CLASSES_ROOT, implemented.c_str()));
-    EXPECT_TRUE(regtest::KeyExists(HKEY_CLASSES_ROOT, required.c_str()));
+    EXPECT_EQ(testsupport::ReadString(HKEY_CLASSES_ROOT, key.c_str(), ""), "Test Transform");
+    EXPECT_NE(testsupport::ReadString(HKEY_CLASSES_ROOT, (key + "\\InprocServer32").c_str(), ""), std::nullopt);
+    EXPECT_TRUE(testsupport::KeyExists(HKEY_CLASSES_ROOT, implemented.c_str()));
+    EXPECT_TRUE(testsupport::KeyExists(HKEY_CLASSES_ROOT, required.c_str()));
 
     EXPECT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, 1, &kRequiredCategory,
                                              FALSE),
               S_OK);
-    EXPECT_FALSE(regtest::KeyExists(HKEY_CLASSES_ROOT, key.c_str()));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, key.c_str()));
 
     // Without required categories, none are written.
     ASSERT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, 0, nullptr, TRUE), S_OK);
-    EXPECT_TRUE(regtest::KeyExists(HKEY_CLASSES_ROOT, implemented.c_str()));
-    EXPECT_FALSE(regtest::KeyExists(HKEY_CLASSES_ROOT, (key + "\\Required Categories").c_str()));
+    EXPECT_TRUE(testsupport::KeyExists(HKEY_CLASSES_ROOT, implemented.c_str()));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, (key + "\\Required Categories").c_str()));
     EXPECT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, 0, nullptr, FALSE), S_OK);
-    EXPECT_FALSE(regtest::KeyExists(HKEY_CLASSES_ROOT, key.c_str()));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, key.c_str()));
 }
 
 TEST(TransformRegistration, MissingScriptFailsRegisteringOnly) {
-    regtest::TempRegistry registry;
+    testsupport::TempRegistry registry;
     ScriptModule module;
     HRESULT hr = CDXBaseNTo1::RegisterTransform(kTestClass, 999, 1, &CATID_DXImageTransform, 0, nullptr, TRUE);
     EXPECT_TRUE(FAILED(hr));
     // Nothing was registered: the categories follow only a successful script.
-    EXPECT_FALSE(regtest::KeyExists(HKEY_CLASSES_ROOT, ("CLSID\\" + GuidToString(kTestClass)).c_str()));
+    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, ("CLSID\\" + GuidToString(kTestClass)).c_str()));
     EXPECT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 999, 1, &CATID_DXImageTransform, 0, nullptr, FALSE), S_OK);
 }

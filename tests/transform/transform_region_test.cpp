@@ -43,60 +43,36 @@ void ExpectCopiedRect(IDXSurface* out, LONG l, LONG t, LONG r, LONG b, LONG dx, 
 
 }  // namespace
 
-TEST(TransformRegion, ClipLandsAtTheOutputOrigin) {
-    TestTransform t(1);
-    ASSERT_EQ(t.SetupSurfaces(100, 100, 100, 100), S_OK);
-    FillWithCoordinates(t.input.Get());
-    t.effect->copyInput = true;
-    DXBNDS clip = MakeDiscreteBounds(50, 20, 80, 40);
-    ASSERT_EQ(t.transform->Execute(nullptr, &clip, nullptr), S_OK);
-    ASSERT_EQ(t.effect->bands.size(), 1u);
-    EXPECT_EQ(ColMin(t.effect->bands[0].inputBounds), 50);
-    EXPECT_EQ(RowMin(t.effect->bands[0].inputBounds), 20);
-    EXPECT_EQ(ColMin(t.effect->bands[0].outputBounds), 0);
-    EXPECT_EQ(RowMin(t.effect->bands[0].outputBounds), 0);
-    ExpectCopiedRect(t.output.Get(), 0, 0, 30, 20, 50, 20);
-}
-
-TEST(TransformRegion, PlacementMovesTheRegionAndTheOutputEdgeCutsIt) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(100, 100, 100, 100), S_OK);
-    FillWithCoordinates(t.input.Get());
-    t.effect->copyInput = true;
-    DXBNDS clip = MakeDiscreteBounds(50, 20, 80, 40);
-    DXVEC place = MakeDiscretePoint(10, 5);
-    ASSERT_EQ(t.transform->Execute(nullptr, &clip, &place), S_OK);
-    ExpectCopiedRect(t.output.Get(), 10, 5, 40, 25, 40, 15);
-
-    // The whole input placed at (90, 95): only a 10 x 5 corner fits.
-    TestTransform corner(4);
-    ASSERT_EQ(corner.SetupSurfaces(100, 100, 100, 100), S_OK);
-    FillWithCoordinates(corner.input.Get());
-    corner.effect->copyInput = true;
-    DXVEC far = MakeDiscretePoint(90, 95);
-    ASSERT_EQ(corner.transform->Execute(nullptr, nullptr, &far), S_OK);
-    ASSERT_EQ(corner.effect->bands.size(), 1u);
-    EXPECT_EQ(BoundsWidth(corner.effect->bands[0].inputBounds), 10);
-    EXPECT_EQ(BoundsHeight(corner.effect->bands[0].inputBounds), 5);
-    ExpectCopiedRect(corner.output.Get(), 90, 95, 100, 100, -90, -95);
-
-    // A negative placement drops the input's first rows and columns.
-    TestTransform left(1);
-    ASSERT_EQ(left.SetupSurfaces(50, 50, 50, 50), S_OK);
-    FillWithCoordinates(left.input.Get());
-    left.effect->copyInput = true;
-    DXVEC before = MakeDiscretePoint(-20, -30);
-    ASSERT_EQ(left.transform->Execute(nullptr, nullptr, &before), S_OK);
-    ExpectCopiedRect(left.output.Get(), 0, 0, 30, 20, 20, 30);
-}
-
-TEST(TransformRegion, SmallerOutputTakesWhatFits) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(200, 100, 60, 30), S_OK);
-    FillWithCoordinates(t.input.Get());
-    t.effect->copyInput = true;
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectCopiedRect(t.output.Get(), 0, 0, 60, 30, 0, 0);
+// The clip lands at the output's origin unless placed; placement moves it, a negative
+// one drops the input's first rows and columns, and the output's edge cuts it.
+TEST(TransformRegion, ClipAndPlacementDecideWhatLandsWhere) {
+    const struct {
+        LONG inWidth, inHeight, outWidth, outHeight;
+        bool clipped;
+        LONG placeX, placeY;
+        LONG left, top, right, bottom, dx, dy;  // expected: output rect and its input offset
+    } cases[] = {{100, 100, 100, 100, true, 0, 0, 0, 0, 30, 20, 50, 20},
+                 {100, 100, 100, 100, true, 10, 5, 10, 5, 40, 25, 40, 15},
+                 {100, 100, 100, 100, false, 90, 95, 90, 95, 100, 100, -90, -95},
+                 {50, 50, 50, 50, false, -20, -30, 0, 0, 30, 20, 20, 30},
+                 {200, 100, 60, 30, false, 0, 0, 0, 0, 60, 30, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "placed at " << c.placeX << "," << c.placeY);
+        TestTransform t(4);
+        ASSERT_EQ(t.SetupSurfaces(c.inWidth, c.inHeight, c.outWidth, c.outHeight), S_OK);
+        FillWithCoordinates(t.input.Get());
+        t.effect->copyInput = true;
+        const DXBNDS clip = MakeDiscreteBounds(50, 20, 80, 40);
+        const DXVEC place = MakeDiscretePoint(c.placeX, c.placeY);
+        ASSERT_EQ(t.transform->Execute(nullptr, c.clipped ? &clip : nullptr, &place), S_OK);
+        ExpectCopiedRect(t.output.Get(), c.left, c.top, c.right, c.bottom, c.dx, c.dy);
+        auto bands = t.effect->SortedBands();
+        ASSERT_FALSE(bands.empty());
+        EXPECT_EQ(ColMin(bands[0].inputBounds), c.left + c.dx);
+        EXPECT_EQ(RowMin(bands[0].inputBounds), c.top + c.dy);
+        EXPECT_EQ(ColMin(bands[0].outputBounds), c.left);
+        EXPECT_EQ(RowMin(bands[0].outputBounds), c.top);
+    }
 }
 
 TEST(TransformRegion, NothingToDoGivesSFalseAndLeavesTheOutput) {

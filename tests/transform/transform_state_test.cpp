@@ -38,7 +38,6 @@ TEST(TransformSetup, NeedsASiteAndAnOutput) {
 
     TestTransform sited(4);
     EXPECT_EQ(sited.transform->Execute(nullptr, nullptr, nullptr), DXTERR_UNINITIALIZED);
-    EXPECT_EQ(DXTERR_UNINITIALIZED, MakeHResult(0x887A0001u));
 }
 
 TEST(TransformSetup, ArgumentRules) {

@@ -1,0 +1,464 @@
+// The module as a host meets it, loaded through the platform's loader against a
+// registry file of the test's own: attach and detach, its class objects and when it
+// may unload, registration and unregistration, and the scripts and type library it
+// carries. The cached class factory is checked on its own first.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "framework/classfactory.h"
+#include "framework/clsids.h"
+#include "framework/objectmap.h"
+#include "framework/plugininterfaces.h"
+#include "platform/ui/resource.h"
+#include "resources/moduleresources.h"
+#include "platform/com/combase.h"
+#include "tests/support/environment.h"
+#include "tests/support/module_exports.h"
+#include "tests/support/registry_contents.h"
+
+QUILLET_INTERFACE_ID(ICountedThing, "3e0c2a51-6f0b-4c8e-9d2a-7b1f00c0ffee");
+struct ICountedThing : IUnknown {
+    virtual int Value() = 0;
+};
+
+namespace {
+
+using namespace testsupport;
+
+// ---- the cached class factory ------------------------------------------------------------
+
+class CountedThing : public ComObjectRoot, public ICountedThing {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_ICountedThing; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_ICountedThing) {
+            *object = static_cast<ICountedThing*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    int Value() override { return 7; }
+};
+
+TEST(ModuleCachedFactory, OnlyClientReferencesLocksAndInstancesHoldTheModule) {
+    const long base = ModuleLock::Count();
+    IClassFactory* cached = nullptr;
+    ASSERT_EQ(CachedClassFactory::Create(&CreateComInstance<CountedThing>, IID_IClassFactory,
+                                         reinterpret_cast<void**>(&cached)),
+              S_OK);
+    EXPECT_EQ(ModuleLock::Count(), base);  // the cache's own reference holds nothing
+    cached->AddRef();                      // a client's reference (count 1 -> 2) locks
+    cached->AddRef();
+    EXPECT_EQ(ModuleLock::Count(), base + 1);
+    cached->Release();
+    EXPECT_EQ(ModuleLock::Count(), base + 1);
+    EXPECT_EQ(cached->LockServer(TRUE), S_OK);
+    EXPECT_EQ(ModuleLock::Count(), base + 2);
+    EXPECT_EQ(cached->LockServer(FALSE), S_OK);
+    {
+        ComPtr<ICountedThing> thing;
+        ASSERT_EQ(cached->CreateInstance(nullptr, IID_ICountedThing, thing.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(thing->Value(), 7);
+        EXPECT_EQ(ModuleLock::Count(), base + 2);
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(cached->CreateInstance(thing.Get(), IID_ICountedThing, &p), CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(p, nullptr);
+        EXPECT_EQ(cached->CreateInstance(nullptr, IID_ICountedThing, nullptr), E_POINTER);
+        EXPECT_EQ(cached->QueryInterface(IID_ICountedThing, &p), E_NOINTERFACE);
+        EXPECT_EQ(p, nullptr);
+        EXPECT_EQ(cached->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+    }
+    cached->Release();
+    EXPECT_EQ(ModuleLock::Count(), base);
+    EXPECT_EQ(cached->Release(), 0u);  // the cache lets go: the factory is gone
+    EXPECT_EQ(ModuleLock::Count(), base);
+
+    void* none = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CachedClassFactory::Create(&CreateComInstance<CountedThing>, IID_ICountedThing, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(CachedClassFactory::Create(nullptr, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+TEST(ModuleCachedFactory, ConcurrentClientsLeaveTheLockBalanced) {
+    const long base = ModuleLock::Count();
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(CachedClassFactory::Create(&CreateComInstance<CountedThing>, IID_IClassFactory,
+                                         factory.ReleaseAndGetVoidAddress()),
+              S_OK);
+    std::vector<std::thread> clients;
+    for (int t = 0; t < 4; ++t)
+        clients.emplace_back([&factory] {
+            for (int i = 0; i < 20000; ++i) {
+                ComPtr<IClassFactory> held(factory.Get());
+                ComPtr<ICountedThing> thing;
+                if (i % 64 == 0) held->CreateInstance(nullptr, IID_ICountedThing, thing.ReleaseAndGetVoidAddress());
+            }
+        });
+    for (std::thread& t : clients) t.join();
+    EXPECT_EQ(ModuleLock::Count(), base);
+}
+
+// ---- attach and detach ----------------------------------------------------------------
+
+std::optional<DWORD> DwordValue(const char* path, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD value = 0, type = 0, size = sizeof value;
+    LSTATUS status = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_DWORD) return std::nullopt;
+    return value;
+}
+
+TEST(ModuleLifetime, AttachRegistersResourcesAndTheDiagnosticsWordAndDetachWithdrawsThem) {
+    // Unload whatever an earlier load attached, so that attach runs again below against
+    // a registry of this test's own that does not hold the diagnostics word yet.
+    ASSERT_EQ(LoadModule().canUnloadNow(), S_OK);
+    CoFreeUnusedLibraries();
+    TempRegistry registry;
+    DebugOutputCapture debug;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "DXTDbgFlags"));
+
+    ModuleExports first = LoadModule();
+    ASSERT_NE(first.handle, nullptr) << "the loader refused " << QUILLET_MODULE_PATH;
+    EXPECT_EQ(DwordValue("DXTDbgFlags", "Flags"), DWORD{0});
+    char text[64] = {};
+    EXPECT_EQ(LoadStringA(first.handle, 102, text, sizeof text), 17);
+    EXPECT_STREQ(text, "Quillet Brushwerk");
+    size_t size = 0;
+    EXPECT_NE(LoadModuleResource(first.handle, "REGISTRY", 115, &size), nullptr);
+    EXPECT_GT(size, 0u);
+    EXPECT_NE(LoadModuleResource(first.handle, "TYPELIB", 1, &size), nullptr);
+
+    // Nothing is held, so the loader unloads it; detach must leave no resources behind.
+    ASSERT_EQ(first.canUnloadNow(), S_OK);
+    CoFreeUnusedLibraries();
+    EXPECT_EQ(LoadModuleResource(first.handle, "REGISTRY", 115, &size), nullptr);
+    EXPECT_EQ(debug.Text().find("left its resources registered"), std::string::npos) << debug.Text();
+
+    // Loaded again, it is a working module under its new handle.
+    ModuleExports second = LoadModule();
+    ASSERT_NE(second.handle, nullptr);
+    EXPECT_NE(second.handle, first.handle);
+    EXPECT_EQ(LoadStringA(second.handle, 102, text, sizeof text), 17);
+}
+
+// ---- class objects --------------------------------------------------------------------------
+
+class ModuleClassObjects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_module = LoadModule();
+        ASSERT_NE(m_module.getClassObject, nullptr);
+    }
+    ComPtr<IClassFactory> Factory(const CLSID& clsid) {
+        ComPtr<IClassFactory> factory;
+        m_module.getClassObject(clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress());
+        return factory;
+    }
+
+    TempRegistry m_registry;
+    ModuleExports m_module;
+};
+
+// Every entry hands out a class factory or says the class is not available (never an
+// object under a foreign interface); a factory's objects are effects exactly when the
+// entry is one. Other classes, the carried scripts' unused class among them, are not
+// available.
+TEST_F(ModuleClassObjects, EveryEntryMakesObjectsOfItsKindAndNothingElseIsAvailable) {
+    for (const ObjectMapEntry& entry : ObjectMap()) {
+        SCOPED_TRACE(entry.displayName);
+        ComPtr<IClassFactory> factory;
+        const HRESULT hr = m_module.getClassObject(*entry.clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress());
+        if (hr == CLASS_E_CLASSNOTAVAILABLE) {
+            EXPECT_FALSE(factory);
+            continue;
+        }
+        ASSERT_EQ(hr, S_OK);
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(m_module.getClassObject(*entry.clsid, IID_IDXTransform, &p), E_NOINTERFACE);
+        EXPECT_EQ(p, nullptr);
+        ComPtr<IUnknown> object;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress()), S_OK);
+        const bool effect = entry.kind == ObjectKind::Effect;
+        for (const IID* iid : {&IID_IDXTransform, &IID_IDXEffect, &IID_ISfExchangeProps}) {
+            ComPtr<IUnknown> itf;
+            EXPECT_EQ(SUCCEEDED(object->QueryInterface(*iid, itf.ReleaseAndGetVoidAddress())), effect);
+        }
+    }
+    for (const CLSID& clsid : {GUID_NULL, MakeGuid("b9407b6b-d813-493b-8c1d-1a7a275601ba")}) {
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(m_module.getClassObject(clsid, IID_IClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
+        EXPECT_EQ(object, nullptr);
+    }
+    EXPECT_EQ(m_module.getClassObject(CLSID_DuoChrome, IID_IClassFactory, nullptr), E_POINTER);
+}
+
+TEST_F(ModuleClassObjects, ThreadsShareOneClassObjectPerClassAndTheModuleUnloadsOnlyWhenNothingIsHeld) {
+    EXPECT_NE(Factory(CLSID_DuoChrome), Factory(CLSID_Metallic));
+    std::vector<IClassFactory*> seen(4, nullptr);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                ComPtr<IClassFactory> f = Factory(CLSID_DreamGlow);
+                ComPtr<IUnknown> object;
+                if (f) f->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress());
+                seen[t] = f.Get();
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    for (IClassFactory* f : seen) EXPECT_EQ(f, seen[0]);
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);  // the cache's own reference holds nothing
+
+    ComPtr<IClassFactory> factory = Factory(CLSID_DreamGlow);
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);  // a client holds the class object
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress()), S_OK);
+    ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+    factory.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);  // an object is alive, and an explicit lock
+    object.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
+    ASSERT_EQ(Factory(CLSID_DreamGlow)->LockServer(FALSE), S_OK);
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
+// The effects read their preset names from the module's own string table, which the
+// module hands to the platform when it is loaded.
+TEST_F(ModuleClassObjects, EffectsNameTheirPresetsFromTheModulesStrings) {
+    ComPtr<IStaticFilterPreset> presets;
+    ASSERT_EQ(Factory(CLSID_AirBrush)->CreateInstance(nullptr, IID_IStaticFilterPreset,
+                                                     presets.ReleaseAndGetVoidAddress()),
+              S_OK);
+    wchar_t name[64] = {};
+    ASSERT_EQ(presets->GetPresetName(0, name, 64), S_OK);
+    EXPECT_EQ(std::wstring(name), L"Air Brushed");
+}
+
+// A host may build an effect into an object of its own; the effect's interfaces then
+// count on the outer object, and the module stays loaded while the inner one lives.
+class OuterObject final : public IUnknown {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown) {
+            *object = static_cast<IUnknown*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; }  // lives on the test's stack
+
+    ComPtr<IUnknown> inner;
+    ULONG refs = 1;
+};
+
+TEST_F(ModuleClassObjects, EffectsCanBeAggregated) {
+    ComPtr<IClassFactory> factory = Factory(CLSID_Colorize);
+    OuterObject outer;
+    void* refused = reinterpret_cast<void*>(1);
+    EXPECT_EQ(factory->CreateInstance(&outer, IID_IDXTransform, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(refused, nullptr);
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, outer.inner.ReleaseAndGetVoidAddress()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(outer.refs, 1u);
+    {
+        ComPtr<IDXTransform> transform;
+        ASSERT_EQ(outer.QueryInterface(IID_IDXTransform, transform.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(outer.refs, 2u);  // the effect's interface counts on the outer object
+        ComPtr<IUnknown> identity;
+        ASSERT_EQ(transform->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(&outer));
+    }
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
+    outer.inner.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+}
+
+// ---- registration ---------------------------------------------------------------------------
+
+const char* const kLibId = "{75c20786-10f9-43f2-b35f-36ecb32c51d1}";
+
+// Each class with its display name and, for effects, the 'TypeLib' value its script writes.
+const struct {
+    const CLSID& clsid;
+    const char* display;
+    const char* typeLibValue;
+} kClasses[] = {
+    {CLSID_AirBrush, "Quillet Air Brush", "{65bcee9e-5221-44dd-a0aa-ff375e3dfbce}"},
+    {CLSID_AirBrushPP, "Quillet Air Brush", nullptr},
+    {CLSID_PastelSketch, "Quillet Pastel Sketch", "{bec30f5e-ffa1-4769-b12c-11b8d6611c67}"},
+    {CLSID_PastelSketchPP, "Quillet Pastel Sketch", nullptr},
+    {CLSID_Colorize, "Quillet Colorize", "{7d6a1a4d-5331-42d4-be02-c18a24250d15}"},
+    {CLSID_ColorizePP, "Quillet Colorize", nullptr},
+    {CLSID_DreamGlow, "Quillet Dream Glow", "{3c61d9f2-c1c8-41a4-907b-0995258ca4c9}"},
+    {CLSID_DreamGlowPP, "Quillet Dream Glow", nullptr},
+    {CLSID_LineDrawing, "Quillet Line Drawing", "{c501f4cd-9c4b-4ad0-9943-f899ee8f3ad8}"},
+    {CLSID_LineDrawingPP, "Quillet Line Drawing", nullptr},
+    {CLSID_Metallic, "Quillet Metallic", "{fa1eaa6b-d6de-4b7f-9e70-db81c5f0dafd}"},
+    {CLSID_MetallicPP, "Quillet Metallic", nullptr},
+    {CLSID_DuoChrome, "Quillet DuoChrome", "{c86526ea-902d-4432-b27c-c59c729e75b2}"},
+    {CLSID_DuoChromePP, "Quillet DuoChrome", nullptr},
+};
+
+std::string ClassKey(const CLSID& clsid) { return "CLSID\\" + GuidToString(clsid); }
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+class ModuleRegistration : public ModuleClassObjects {
+protected:
+    // The module file as the registry names it: absolute, and the file the test loaded.
+    static void ExpectNamesTheModule(const std::optional<std::string>& path) {
+        ASSERT_TRUE(path.has_value());
+        EXPECT_TRUE(std::filesystem::path(*path).is_absolute()) << *path;
+        std::error_code ec;
+        EXPECT_TRUE(std::filesystem::equivalent(*path, QUILLET_MODULE_PATH, ec)) << *path;
+    }
+};
+
+TEST_F(ModuleRegistration, WritesEachClassWithExactlyTheKeysOfItsKind) {
+    ASSERT_EQ(m_module.registerServer(), S_OK);
+    for (const auto& c : kClasses) {
+        SCOPED_TRACE(c.display);
+        const std::string key = ClassKey(c.clsid);
+        const bool effect = c.typeLibValue != nullptr;
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key), c.display);
+        EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, key), std::vector<std::string>{""});
+        ExpectNamesTheModule(ReadString(HKEY_CLASSES_ROOT, key + "\\InprocServer32"));
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "ThreadingModel"), "Both");
+        EXPECT_EQ(Sorted(ValueNames(HKEY_CLASSES_ROOT, key + "\\InprocServer32")), Sorted({"", "ThreadingModel"}));
+        EXPECT_TRUE(SubkeyNames(HKEY_CLASSES_ROOT, key + "\\Programmable").empty());
+        if (!effect) {
+            EXPECT_EQ(Sorted(SubkeyNames(HKEY_CLASSES_ROOT, key)), Sorted({"Programmable", "InprocServer32"}));
+            continue;
+        }
+        EXPECT_EQ(Sorted(SubkeyNames(HKEY_CLASSES_ROOT, key)),
+                  Sorted({"ProgID", "VersionIndependentProgID", "Programmable", "InprocServer32", "TypeLib",
+                          "Implemented Categories"}));
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\ProgID"), "Main.Plugin.1");
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\VersionIndependentProgID"), "Main.Plugin");
+        // The per-effect 'TypeLib' value is never the library's own identifier.
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\TypeLib"), c.typeLibValue);
+        EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, key + "\\Implemented Categories"),
+                  std::vector<std::string>{"{c501edbe-9e70-11d1-9053-00c04fd9189d}"});
+    }
+}
+
+TEST_F(ModuleRegistration, ProgramIdsEndOnDuoChromeAndTheTypeLibraryIsRegistered) {
+    ASSERT_EQ(m_module.registerServer(), S_OK);
+    CLSID effect{}, page{}, versioned{};
+    EXPECT_EQ(CLSIDFromProgIDA("Main.Plugin", &effect), S_OK);
+    EXPECT_EQ(effect, CLSID_DuoChrome);
+    EXPECT_EQ(CLSIDFromProgIDA("Main.Plugin.1", &versioned), S_OK);
+    EXPECT_EQ(versioned, CLSID_DuoChrome);
+    EXPECT_EQ(CLSIDFromProgIDA("Main.PluginPP", &page), S_OK);
+    EXPECT_EQ(page, CLSID_DuoChromePP);
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "Main.Plugin"), "Quillet DuoChrome");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "Main.Plugin\\CurVer"), "Main.Plugin.1");
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "Main.PluginPP\\CurVer"), "Main.PluginPP.1");
+
+    // Registered, a class reaches a host through the registry alone.
+    ComPtr<IDXTransform> transform;
+    ASSERT_EQ(CoCreateInstance(effect, nullptr, CLSCTX_INPROC_SERVER, IID_IDXTransform,
+                               transform.ReleaseAndGetVoidAddress()),
+              S_OK);
+    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
+    transform.Reset();
+    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
+
+    const std::string lib = std::string("TypeLib\\") + kLibId + "\\1.0";
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, lib), "Main 1.0 Type Library");
+    ExpectNamesTheModule(ReadString(HKEY_CLASSES_ROOT, lib + "\\0\\win32"));
+    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, lib + "\\FLAGS"), "0");
+    EXPECT_TRUE(ReadString(HKEY_CLASSES_ROOT, lib + "\\HELPDIR").has_value());
+    const struct {
+        const char* iid;
+        const char* name;
+    } interfaces[] = {{"{e31fb81b-1335-11d1-8189-0000f87557db}", "IDXEffect"},
+                      {"{8cce0efb-c7f5-4c39-8bca-08e64e3151bc}", "IPlugin"}};
+    for (const auto& i : interfaces) {
+        const std::string key = std::string("Interface\\") + i.iid;
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key), i.name);
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\TypeLib"), kLibId);
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\TypeLib", "Version"), "1.0");
+    }
+    const std::string file = m_registry.ReadText();
+    EXPECT_EQ(file.rfind("Windows Registry Editor Version 5.00", 0), 0u);
+    EXPECT_NE(file.find("[HKEY_CLASSES_ROOT\\CLSID\\{befbeec5-6bae-426b-b2e8-76d19b37810e}]"), std::string::npos);
+}
+
+// Registering twice changes nothing; unregistering removes what registering added, the
+// shared program identifiers and the type library included, and leaves keys of others
+// where they are, even below the keys the module shares with them.
+TEST_F(ModuleRegistration, RegistersIdempotentlyAndUnregistersExactlyWhatWasAdded) {
+    for (const char* key : {"CLSID\\{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5b}\\InprocServer32", "Other.Plugin",
+                            "TypeLib\\{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5c}\\1.0",
+                            "Interface\\{0b5e4f1a-2c3d-4e5f-8a9b-0c1d2e3f4a5d}"})
+        ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, key, "", "someone else"), ERROR_SUCCESS);
+    const auto before = KeyTree(HKEY_CLASSES_ROOT);
+    ASSERT_EQ(m_module.registerServer(), S_OK);
+    const auto once = KeyTree(HKEY_CLASSES_ROOT);
+    ASSERT_NE(once, before);
+    ASSERT_EQ(m_module.registerServer(), S_OK);
+    EXPECT_EQ(KeyTree(HKEY_CLASSES_ROOT), once);
+
+    EXPECT_EQ(m_module.unregisterServer(), S_OK);
+    EXPECT_EQ(KeyTree(HKEY_CLASSES_ROOT), before);
+    CLSID clsid{};
+    EXPECT_NE(CLSIDFromProgIDA("Main.Plugin", &clsid), S_OK);
+}
+
+// A registry that cannot be written makes registration fail, and the failure is
+// reported rather than hidden; the refused file is left as it was.
+TEST_F(ModuleRegistration, FailureIsReportedAndNothingIsWritten) {
+    m_registry.WriteText("this is not a registry file\n");
+    EXPECT_TRUE(FAILED(m_module.registerServer()));
+    EXPECT_EQ(m_registry.ReadText(), "this is not a registry file\n");
+}
+
+// ---- what the module carries ------------------------------------------------------------
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// Sixteen scripts in id order; the two no class uses (101 effect style, 105 page style)
+// name the product. Every map entry runs a script of its own for its own class.
+TEST(ModuleResources, CarriesTheScriptsAndEachMapEntryRunsOneForItsOwnClass) {
+    std::vector<UINT> ids;
+    for (const ModuleBinaryResource& r : RegistryScriptResources()) {
+        EXPECT_STREQ(r.type, "REGISTRY");
+        EXPECT_EQ(std::string_view(static_cast<const char*>(r.data), r.size), RegistryScriptText(r.id));
+        ids.push_back(r.id);
+    }
+    std::vector<UINT> expected{101};
+    for (UINT id = 105; id <= 119; ++id) expected.push_back(id);
+    EXPECT_EQ(ids, expected);
+    EXPECT_TRUE(Contains(RegistryScriptText(101),
+                         "ForceRemove {b9407b6b-d813-493b-8c1d-1a7a275601ba} = s 'Quillet Brushwerk'"));
+    EXPECT_TRUE(Contains(RegistryScriptText(105),
+                         "ForceRemove {36405db3-8710-4ab8-9b9f-2f4ca9ad8564} = s 'Quillet Brushwerk'"));
+    EXPECT_FALSE(Contains(RegistryScriptText(105), "TypeLib"));
+
+    std::set<UINT> used;
+    for (const ObjectMapEntry& entry : ObjectMap()) {
+        SCOPED_TRACE(entry.displayName);
+        EXPECT_NE(entry.scriptId, 101u);
+        EXPECT_NE(entry.scriptId, 105u);
+        EXPECT_TRUE(used.insert(entry.scriptId).second);
+        std::string_view script = RegistryScriptText(entry.scriptId);
+        EXPECT_TRUE(Contains(script, "ForceRemove " + GuidToString(*entry.clsid) + " = s '" + entry.displayName));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,543 @@
+// Persistence and the interfaces a host asks for beside it, for every effect: the
+// stored state is exactly the record's bytes (padding included) through a stream, a
+// storage's "Contents" stream in memory and in a file, and across the real module;
+// bad input to the entry points; the property bag (which carries nothing), the page
+// list, the safety options; and interface lookup, alone and aggregated, with the
+// free-threaded marshaler.
+#include <string>
+
+#include "platform/com/combase.h"
+#include "tests/framework/template_fixture.h"
+#include "tests/support/environment.h"
+
+namespace {
+
+using namespace template_test;
+
+// A property bag that records every call.
+class RecordingBag : public ComObjectRoot, public IPropertyBag {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_IPropertyBag; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_IPropertyBag) {
+            *object = static_cast<IPropertyBag*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT Read(const wchar_t*, std::wstring*, IErrorLog*) override {
+        ++calls;
+        return E_INVALIDARG;
+    }
+    HRESULT Write(const wchar_t*, const std::wstring&) override {
+        ++calls;
+        return S_OK;
+    }
+    int calls = 0;
+};
+
+template <class Case>
+class PersistEveryEffect : public ::testing::Test {
+protected:
+    using T = typename Case::Props;
+    using Effect = typename Case::Class;
+
+    // An effect holding a record in which every byte differs, padding included.
+    ComPtr<IUnknown> EffectWithPattern(const T& pattern) {
+        auto effect = CreateEffect<Effect>();
+        EXPECT_EQ(Exchange<T>(effect)->SetProps(&pattern), S_OK);
+        return effect;
+    }
+
+    ModuleStrings strings;
+};
+TYPED_TEST_SUITE(PersistEveryEffect, AllEffects);
+
+TYPED_TEST(PersistEveryEffect, StoredStateIsExactlyTheRecordBytes) {
+    using T = typename TypeParam::Props;
+    using Effect = typename TypeParam::Class;
+    const T pattern = PatternRecord<T>(11);
+    auto effect = this->EffectWithPattern(pattern);
+    ULARGE_INTEGER size;
+    size.QuadPart = ~0ull;
+    ASSERT_EQ(Query<IPersistStreamInit>(effect)->GetSizeMax(&size), S_OK);
+    EXPECT_EQ(size.QuadPart, sizeof(T));
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->GetSizeMax(nullptr), E_INVALIDARG);
+
+    // Through a stream.
+    auto stream = MemoryStream();
+    ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(stream.Get(), TRUE), S_OK);
+    EXPECT_EQ(StreamBytes(stream.Get()), BytesOf(pattern));
+    auto restored = CreateEffect<Effect>();
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(Query<IPersistStreamInit>(restored)->Load(stream.Get()), S_OK);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(restored), pattern));
+
+    // Through a storage in memory: its "Contents" stream holds the record.
+    const T other = PatternRecord<T>(40);
+    Exchange<T>(effect)->SetProps(&other);
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
+    EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_FALSE) << "saved with sameAsLoad";
+    ComPtr<IStream> contents;
+    ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                  contents.ReleaseAndGetAddressOf()),
+              S_OK);
+    EXPECT_EQ(StreamBytes(contents.Get()), BytesOf(other));
+    contents.Reset();  // opened exclusively: release before the effect opens it
+    ASSERT_EQ(Query<IPersistStorage>(restored)->Load(storage.Get()), S_OK);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(restored), other));
+    EXPECT_EQ(Query<IPersistStorage>(restored)->IsDirty(), S_OK) << "a loaded object is dirty";
+
+    // Through a storage file, saved as a copy.
+    testsupport::TempFolder folder;
+    const std::string path = folder.File("effect.stg");
+    {
+        ComPtr<IStorage> file;
+        ASSERT_EQ(StgCreateStorageFileA(path.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE,
+                                        file.ReleaseAndGetAddressOf()),
+                  S_OK);
+        ASSERT_EQ(Query<IPersistStorage>(effect)->Save(file.Get(), FALSE), S_OK);
+        EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_OK) << "saved as a copy";
+    }
+    ComPtr<IStorage> reopened;
+    ASSERT_EQ(StgOpenStorageFileA(path.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, reopened.ReleaseAndGetAddressOf()),
+              S_OK);
+    auto fromFile = CreateEffect<Effect>();
+    ASSERT_EQ(Query<IPersistStorage>(fromFile)->Load(reopened.Get()), S_OK);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(fromFile), other));
+}
+
+const IID* const kEffectInterfaces[] = {
+    &IID_ISfVideoPluginExtension, &IID_IDXTSfAutomation, &IID_IStaticFilterPreset, &IID_IPersistStreamInit,
+    &IID_ISfExchangeProps,        &IID_IPlugin,          &IID_IDispatch,           &IID_IMarshal,
+    &IID_IDXEffect,               &IID_IObjectSafety,    &IID_IPersistStorage,     &IID_ISpecifyPropertyPages,
+    &IID_IPersistPropertyBag,     &IID_IDXTransform,     &IID_IDXBaseObject,       &IID_IObjectWithSite,
+};
+
+// Every interface answers with one identity; the property bag carries nothing (new
+// objects stay at preset 0), the page list names exactly the effect's own page, and
+// the storage form's InitNew and dirty flag go through the stream form.
+TYPED_TEST(PersistEveryEffect, CompanionInterfacesAnswerAsHostsExpect) {
+    using T = typename TypeParam::Props;
+    auto effect = CreateEffect<typename TypeParam::Class>();
+    for (const IID* iid : kEffectInterfaces) {
+        ComPtr<IUnknown> itf;
+        ASSERT_EQ(effect->QueryInterface(*iid, itf.ReleaseAndGetVoidAddress()), S_OK) << GuidToString(*iid);
+        ComPtr<IUnknown> identity;
+        ASSERT_EQ(itf->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(identity.Get(), effect.Get()) << GuidToString(*iid);
+    }
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(effect->QueryInterface(IID_IClassFactory, none.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
+
+    const T changed = PatternRecord<T>(9);
+    Exchange<T>(effect)->SetProps(&changed);
+    ComPtr<IPropertyBag> bag;
+    ASSERT_EQ(CreateComInstance<RecordingBag>(nullptr, IID_IPropertyBag, bag.ReleaseAndGetVoidAddress()), S_OK);
+    auto* recording = static_cast<RecordingBag*>(bag.Get());
+    ASSERT_EQ(Query<IPersistPropertyBag>(effect)->Save(bag.Get(), TRUE, TRUE), S_OK);
+    auto restored = CreateEffect<typename TypeParam::Class>();
+    ASSERT_EQ(Query<IPersistPropertyBag>(restored)->InitNew(), S_OK);
+    ASSERT_EQ(Query<IPersistPropertyBag>(restored)->Load(bag.Get(), nullptr), S_OK);
+    EXPECT_EQ(recording->calls, 0);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(restored), TypeParam::Presets()[0]));
+    ASSERT_EQ(Query<IPersistPropertyBag>(effect)->InitNew(), S_OK);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(effect), changed)) << "the bag's InitNew leaves the record alone";
+
+    CAUUID pages{123, nullptr};
+    ASSERT_EQ(Query<ISpecifyPropertyPages>(effect)->GetPages(&pages), S_OK);
+    ASSERT_EQ(pages.cElems, 1u);
+    EXPECT_EQ(pages.pElems[0], TypeParam::PageId());
+    CoTaskMemFree(pages.pElems);
+    EXPECT_EQ(Query<ISpecifyPropertyPages>(effect)->GetPages(nullptr), E_POINTER);
+
+    Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE);
+    auto storage = Query<IPersistStorage>(effect);
+    EXPECT_EQ(storage->IsDirty(), S_FALSE);
+    ASSERT_EQ(storage->InitNew(nullptr), S_OK);
+    EXPECT_EQ(storage->IsDirty(), S_OK);
+    EXPECT_TRUE(SameBytes(PropsOf<T>(effect), TypeParam::Presets()[0]));
+    EXPECT_EQ(storage->SaveCompleted(nullptr), S_OK);
+    EXPECT_EQ(storage->HandsOffStorage(), S_OK);
+}
+
+// ---- the published examples ------------------------------------------------------------
+
+TEST(PersistExamples, AirBrushStorageHoldsEightLittleEndianBytes) {
+    ModuleStrings strings;
+    auto effect = CreateEffect<CAirBrush>();
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
+    ComPtr<IStream> contents;
+    ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                  contents.ReleaseAndGetAddressOf()),
+              S_OK);
+    // "Air Brushed": spray 0.35f (0x3EB33333), edge 1.0f (0x3F800000).
+    const std::vector<unsigned char> want = {0x33, 0x33, 0xB3, 0x3E, 0x00, 0x00, 0x80, 0x3F};
+    EXPECT_EQ(StreamBytes(contents.Get()), want);
+}
+
+TEST(PersistExamples, ColorizeLoadRestoresThePaddingBytes) {
+    ModuleStrings strings;
+    tCOLORIZE_PROPS record = g_colorizePresets[4];
+    record.flag = 1;
+    record.padding[0] = 0xA1;
+    record.padding[1] = 0xB2;
+    record.padding[2] = 0xC3;
+    auto effect = CreateEffect<CColorize>();
+    ASSERT_EQ(Query<IPersistStreamInit>(effect)->Load(StreamOf(record).Get()), S_OK);
+    tCOLORIZE_PROPS back = PropsOf<tCOLORIZE_PROPS>(effect);
+    EXPECT_EQ(back.padding[0], 0xA1);
+    EXPECT_EQ(back.padding[1], 0xB2);
+    EXPECT_EQ(back.padding[2], 0xC3);
+    EXPECT_TRUE(SameBytes(back, record));
+}
+
+// ---- bad input -------------------------------------------------------------------------
+
+class PersistFailures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        effect = CreateEffect<CMetal>();
+        known = g_metallicPresets[4];
+        Exchange<tMETALLIC_PROPS>(effect)->SetProps(&known);
+        Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE);  // clean
+    }
+    tMETALLIC_PROPS Props() { return PropsOf<tMETALLIC_PROPS>(effect); }
+
+    ModuleStrings strings;
+    ComPtr<IUnknown> effect;
+    tMETALLIC_PROPS known{};
+};
+
+TEST_F(PersistFailures, ShortStreamFailsAndLeavesTheRecordWhole) {
+    const tMETALLIC_PROPS incoming = g_metallicPresets[7];
+    auto shortStream = MemoryStream(&incoming, sizeof incoming - 1);
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->Load(shortStream.Get()), kRecordReadFault);
+    EXPECT_TRUE(SameBytes(Props(), known)) << "no half-loaded record";
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->IsDirty(), S_OK) << "Load marks dirty even when it fails";
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->Load(MemoryStream().Get()), kRecordReadFault);
+    EXPECT_TRUE(SameBytes(Props(), known));
+}
+
+TEST_F(PersistFailures, FailingStreamCodeIsReturnedAsItCame) {
+    FailingStream* raw = nullptr;
+    auto failing = MakeFailingStream(STG_E_ACCESSDENIED, &raw);
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->Load(failing.Get()), STG_E_ACCESSDENIED);
+    EXPECT_EQ(raw->reads, 1) << "nothing is retried";
+    EXPECT_TRUE(SameBytes(Props(), known)) << "the partial bytes of a failed read are not kept";
+
+    Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE);
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->Save(failing.Get(), TRUE), STG_E_ACCESSDENIED);
+    EXPECT_EQ(raw->writes, 1);
+    EXPECT_EQ(Query<IPersistStreamInit>(effect)->IsDirty(), S_FALSE) << "a failed save changes no flag";
+}
+
+TEST_F(PersistFailures, NullPointers) {
+    auto stream = Query<IPersistStreamInit>(effect);
+    EXPECT_EQ(stream->Load(nullptr), E_POINTER);
+    EXPECT_EQ(stream->Save(nullptr, TRUE), E_POINTER);
+    EXPECT_TRUE(SameBytes(Props(), known));
+    auto storage = Query<IPersistStorage>(effect);
+    EXPECT_EQ(storage->Load(nullptr), E_INVALIDARG);
+    EXPECT_EQ(storage->Save(nullptr, TRUE), E_INVALIDARG);
+    auto automation = Query<IDXTSfAutomation>(effect);
+    EXPECT_EQ(automation->SaveProps(nullptr), E_POINTER);
+    EXPECT_EQ(automation->InterpolateStreams(nullptr, StreamOf(known).Get(), StreamOf(known).Get(), 0.5), E_POINTER);
+    EXPECT_EQ(automation->SetKeyframes(nullptr, nullptr), E_POINTER);
+}
+
+TEST_F(PersistFailures, StorageWithoutContentsFailsWithTheStorageCode) {
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
+    ComPtr<IStream> other;
+    ASSERT_EQ(storage->CreateStream(L"Other", STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0,
+                                    other.ReleaseAndGetAddressOf()),
+              S_OK);
+    other.Reset();
+    EXPECT_EQ(Query<IPersistStorage>(effect)->Load(storage.Get()), STG_E_FILENOTFOUND);
+    EXPECT_TRUE(SameBytes(Props(), known));
+    EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_FALSE) << "nothing was read";
+}
+
+// A storage that refuses everything with one code.
+class RefusingStorage : public ComObjectRoot, public IStorage {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_IStorage; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_IStorage) {
+            *object = static_cast<IStorage*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT CreateStream(const wchar_t* name, DWORD mode, DWORD, DWORD, IStream** stream) override {
+        lastName = name;
+        lastMode = mode;
+        *stream = nullptr;
+        return STG_E_MEDIUMFULL;
+    }
+    HRESULT OpenStream(const wchar_t* name, void*, DWORD mode, DWORD, IStream** stream) override {
+        lastName = name;
+        lastMode = mode;
+        *stream = nullptr;
+        return STG_E_ACCESSDENIED;
+    }
+    HRESULT Commit(DWORD) override { return S_OK; }
+    HRESULT DestroyElement(const wchar_t*) override { return S_OK; }
+    std::wstring lastName;
+    DWORD lastMode = 0;
+};
+
+TEST_F(PersistFailures, StorageRefusalsAndTheModesAsked) {
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(CreateComInstance<RefusingStorage>(nullptr, IID_IStorage, storage.ReleaseAndGetVoidAddress()), S_OK);
+    auto* raw = static_cast<RefusingStorage*>(storage.Get());
+    EXPECT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), STG_E_MEDIUMFULL);
+    EXPECT_EQ(raw->lastName, L"Contents");
+    EXPECT_EQ(raw->lastMode, 0x1012u);
+    EXPECT_EQ(Query<IPersistStorage>(effect)->Load(storage.Get()), STG_E_ACCESSDENIED);
+    EXPECT_EQ(raw->lastName, L"Contents");
+    EXPECT_EQ(raw->lastMode, 0x10u);
+    EXPECT_TRUE(SameBytes(Props(), known));
+}
+
+TEST(PersistPropertyBag, SaveToNullBagIsRefusedWithItsDiagnostic) {
+    ModuleStrings strings;
+    testsupport::DebugOutputCapture capture;
+    auto effect = CreateEffect<CDuoChrome>();
+    EXPECT_EQ(Query<IPersistPropertyBag>(effect)->Save(nullptr, TRUE, FALSE), E_INVALIDARG);
+    EXPECT_EQ(capture.Text(), "PropBag pointer passed in was invalid\n");
+}
+
+// ---- safety options ----------------------------------------------------------------------
+
+TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallersEachWithItsWord) {
+    ModuleStrings strings;
+    auto safety = Query<IObjectSafety>(CreateEffect<CLineDrawing>());
+    for (const IID* iid : {&IID_IDispatch, &IID_IPersistPropertyBag, &IID_IPersistStorage, &IID_IPersistStream}) {
+        DWORD supported = 99, enabled = 99;
+        ASSERT_EQ(safety->GetInterfaceSafetyOptions(*iid, &supported, &enabled), S_OK);
+        EXPECT_EQ(supported, 1u);
+        EXPECT_EQ(enabled, 0u) << "options start disabled";
+    }
+    DWORD supported = 99, enabled = 99;
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStreamInit, &supported, &enabled), E_NOINTERFACE);
+    EXPECT_EQ(supported, 0u);
+    EXPECT_EQ(enabled, 0u);
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled), E_POINTER);
+    EXPECT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, nullptr), E_POINTER);
+
+    ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1), S_OK);
+    ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled), S_OK);
+    EXPECT_EQ(supported, 1u);
+    EXPECT_EQ(enabled, 1u);
+    ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStorage, &supported, &enabled), S_OK);
+    EXPECT_EQ(enabled, 0u) << "each interface has its own word";
+
+    ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IPersistStorage, 0, 1), S_OK);  // masked away
+    ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStorage, &supported, &enabled), S_OK);
+    EXPECT_EQ(enabled, 0u);
+    ASSERT_EQ(safety->SetInterfaceSafetyOptions(IID_IPersistStream, 3, 3), S_OK);
+    ASSERT_EQ(safety->GetInterfaceSafetyOptions(IID_IPersistStream, &supported, &enabled), S_OK);
+    EXPECT_EQ(enabled, 1u) << "only the supported option is reported";
+    EXPECT_EQ(safety->SetInterfaceSafetyOptions(IID_IMarshal, 1, 1), E_NOINTERFACE);
+}
+
+// ---- interface lookup ---------------------------------------------------------------------
+
+TEST(PersistInterfaces, PluginDispatchAndEffectAreOneInterface) {
+    ModuleStrings strings;
+    auto effect = CreateEffect<CColorize>();
+    void* plugin = nullptr;
+    void* dispatch = nullptr;
+    void* dxEffect = nullptr;
+    ASSERT_EQ(effect->QueryInterface(IID_IPlugin, &plugin), S_OK);
+    ASSERT_EQ(effect->QueryInterface(IID_IDispatch, &dispatch), S_OK);
+    ASSERT_EQ(effect->QueryInterface(IID_IDXEffect, &dxEffect), S_OK);
+    EXPECT_EQ(plugin, dispatch);
+    EXPECT_EQ(plugin, dxEffect);
+    auto* p = static_cast<IPlugin*>(plugin);
+    ASSERT_EQ(p->put_Duration(2.0f), S_OK);
+    float duration = 0;
+    ASSERT_EQ(Query<IDXEffect>(effect)->get_Duration(&duration), S_OK);
+    EXPECT_EQ(duration, 2.0f) << "the transform base's timing behind both";
+    p->Release();
+    static_cast<IUnknown*>(dispatch)->Release();
+    static_cast<IUnknown*>(dxEffect)->Release();
+}
+
+TEST(PersistInterfaces, MarshalerKeepsTheEffectAlive) {
+    ModuleStrings strings;
+    const long before = ModuleLock::Count();
+    ComPtr<IUnknown> marshal;
+    {
+        auto effect = CreateEffect<CMetal>();
+        ASSERT_EQ(effect->QueryInterface(IID_IMarshal, marshal.ReleaseAndGetVoidAddress()), S_OK);
+    }
+    EXPECT_EQ(ModuleLock::Count(), before + 1) << "IMarshal holds the effect";
+    ComPtr<IStaticFilterPreset> presets;
+    ASSERT_EQ(marshal->QueryInterface(IID_IStaticFilterPreset, presets.ReleaseAndGetVoidAddress()), S_OK);
+    marshal.Reset();
+    presets.Reset();
+    EXPECT_EQ(ModuleLock::Count(), before) << "the effect and its marshaler are gone";
+}
+
+// An outer object aggregating an effect; it exposes only what it forwards.
+class Outer : public ComObjectRoot, public IUnknown {
+public:
+    static REFIID PrimaryInterfaceId() { return IID_IUnknown; }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid == IID_IUnknown) {
+            *object = static_cast<IUnknown*>(this);
+            return S_OK;
+        }
+        if (inner && (iid == IID_IPersistStorage || iid == IID_IStaticFilterPreset || iid == IID_IMarshal ||
+                      (forwardStream && iid == IID_IPersistStreamInit))) {
+            HRESULT hr = inner->QueryInterface(iid, object);
+            if (SUCCEEDED(hr)) static_cast<IUnknown*>(*object)->Release();  // ComObject adds the caller's
+            return hr;
+        }
+        return E_NOINTERFACE;
+    }
+    void FinalRelease() { inner.Reset(); }
+    ComPtr<IUnknown> inner;
+    bool forwardStream = false;
+};
+
+TEST(PersistInterfaces, AggregatedEffectDelegatesToItsOuter) {
+    ModuleStrings strings;
+    const long before = ModuleLock::Count();
+    {
+        ComPtr<IUnknown> outerUnknown;
+        ASSERT_EQ(CreateComInstance<Outer>(nullptr, IID_IUnknown, outerUnknown.ReleaseAndGetVoidAddress()), S_OK);
+        auto* outer = static_cast<Outer*>(outerUnknown.Get());
+        ASSERT_EQ(CreateComInstance<CDreamGlow>(outerUnknown.Get(), IID_IUnknown,
+                                                 outer->inner.ReleaseAndGetVoidAddress()),
+                  S_OK);
+        EXPECT_EQ(CreateComInstance<CDreamGlow>(outerUnknown.Get(), IID_IStaticFilterPreset,
+                                                 ComPtr<IUnknown>().ReleaseAndGetVoidAddress()),
+                  CLASS_E_NOAGGREGATION);
+
+        ComPtr<IStaticFilterPreset> presets;
+        ASSERT_EQ(outerUnknown->QueryInterface(IID_IStaticFilterPreset, presets.ReleaseAndGetVoidAddress()), S_OK);
+        ComPtr<IUnknown> identity;
+        ASSERT_EQ(presets->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(identity.Get(), outerUnknown.Get()) << "the inner's interfaces answer for the outer";
+        ComPtr<IUnknown> marshal;
+        ASSERT_EQ(presets->QueryInterface(IID_IMarshal, marshal.ReleaseAndGetVoidAddress()), S_OK);
+
+        // The storage form reaches the stream form through the controlling unknown:
+        // an outer that does not expose it gives E_FAIL.
+        ComPtr<IPersistStorage> storage;
+        ASSERT_EQ(outerUnknown->QueryInterface(IID_IPersistStorage, storage.ReleaseAndGetVoidAddress()), S_OK);
+        EXPECT_EQ(storage->IsDirty(), E_FAIL);
+        EXPECT_EQ(storage->InitNew(nullptr), E_FAIL);
+        outer->forwardStream = true;
+        EXPECT_EQ(storage->InitNew(nullptr), S_OK);
+        EXPECT_EQ(storage->IsDirty(), S_OK);
+    }
+    EXPECT_EQ(ModuleLock::Count(), before);
+}
+
+// ---- across the real module -----------------------------------------------------------
+
+#ifdef QUILLET_MODULE_PATH
+
+class PersistModule : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Loading runs DllMain, which reads (and may create) a registry value: give it
+        // a registry file of its own.
+        s_registry = new testsupport::TempRegistry;
+        HMODULE module = nullptr;
+        ASSERT_EQ(CoLoadModuleByPath(QUILLET_MODULE_PATH, &module), S_OK);
+        s_getClassObject = reinterpret_cast<PFN_DllGetClassObject>(GetProcAddress(module, "DllGetClassObject"));
+        ASSERT_NE(s_getClassObject, nullptr);
+    }
+    static void TearDownTestSuite() {
+        delete s_registry;
+        s_registry = nullptr;
+    }
+
+    static ComPtr<IUnknown> CreateFromModule(REFCLSID clsid) {
+        ComPtr<IClassFactory> factory;
+        EXPECT_EQ(s_getClassObject(clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress()), S_OK);
+        ComPtr<IUnknown> object;
+        if (factory) {
+            EXPECT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress()), S_OK);
+        }
+        return object;
+    }
+
+    template <class Case>
+    void CheckEffect() {
+        using T = typename Case::Props;
+        SCOPED_TRACE(GuidToString(Case::ClassId()));
+        ComPtr<IUnknown> moduleEffect = CreateFromModule(Case::ClassId());
+        ASSERT_TRUE(moduleEffect);
+        ComPtr<IUnknown> localEffect = CreateEffect<typename Case::Class>();
+
+        ULARGE_INTEGER size{};
+        ASSERT_EQ(Query<IPersistStreamInit>(moduleEffect)->GetSizeMax(&size), S_OK);
+        EXPECT_EQ(size.QuadPart, sizeof(T));
+        EXPECT_TRUE(SameBytes(PropsOf<T>(moduleEffect), Case::Presets()[0]));
+
+        // Module -> stream -> this process.
+        const T pattern = PatternRecord<T>(23);
+        ASSERT_EQ(Exchange<T>(moduleEffect)->SetProps(&pattern), S_OK);
+        auto stream = MemoryStream();
+        ASSERT_EQ(Query<IPersistStreamInit>(moduleEffect)->Save(stream.Get(), TRUE), S_OK);
+        EXPECT_EQ(StreamBytes(stream.Get()), BytesOf(pattern));
+        LARGE_INTEGER zero{};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+        ASSERT_EQ(Query<IPersistStreamInit>(localEffect)->Load(stream.Get()), S_OK);
+        EXPECT_TRUE(SameBytes(PropsOf<T>(localEffect), pattern));
+
+        // This process -> storage -> module.
+        const T other = PatternRecord<T>(91);
+        Exchange<T>(localEffect)->SetProps(&other);
+        ComPtr<IStorage> storage;
+        ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
+        ASSERT_EQ(Query<IPersistStorage>(localEffect)->Save(storage.Get(), TRUE), S_OK);
+        ASSERT_EQ(Query<IPersistStorage>(moduleEffect)->Load(storage.Get()), S_OK);
+        EXPECT_TRUE(SameBytes(PropsOf<T>(moduleEffect), other));
+
+        // Names from the module's string table, as this process's table has them.
+        auto modulePresets = Query<IStaticFilterPreset>(moduleEffect);
+        auto localPresets = Query<IStaticFilterPreset>(localEffect);
+        for (int i = 0; i < Case::kPresetCount; ++i) {
+            wchar_t fromModule[64] = {}, fromHere[64] = {};
+            ASSERT_EQ(modulePresets->GetPresetName(i, fromModule, 64), S_OK) << i;
+            ASSERT_EQ(localPresets->GetPresetName(i, fromHere, 64), S_OK) << i;
+            EXPECT_STREQ(fromModule, fromHere) << i;
+        }
+        CAUUID pages{};
+        ASSERT_EQ(Query<ISpecifyPropertyPages>(moduleEffect)->GetPages(&pages), S_OK);
+        ASSERT_EQ(pages.cElems, 1u);
+        EXPECT_EQ(pages.pElems[0], Case::PageId());
+        CoTaskMemFree(pages.pElems);
+    }
+
+    ModuleStrings strings;
+    static inline testsupport::TempRegistry* s_registry = nullptr;
+    static inline PFN_DllGetClassObject s_getClassObject = nullptr;
+};
+
+TEST_F(PersistModule, EveryEffectOfTheModuleStoresTheSameBytes) {
+    CheckEffect<AirBrushCase>();
+    CheckEffect<ColorizeCase>();
+    CheckEffect<DreamGlowCase>();
+    CheckEffect<DuoChromeCase>();
+    CheckEffect<LineDrawingCase>();
+    CheckEffect<MetalCase>();
+    CheckEffect<PastelSketchCase>();
+}
+
+#endif  // QUILLET_MODULE_PATH
+
+}  // namespace

@@ -1,4 +1,4 @@
-// The Air Brush frame routine. Each band is rendered as if it were the whole
+// The Air Brush algorithm for one band. Each band is rendered as if it were the whole
 // picture: the tent blur's length follows the band's height and its borders are
 // replicated at the band's edges, so the result depends on how the frame was cut.
 //
@@ -15,11 +15,8 @@
 
 #include <algorithm>
 
-#include "effects/bandviews.h"
 #include "effects/tentblur.h"
 #include "effects/truncation.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -70,35 +67,20 @@ void Combine(const CImageBuffer& in, CImageBuffer& out, int threshold) {
 
 }  // namespace
 
-HRESULT CAirBrush::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tAIR_BRUSH_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
+HRESULT CAirBrush::RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& /*band*/) {
+    const int height = out.GetHeight();
 
     const int threshold = ThresholdOf(props.edge);
     const int n = std::min(KernelLengthOf(props.spray, height), TentLengthLimit(height));
-    if (n < 0) return hr;
+    if (n < 0) return S_OK;
     if (n > 0) {
         CTentKernel kernel;
-        if (!kernel.Build(n)) return hr;
-        if (!TentBlur(in, out, kernel)) return hr;
+        if (!kernel.Build(n)) return S_OK;
+        if (!TentBlur(in, out, kernel)) return S_OK;
     }
     // With n = 0 there is no blur: both filters would refuse, and the combine works
     // against the colours the output surface held.
     Combine(in, out, threshold);
-    return hr;
+    return S_OK;
 }

@@ -1,5 +1,5 @@
 // CAirBrush: the Air Brush effect object. The record, presets and interpolation live in
-// effects/airbrushprops.h; the frame routine ProcessBand in effects/airbrush.cpp.
+// effects/airbrushprops.h; its algorithm, RenderBand, in effects/airbrush.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -12,6 +12,10 @@ public:
         : CPluginEffect(g_airBrushPresets, kAirBrushFirstPresetStringId, kAirBrushPresetCount, CLSID_AirBrush,
                         kAirBrushEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // No colour to pick: Air Brush keeps rendering while an eyedropper samples.
+    static constexpr BandTraits kBandTraits{.passInputThroughForDropper = false};
+
+    // The effect's algorithm for one band (effects/airbrush.cpp).
+    static HRESULT RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };

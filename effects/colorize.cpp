@@ -1,4 +1,4 @@
-// The Colorize frame routine. Each band is rendered as if it were the whole
+// The Colorize algorithm for one band. Each band is rendered as if it were the whole
 // picture: its hue plane is smoothed with the band's own replicated border.
 //
 // Choices the knobs never reach:
@@ -15,13 +15,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "effects/bandviews.h"
 #include "effects/truncation.h"
-#include "framework/dropper.h"
 #include "image/imageops.h"
 #include "image/ippi.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -131,31 +127,8 @@ void CopyAlpha(const CImageBuffer& in, CImageBuffer& out) {
 
 }  // namespace
 
-HRESULT CColorize::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tCOLORIZE_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
-
-    CImageOps ops;
-    if (IsDropperActive()) {
-        ops.Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
-
+HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& /*band*/) {
     HueKeys keys;
     KeyHuesOf(props, keys.hue);
     keys.gain = TruncateToInt32(static_cast<double>(props.saturation) * 512.0);
@@ -164,6 +137,7 @@ HRESULT CColorize::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
     keys.window[1] = TruncateToInt32(static_cast<double>(props.strength2) * 128.0);
     keys.window[2] = TruncateToInt32(static_cast<double>(props.strength3) * 128.0);
 
+    CImageOps ops;
     ops.RgbToHsv(in, out);
     // Without passes the planes would only carry the hues there and back.
     const bool smoothed = passes < 1 || SmoothHuePlane(out, passes);
@@ -176,5 +150,5 @@ HRESULT CColorize::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
         CopyAlpha(in, out);
     }
     ops.HsvToRgb(out, out);
-    return hr;
+    return S_OK;
 }

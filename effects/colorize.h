@@ -1,5 +1,5 @@
 // CColorize: the Colorize effect object. The record, presets and interpolation live in
-// effects/colorizeprops.h; the frame routine ProcessBand in effects/colorize.cpp.
+// effects/colorizeprops.h; its algorithm, RenderBand, in effects/colorize.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -12,6 +12,7 @@ public:
         : CPluginEffect(g_colorizePresets, kColorizeFirstPresetStringId, kColorizePresetCount, CLSID_Colorize,
                         kColorizeEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/colorize.cpp).
+    static HRESULT RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };

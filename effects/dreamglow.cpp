@@ -1,4 +1,4 @@
-// The Dream Glow frame routine. Each band is rendered as if it were the whole
+// The Dream Glow algorithm for one band. Each band is rendered as if it were the whole
 // picture: the tent blur's length follows the band's height and its borders are
 // replicated at the band's edges, so the result depends on how the frame was cut.
 //
@@ -13,13 +13,8 @@
 
 #include <algorithm>
 
-#include "effects/bandviews.h"
 #include "effects/tentblur.h"
 #include "effects/truncation.h"
-#include "framework/dropper.h"
-#include "image/imageops.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -66,36 +61,16 @@ void Combine(const CImageBuffer& in, CImageBuffer& out, int gainT, GlowColour co
 
 }  // namespace
 
-HRESULT CDreamGlow::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tDREAM_GLOW_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return hr;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
-
-    if (IsDropperActive()) {
-        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
+HRESULT CDreamGlow::RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                               const BandGeometry& /*band*/) {
+    const int height = out.GetHeight();
 
     const int gainT = std::clamp(TruncateToInt32(static_cast<double>(props.glow) * 512.0), -kGainLimit, kGainLimit);
     const GlowColour colour = {RedOf(props.color), GreenOf(props.color), BlueOf(props.color)};
 
     CTentKernel kernel;
-    if (!kernel.Build(KernelLengthOf(props.blur, height))) return hr;
-    if (!TentBlur(in, out, kernel)) return hr;
+    if (!kernel.Build(KernelLengthOf(props.blur, height))) return S_OK;
+    if (!TentBlur(in, out, kernel)) return S_OK;
     Combine(in, out, gainT, colour);
-    return hr;
+    return S_OK;
 }

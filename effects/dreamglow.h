@@ -1,5 +1,5 @@
 // CDreamGlow: the Dream Glow effect object. The record, presets and interpolation live in
-// effects/dreamglowprops.h; the frame routine ProcessBand in effects/dreamglow.cpp.
+// effects/dreamglowprops.h; its algorithm, RenderBand, in effects/dreamglow.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -12,6 +12,7 @@ public:
         : CPluginEffect(g_dreamGlowPresets, kDreamGlowFirstPresetStringId, kDreamGlowPresetCount, CLSID_DreamGlow,
                         kDreamGlowEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/dreamglow.cpp).
+    static HRESULT RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };

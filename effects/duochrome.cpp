@@ -1,4 +1,4 @@
-// The Duo Chrome frame routine: each pixel's luminance is placed on a ramp running
+// The Duo Chrome algorithm for one band: each pixel's luminance is placed on a ramp running
 // black, ink, paper, white, and the ramp colour is mixed with the pixel by `blend`.
 // When the paper is darker than the ink the two are exchanged and the luminance is
 // inverted (a coloured negative). Alpha is kept.
@@ -13,13 +13,8 @@
 //  - a mix that is not a number (NaN or infinite `blend`) gives 0 (effects/truncation.h).
 #include "effects/duochrome.h"
 
-#include "effects/bandviews.h"
 #include "effects/truncation.h"
-#include "framework/dropper.h"
 #include "image/cpudispatch.h"
-#include "image/imageops.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -137,31 +132,10 @@ void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, cons
 
 }  // namespace
 
-HRESULT CDuoChrome::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tDUOCHROME_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
-
-    if (IsDropperActive()) {
-        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
+HRESULT CDuoChrome::RenderBand(const tDUOCHROME_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                               const BandGeometry& /*band*/) {
     RenderDuoChrome(in, out, props, ippTablesEnabled());
-    return hr;
+    return S_OK;
 }
 
 void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, bool tables) {

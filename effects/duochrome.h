@@ -1,5 +1,5 @@
 // CDuoChrome: the Duo Chrome effect object. The record, presets and interpolation live in
-// effects/duochromeprops.h; the frame routine ProcessBand in effects/duochrome.cpp.
+// effects/duochromeprops.h; its algorithm, RenderBand, in effects/duochrome.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -13,8 +13,9 @@ public:
         : CPluginEffect(g_duoChromePresets, kDuoChromeFirstPresetStringId, kDuoChromePresetCount, CLSID_DuoChrome,
                         kDuoChromeEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/duochrome.cpp).
+    static HRESULT RenderBand(const tDUOCHROME_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };
 
 // The algorithm of one band, OUT the size of IN: with `tables` the per-call byte

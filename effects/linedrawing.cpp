@@ -1,4 +1,4 @@
-// The Line Drawing frame routine: a density-scaled 3 x 3 Laplacian measures how much
+// The Line Drawing algorithm for one band: a density-scaled 3 x 3 Laplacian measures how much
 // darker each pixel is than its neighbours; the sum of the three filtered colours,
 // through a 96-entry contrast curve, mixes ink (strong response) with paper (none).
 // Each band is rendered as if it were the whole picture: its outermost rows and
@@ -17,13 +17,9 @@
 
 #include <cmath>
 
-#include "effects/bandviews.h"
 #include "effects/laplacian_fast.h"
 #include "effects/truncation.h"
-#include "framework/dropper.h"
 #include "image/imageops.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -81,30 +77,12 @@ void MapFlat(const CImageBuffer& in, CImageBuffer& out, const int curve[kCurveSi
 
 }  // namespace
 
-HRESULT CLineDrawing::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tLINE_DRAWING_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
+HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                                 const BandGeometry& /*band*/) {
+    const int width = out.GetWidth();
+    const int height = out.GetHeight();
 
     CImageOps ops;
-    if (IsDropperActive()) {
-        ops.Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
 
     const LineColours colours = {{BlueOf(props.paper), GreenOf(props.paper), RedOf(props.paper)},
                                  {BlueOf(props.ink), GreenOf(props.ink), RedOf(props.ink)}};
@@ -115,10 +93,10 @@ HRESULT CLineDrawing::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/
 
     if (width < 3 || height < 3) {
         MapFlat(in, out, curve, colours);
-        return hr;
+        return S_OK;
     }
     ConvolveEdgeKernel(in, out, kernel);
     MapRegion(in, out, 1, 1, width - 1, height - 1, curve, colours);
     ops.CopyReplicateBorder(out, out, 1, 1);
-    return hr;
+    return S_OK;
 }

@@ -1,5 +1,5 @@
 // CLineDrawing: the Line Drawing effect object. The record, presets and interpolation live in
-// effects/linedrawingprops.h; the frame routine ProcessBand in effects/linedrawing.cpp.
+// effects/linedrawingprops.h; its algorithm, RenderBand, in effects/linedrawing.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -12,6 +12,7 @@ public:
         : CPluginEffect(g_lineDrawingPresets, kLineDrawingFirstPresetStringId, kLineDrawingPresetCount, CLSID_LineDrawing,
                         kLineDrawingEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/linedrawing.cpp).
+    static HRESULT RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };

@@ -1,4 +1,4 @@
-// The Metallic frame routine: each pixel's mean brightness drives a sine wave (the
+// The Metallic algorithm for one band: each pixel's mean brightness drives a sine wave (the
 // reflections), which, lifted by the brightness, scales the metal colour; a share of
 // the picture is added on top. Alpha is kept. All arithmetic is double precision.
 //
@@ -11,13 +11,8 @@
 
 #include <cmath>
 
-#include "effects/bandviews.h"
 #include "effects/metal_fast.h"
-#include "framework/dropper.h"
 #include "image/cpudispatch.h"
-#include "image/imageops.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 // Not pi: the wave's period is set by this constant.
 static constexpr double kWavePi = 3.1415;
@@ -47,30 +42,8 @@ void RenderMetalPerPixel(const CImageBuffer& in, CImageBuffer& out, const MetalS
     }
 }
 
-HRESULT CMetal::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tMETALLIC_PROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
-
-    if (IsDropperActive()) {
-        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
-
+HRESULT CMetal::RenderBand(const tMETALLIC_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                           const BandGeometry& /*band*/) {
     MetalSettings settings;
     settings.shine = props.shine;
     settings.highlights = props.highlights;
@@ -84,5 +57,5 @@ HRESULT CMetal::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
         RenderMetalTabulated(in, out, settings);
     else
         RenderMetalPerPixel(in, out, settings);
-    return hr;
+    return S_OK;
 }

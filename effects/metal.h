@@ -1,5 +1,5 @@
 // CMetal: the Metallic effect object. The record, presets and interpolation live in
-// effects/metalprops.h; the frame routine ProcessBand in effects/metal.cpp.
+// effects/metalprops.h; its algorithm, RenderBand, in effects/metal.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -12,6 +12,7 @@ public:
         : CPluginEffect(g_metallicPresets, kMetallicFirstPresetStringId, kMetallicPresetCount, CLSID_Metallic,
                         kMetallicEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/metal.cpp).
+    static HRESULT RenderBand(const tMETALLIC_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };

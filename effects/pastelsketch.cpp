@@ -1,4 +1,4 @@
-// The Pastel Sketch frame routine: the same density-scaled 3 x 3 Laplacian as Line
+// The Pastel Sketch algorithm for one band: the same density-scaled 3 x 3 Laplacian as Line
 // Drawing picks, per pixel, the ink colour (filtered channel sum of 400 or more) or
 // the paper colour, which is then mixed with the picture by `blend`. Each band is
 // rendered as if it were the whole picture: its outermost rows and columns are copies
@@ -15,14 +15,10 @@
 //  - a mix that is not a number (NaN or infinite fields) gives 0 (effects/truncation.h).
 #include "effects/pastelsketch.h"
 
-#include "effects/bandviews.h"
 #include "effects/laplacian_fast.h"
 #include "effects/truncation.h"
-#include "framework/dropper.h"
 #include "image/cpudispatch.h"
 #include "image/imageops.h"
-#include "image/surfacelock.h"
-#include "transform/dxbounds.h"
 
 namespace {
 
@@ -123,32 +119,10 @@ void Render(const CImageBuffer& in, CImageBuffer& out, const float kernel[9], bo
 
 }  // namespace
 
-HRESULT CPastelSketch::ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) {
-    const int width = BoundsWidth(work.outputBounds);
-    const int height = BoundsHeight(work.outputBounds);
-
-    TakeFrameSnapshot();
-    const tPASTEL_SKETCHPROPS props = FrameProps();
-
-    HRESULT hr = S_OK;
-    CSurfaceWriteLock outputLock(hr, OutputSurface(), &work.outputBounds, true);
-    if (FAILED(hr)) return hr;
-    CSurfaceReadLock inputLock(hr, InputSurface(0), &work.inputBounds, true);
-    if (FAILED(hr)) return hr;
-
-    CBandViews views;
-    if (!views.Attach(inputLock, outputLock, width, height)) return E_OUTOFMEMORY;
-    const CImageBuffer& in = views.In();
-    CImageBuffer& out = views.Out();
-    if (width < 1 || height < 1) return hr;
-
-    if (IsDropperActive()) {
-        CImageOps().Copy(in, 0, 0, width, height, out, 0, 0);
-        return hr;
-    }
-
+HRESULT CPastelSketch::RenderBand(const tPASTEL_SKETCHPROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                                  const BandGeometry& /*band*/) {
     RenderPastelSketch(in, out, props, ippTablesEnabled());
-    return hr;
+    return S_OK;
 }
 
 void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables) {

@@ -1,5 +1,5 @@
 // CPastelSketch: the Pastel Sketch effect object. The record, presets and interpolation live in
-// effects/pastelsketchprops.h; the frame routine ProcessBand in effects/pastelsketch.cpp.
+// effects/pastelsketchprops.h; its algorithm, RenderBand, in effects/pastelsketch.cpp.
 #pragma once
 
 #include "effects/plugineffect.h"
@@ -13,8 +13,9 @@ public:
         : CPluginEffect(g_pastelSketchPresets, kPastelSketchFirstPresetStringId, kPastelSketchPresetCount, CLSID_PastelSketch,
                         kPastelSketchEffectCode) {}
 
-    // Renders one band of the frame from the band's own record snapshot.
-    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) override;
+    // The effect's algorithm for one band (effects/pastelsketch.cpp).
+    static HRESULT RenderBand(const tPASTEL_SKETCHPROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band);
 };
 
 // The algorithm of one band, OUT the size of IN: with `tables` the edge filter's and

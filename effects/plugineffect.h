@@ -2,12 +2,17 @@
 // the transform base (CDXBaseNTo1) with the plug-in template for the effect's record
 // (CSFVideoPlugin<T>), the dual interface IPlugin, the persistence companions
 // (transform/dxatlpb.h) and the aggregated free-threaded marshaler, and answers the
-// effect's interfaces in their lookup order. An effect class adds its constructor
-// arguments and its frame routine, ProcessBand.
+// effect's interfaces in their lookup order. Its ProcessBand takes the band's record
+// snapshot and runs the shared band steps (framework/bandsteps.h) around the effect's
+// algorithm. An effect class adds its constructor arguments and
+//   static HRESULT RenderBand(const T& props, const CImageBuffer& in, CImageBuffer& out,
+//                             const BandGeometry& band);
+// and, where its band steps differ, a `static constexpr BandTraits kBandTraits`.
 //
 // Created through ComObject<Derived> / ComAggObject<Derived> (CreateComInstance).
 #pragma once
 
+#include "framework/bandsteps.h"
 #include "framework/plugininterfaces.h"
 #include "framework/sfvideoplugin.h"
 #include "transform/dtbase.h"
@@ -80,6 +85,19 @@ public:
         return S_OK;
     }
 
+    // ---- the band routine ------------------------------------------------------------------
+
+    // The band steps every effect takes unless it says otherwise.
+    static constexpr BandTraits kBandTraits{};
+
+    // One band: its own record snapshot, taken before any surface lock, then the shared
+    // steps and the effect's RenderBand.
+    HRESULT ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) override {
+        const T props = this->TakeFrameSnapshot();
+        return RunBandSteps(InputSurface(0), OutputSurface(), work, m_frameKnown ? m_frame : work.inputBounds,
+                            Derived::kBandTraits, &RenderWithRecord, &props);
+    }
+
     // ---- the record interpolation of this effect ----------------------------------------
 
     HRESULT InterpolateProps(T* out, const T* a, const T* b, double t) override {
@@ -115,7 +133,26 @@ public:
         return CDXBaseNTo1::Invoke(id, iid, lcid, flags, params, result, exceptionInfo, argError);
     }
 
+protected:
+    // The frame's region, kept while its bands run so that each band knows where it lies.
+    // Execute holds the object lock throughout and hands the bands to the workers after
+    // this, so they read it without a lock.
+    HRESULT OnBeginBands(BandWorkInfo& work, ULONG& bandCount) override {
+        m_frame = work.inputBounds;
+        m_frameKnown = true;
+        return CDXBaseNTo1::OnBeginBands(work, bandCount);
+    }
+    HRESULT OnEndBands(BandWorkInfo& work) override {
+        m_frameKnown = false;
+        return CDXBaseNTo1::OnEndBands(work);
+    }
+
 private:
+    static HRESULT RenderWithRecord(const void* record, const CImageBuffer& in, CImageBuffer& out,
+                                    const BandGeometry& band) {
+        return Derived::RenderBand(*static_cast<const T*>(record), in, out, band);
+    }
+
     // IMarshal comes from the aggregated marshaler. Its answer carries a reference on
     // the controlling unknown, which is given back: the caller of InternalQueryInterface
     // adds the one the client keeps.
@@ -127,4 +164,6 @@ private:
     }
 
     ComPtr<IUnknown> m_pUnkMarshaler;
+    DXBNDS m_frame{};
+    bool m_frameKnown = false;
 };

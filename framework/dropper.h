@@ -1,5 +1,5 @@
 // The module-wide byte that is set while an eyedropper samples the screen. The
-// pages write it; the frame routines read it without a lock (relaxed order) and,
+// pages write it; the band steps (framework/bandsteps.h) read it without a lock (relaxed order) and,
 // while it is set, pass their input through unchanged.
 #pragma once
 

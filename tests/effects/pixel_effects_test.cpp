@@ -6,12 +6,17 @@
 // locks, all presets at full HD and records full of values the knobs never produce.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "effects/airbrush.h"
+#include "effects/colorize.h"
+#include "effects/dreamglow.h"
 #include "effects/duochrome.h"
 #include "effects/linedrawing.h"
 #include "effects/metal.h"
 #include "effects/pastelsketch.h"
+#include "host/surface.h"
 #include "tests/effects/band_checks.h"
 #include "tests/effects/effect_harness.h"
 
@@ -204,6 +209,35 @@ TYPED_TEST(PixelEffectBands, RecordsOutsideTheKnobsRenderDeterministically) {
             TestFixture::ExpectAlphaKept(a, small, BandsOf(small.width, small.height, 4));
         }
     }
+}
+
+template <class Effect>
+class EveryEffect : public ::testing::Test {};
+using TheSevenEffects = ::testing::Types<CAirBrush, CColorize, CDreamGlow, CDuoChrome, CLineDrawing, CMetal, CPastelSketch>;
+TYPED_TEST_SUITE(EveryEffect, TheSevenEffects);
+
+// One surface as input and output needs a private copy of the input band; a row too
+// wide for any copy (2^29 - 1 pixels, over a few real bytes that nothing may touch)
+// fails the frame with E_OUTOFMEMORY instead of reporting success.
+TYPED_TEST(EveryEffect, AnInputCopyThatCannotBeMadeFailsTheFrame) {
+    constexpr LONG kWidth = (1 << 29) - 1;
+    uint8_t bytes[64] = {};
+    ComPtr<IDXSurface> surface;
+    ASSERT_EQ(CreateSurfaceOnMemory(bytes, kWidth, 1, kWidth * 4, DXPF_PMARGB32, surface.ReleaseAndGetAddressOf()), S_OK);
+    ComPtr<IUnknown> effect;
+    ASSERT_EQ(CreateComInstance<TypeParam>(nullptr, IID_IUnknown, effect.ReleaseAndGetVoidAddress()), S_OK);
+    ComPtr<IObjectWithSite> withSite;
+    ComPtr<IDXTransform> transform;
+    ComPtr<IUnknown> site;
+    ASSERT_EQ(effect.As(&withSite), S_OK);
+    ASSERT_EQ(effect.As(&transform), S_OK);
+    ASSERT_EQ(CreateHostSite(4, site.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(withSite->SetSite(site.Get()), S_OK);
+    IUnknown* objects[1] = {surface.Get()};
+    ASSERT_EQ(transform->Setup(objects, 1, objects, 1, 0), S_OK);
+    EXPECT_EQ(transform->Execute(nullptr, nullptr, nullptr), E_OUTOFMEMORY);
+    EXPECT_EQ(transform->Setup(nullptr, 0, nullptr, 0, 0), S_OK);
+    EXPECT_EQ(std::count(bytes, bytes + 64, 0), 64);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "effects/bandviews.h"
+#include "framework/bandviews.h"
 
 #include <cstddef>
 #include <cstdint>

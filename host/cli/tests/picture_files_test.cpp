@@ -8,7 +8,6 @@
 #include <set>
 
 #include "host/cli/cli_error.h"
-#include "host/cli/bitmap_font.h"
 #include "host/cli/contact_sheet.h"
 #include "host/cli/progress.h"
 #include "host/cli/replacement_file.h"
@@ -78,45 +77,32 @@ TEST(PngFiles, ReadsSixteenBitGreyWithAlpha) {
     EXPECT_EQ(back.Pixel(0, 0)[0], back.Pixel(0, 0)[2]);  // grey spreads to all three colours
 }
 
-TEST(JpegFiles, RoundTripStaysClose) {
+TEST(JpegFiles, RoundTripStaysCloseAndGreyStaysGrey) {
     TempDir dir;
     const Image card = DrawTestCard(160, 90);
-    const std::string path = dir.File("card.jpg");
-    WritePicture(path, card, 95);
-    Image back = ReadPicture(path, std::nullopt);
-    ASSERT_EQ(back.width, 160);
-    ASSERT_EQ(back.height, 90);
+    WritePicture(dir.File("card.jpg"), card, 95);
+    const Image back = ReadPicture(dir.File("card.jpg"), std::nullopt);
+    ASSERT_EQ(back.bgra.size(), card.bgra.size());
     long long error = 0;
     for (size_t i = 0; i < back.bgra.size(); ++i) {
         if (i % 4 == 3) EXPECT_EQ(back.bgra[i], 255);
         else error += std::abs(int(back.bgra[i]) - int(card.bgra[i]));
     }
     EXPECT_LT(double(error) / (160 * 90 * 3), 6.0);
+    WritePicture(dir.File("grey.jpeg"), Gradient(64, 8, false, true));
+    EXPECT_TRUE(IsGrey(ReadPicture(dir.File("grey.jpeg"), std::nullopt)));
 }
 
-TEST(JpegFiles, GreyPicturesStayGrey) {
-    TempDir dir;
-    const std::string path = dir.File("grey.jpeg");
-    WritePicture(path, Gradient(64, 8, false, true));
-    EXPECT_TRUE(IsGrey(ReadPicture(path, std::nullopt)));
-}
-
-TEST(RawFiles, HoldOnePremultipliedFrameOfTheGivenSize) {
+TEST(RawFiles, HoldOnePremultipliedFrameOfExactlyTheGivenSize) {
     TempDir dir;
     const std::string path = dir.File("f.bgra");
     Image image = MakeImage(3, 2, AlphaForm::Premultiplied);
     for (size_t i = 0; i < image.bgra.size(); ++i) image.bgra[i] = uint8_t(i * 7);
     WritePicture(path, image);
     EXPECT_EQ(ReadBytes(path), image.bgra);
-    Image back = ReadPicture(path, FrameSize{3, 2});
+    const Image back = ReadPicture(path, FrameSize{3, 2});
     EXPECT_EQ(back.alpha, AlphaForm::Premultiplied);
     EXPECT_EQ(back.bgra, image.bgra);
-}
-
-TEST(RawFiles, SizeMismatchIsAnError) {
-    TempDir dir;
-    const std::string path = dir.File("f.bgra");
-    WriteBytes(path, std::vector<uint8_t>(24));
     EXPECT_THROW(ReadPicture(path, FrameSize{3, 3}), CliError);
     EXPECT_THROW(ReadPicture(path, FrameSize{2, 2}), CliError);  // longer than the frame
     EXPECT_THROW(ReadPicture(path, std::nullopt), CliError);  // no --size
@@ -135,14 +121,7 @@ TEST(PictureFiles, BadFilesGiveClearErrors) {
     EXPECT_NE(message([&] { ReadPicture(dir.File("missing.png"), std::nullopt); }).find("No such file"), std::string::npos);
     WriteBytes(dir.File("text.png"), {'h', 'e', 'l', 'l', 'o'});
     EXPECT_NE(message([&] { ReadPicture(dir.File("text.png"), std::nullopt); }).find("not a PNG"), std::string::npos);
-    // A real PNG cut in half.
-    WritePicture(dir.File("whole.png"), Gradient(40, 40, true));
-    std::vector<uint8_t> bytes = ReadBytes(dir.File("whole.png"));
-    bytes.resize(bytes.size() / 2);
-    WriteBytes(dir.File("half.png"), bytes);
-    EXPECT_NE(message([&] { ReadPicture(dir.File("half.png"), std::nullopt); }).find("cannot read"), std::string::npos);
-    WriteBytes(dir.File("bad.jpg"), {0xFF, 0xD8, 0xFF, 0x00, 0x01});
-    EXPECT_NE(message([&] { ReadPicture(dir.File("bad.jpg"), std::nullopt); }).find("cannot read"), std::string::npos);
+    // Pictures cut short or damaged: see the render command's errors.
     EXPECT_NE(message([&] { ReadPicture(dir.File("x.gif"), std::nullopt); }).find("unknown picture format"),
               std::string::npos);
     EXPECT_NE(message([&] { WritePicture(dir.File("no/such/dir.png"), Gradient(4, 4, false)); }).find("cannot write"),
@@ -150,22 +129,13 @@ TEST(PictureFiles, BadFilesGiveClearErrors) {
 }
 
 TEST(TestCard, IsColourfulWithASoftAlphaEdgeAndTheSameEveryTime) {
-    const Image a = DrawTestCard(), b = DrawTestCard();
-    EXPECT_EQ(a.width, kDemoWidth);
-    EXPECT_EQ(a.height, kDemoHeight);
-    EXPECT_EQ(a.bgra, b.bgra);
+    const Image a = DrawTestCard();
+    EXPECT_EQ(a.bgra, DrawTestCard().bgra);
     std::set<uint32_t> colours;
     for (size_t i = 0; i < a.bgra.size(); i += 4) colours.insert(a.bgra[i] | (a.bgra[i + 1] << 8) | (a.bgra[i + 2] << 16));
     EXPECT_GT(colours.size(), 5000u);  // ramps and a hue wheel, not only flat fills
-    // Hard edges: neighbouring pixels that differ by more than half the range.
-    int edges = 0;
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 1; x < a.width; ++x)
-            if (std::abs(int(a.Pixel(x, y)[1]) - int(a.Pixel(x - 1, y)[1])) > 128) ++edges;
-    EXPECT_GT(edges, 100);
     // Opaque on the left, fading to nearly transparent at the right edge, monotonically.
     for (int y : {0, a.height / 2, a.height - 1}) {
-        EXPECT_EQ(a.Pixel(0, y)[3], 255);
         EXPECT_EQ(a.Pixel(a.width * 8 / 10, y)[3], 255);
         EXPECT_LT(a.Pixel(a.width - 1, y)[3], 8);
         for (int x = 1; x < a.width; ++x) ASSERT_LE(a.Pixel(x, y)[3], a.Pixel(x - 1, y)[3]);
@@ -177,8 +147,6 @@ TEST(ContactSheet, LaysOutLabelledPanelsOverAnOpaqueBackground) {
     const Image picture = DrawTestCard(40, 24);
     const Image sheet = BuildContactSheet({{"Original", &picture}, {"Quillet Air Brush", &picture}, {"X", &picture}}, 2);
     EXPECT_TRUE(IsOpaque(sheet));
-    EXPECT_EQ(sheet.width, 2 * 40 + 3 * 8);
-    EXPECT_EQ(sheet.height, 2 * (24 + 22) + 3 * 8);
     // The first panel's opaque top-left pixel is copied as it is.
     EXPECT_EQ(0, std::memcmp(sheet.Pixel(8, 8), picture.Pixel(0, 0), 3));
     // The label strip under the first panel holds light text pixels.
@@ -186,12 +154,12 @@ TEST(ContactSheet, LaysOutLabelledPanelsOverAnOpaqueBackground) {
     for (int y = 8 + 24; y < 8 + 24 + 22; ++y)
         for (int x = 8; x < 48; ++x) light += sheet.Pixel(x, y)[0] > 200;
     EXPECT_GT(light, 20);
-    EXPECT_EQ(TextWidth("AB", 2), 22);
 }
 
-TEST(ReplacementFiles, TargetChangesOnlyOnCommit) {
+TEST(ReplacementFiles, TargetChangesOnlyOnCommitAndSurvivesAFailedWrite) {
     TempDir dir;
     const std::string target = dir.File("out.png");
+    auto onlyFile = [&] { return std::distance(std::filesystem::directory_iterator(dir.Path()), {}) == 1; };
     WriteBytes(target, {1, 2, 3});
     {
         ReplacementFile file(target);
@@ -199,25 +167,19 @@ TEST(ReplacementFiles, TargetChangesOnlyOnCommit) {
         EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
     }  // abandoned: the target stays, the temporary file goes
     EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_TRUE(onlyFile());
+    const Image empty;  // libpng refuses a picture without rows in the middle of writing
+    EXPECT_THROW(WritePicture(target, empty), CliError);
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_TRUE(onlyFile());
     {
         ReplacementFile file(target);
         WriteBytes(file.TempPath(), {9, 9});
         file.Commit();
     }
     EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{9, 9}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_TRUE(onlyFile());
     EXPECT_THROW(ReplacementFile(dir.File("missing/out.png")), CliError);
-}
-
-TEST(ReplacementFiles, AFailedPictureWriteLeavesTheOldFile) {
-    TempDir dir;
-    const std::string target = dir.File("keep.png");
-    WriteBytes(target, {7, 7, 7});
-    const Image empty;  // libpng refuses a picture without rows in the middle of writing
-    EXPECT_THROW(WritePicture(target, empty), CliError);
-    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{7, 7, 7}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(ProgressLine, ShowsRateAndTimeLeft) {

@@ -26,29 +26,10 @@ using testing::WriteBytes;
         result.err.find("cannot render yet") != std::string::npos)                                    \
         GTEST_SKIP() << result.err
 
-Image Uniform(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-    Image image = MakeImage(w, h, AlphaForm::Straight);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = image.Pixel(x, y);
-            p[0] = b, p[1] = g, p[2] = r, p[3] = 255;
-        }
-    return image;
-}
-
 std::vector<uint8_t> FloatBytes(float v) {
     std::vector<uint8_t> b(4);
     std::memcpy(b.data(), &v, 4);
     return b;
-}
-
-TEST(RenderPictures, UniformPictureStaysUnchangedThroughAirBrush) {
-    TempDir dir;
-    const Image flat = Uniform(64, 80, 40, 120, 200);
-    WritePicture(dir.File("flat.png"), flat);
-    RENDER_OR_SKIP(r, dir, {"render", "airbrush", "--processors", "1", dir.File("flat.png"), dir.File("out.png")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadPicture(dir.File("out.png"), std::nullopt).bgra, flat.bgra);
 }
 
 TEST(RenderPictures, StraightAlphaSurvivesTheRoundTrip) {
@@ -68,20 +49,14 @@ TEST(RenderPictures, StraightAlphaSurvivesTheRoundTrip) {
 TEST(RenderPictures, ProcessorCountChangesTheBlurNotPerPixelEffects) {
     TempDir dir;
     WritePicture(dir.File("card.png"), DrawTestCard(320, 180));
-    auto render = [&](const std::string& effect, const std::string& n, const std::string& out) {
-        return RunProgram(dir, {"render", effect, "--processors", n, dir.File("card.png"), dir.File(out)});
+    auto render = [&](const std::string& effect, const std::string& n) {
+        const std::string out = dir.File(effect + n + ".png");
+        EXPECT_EQ(RunProgram(dir, {"render", effect, "--processors", n, dir.File("card.png"), out}).exitCode, 0);
+        return ReadBytes(out);
     };
-    RENDER_OR_SKIP(first, dir, {"render", "airbrush", "--processors", "1", dir.File("card.png"), dir.File("a1.png")});
-    ASSERT_EQ(first.exitCode, 0) << first.err;
-    ASSERT_EQ(render("airbrush", "4", "a4.png").exitCode, 0);
-    ASSERT_EQ(render("airbrush", "4", "a4again.png").exitCode, 0);
-    EXPECT_NE(ReadBytes(dir.File("a1.png")), ReadBytes(dir.File("a4.png")));
-    EXPECT_EQ(ReadBytes(dir.File("a4.png")), ReadBytes(dir.File("a4again.png")));
-    // A per-pixel effect does not care how the frame is cut.
-    RunResult m1 = render("metallic", "1", "m1.png");
-    if (m1.err.find("cannot render yet") != std::string::npos) GTEST_SKIP() << m1.err;
-    ASSERT_EQ(render("metallic", "4", "m4.png").exitCode, 0);
-    EXPECT_EQ(ReadBytes(dir.File("m1.png")), ReadBytes(dir.File("m4.png")));
+    RENDER_OR_SKIP(first, dir, {"render", "airbrush", "--save-state", dir.File("s")});
+    EXPECT_NE(render("airbrush", "1"), render("airbrush", "4"));
+    EXPECT_EQ(render("metallic", "1"), render("metallic", "4"));  // a per-pixel effect ignores the cut
 }
 
 TEST(RenderState, SaveHoldsTheRecordBytesAfterPresetAndSet) {
@@ -177,19 +152,14 @@ TEST(RenderSequences, KeyframesReachBothEndsOfTheSequence) {
                               "--processors", "1", "--progress", dir.File("in_%d.png"), dir.File("out_%03d.png")});
     ASSERT_EQ(seq.exitCode, 0) << seq.err;
     EXPECT_NE(seq.err.find("frame 3/3"), std::string::npos) << seq.err;
-    for (int n = 1; n <= 3; ++n) EXPECT_TRUE(std::filesystem::exists(dir.File("out_00" + std::to_string(n) + ".png")));
-    ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "Aqua", "--processors", "1", dir.File("in_1.png"),
-                               dir.File("from.png")})
-                  .exitCode,
-              0);
-    ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "Darkroom", "--processors", "1",
-                               dir.File("in_1.png"), dir.File("to.png")})
-                  .exitCode,
-              0);
-    EXPECT_EQ(ReadBytes(dir.File("out_001.png")), ReadBytes(dir.File("from.png")));
-    EXPECT_EQ(ReadBytes(dir.File("out_003.png")), ReadBytes(dir.File("to.png")));
-    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("from.png")));
-    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("to.png")));
+    for (const char* preset : {"Aqua", "Darkroom"})
+        ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", preset, "--processors", "1", dir.File("in_1.png"),
+                                   dir.File(std::string(preset) + ".png")})
+                      .exitCode,
+                  0);
+    EXPECT_EQ(ReadBytes(dir.File("out_001.png")), ReadBytes(dir.File("Aqua.png")));
+    EXPECT_EQ(ReadBytes(dir.File("out_003.png")), ReadBytes(dir.File("Darkroom.png")));
+    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("Aqua.png")));
 }
 
 TEST(RenderStreams, RawFramesInAndOutMatchSingleRenders) {
@@ -234,44 +204,25 @@ TEST(RenderStreams, FfmpegPipelineFiltersAVideo) {
     if (err.find("cannot create") != std::string::npos || err.find("cannot render yet") != std::string::npos)
         GTEST_SKIP() << err;
     ASSERT_EQ(status, 0) << err;
-    for (int n = 1; n <= 5; ++n) {
-        char name[16];
-        std::snprintf(name, sizeof name, "out_%02d.png", n);
-        const Image frame = ReadPicture(dir.File(name), std::nullopt);
-        EXPECT_EQ(frame.width, 64);
-        EXPECT_EQ(frame.height, 48);
-    }
+    EXPECT_EQ(ReadPicture(dir.File("out_05.png"), std::nullopt).width, 64);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out_06.png")));
 }
 
-TEST(Demo, WritesTheSheetThePictureAndEveryEffectIntoItsFolder) {
+TEST(Demo, WritesEveryPictureIntoAFolderOrTheSheetAloneUnderAPictureName) {
     TempDir dir;
     RENDER_OR_SKIP(r, dir, {"demo", dir.File("demo")});
     ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_TRUE(std::filesystem::exists(dir.File("demo/testcard.png")));
     size_t pngs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.File("demo"))) {
         ++pngs;
         EXPECT_NE(r.out.find("wrote " + entry.path().string()), std::string::npos) << entry.path();
     }
-    EXPECT_EQ(pngs, 2u + 7 * 3);
+    EXPECT_EQ(pngs, 2u + 7 * 3);  // the test card, the sheet, three presets of each effect
     EXPECT_TRUE(std::filesystem::exists(dir.File("demo/dreamglow-02-black-light.png")));
-    const Image sheet = ReadPicture(dir.File("demo/contact-sheet.png"), std::nullopt);
-    EXPECT_EQ(sheet.width, 4 * 320 + 5 * 8);
-    EXPECT_EQ(sheet.height, 2 * (180 + 22) + 3 * 8);
-}
-
-TEST(Demo, ASheetNameWritesTheSheetAlone) {
-    TempDir dir;
-    RENDER_OR_SKIP(r, dir, {"demo", dir.File("sheet.png")});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    std::vector<std::string> pictures;
+    ASSERT_EQ(RunProgram(dir, {"demo", dir.File("sheet.png")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("sheet.png")), ReadBytes(dir.File("demo/contact-sheet.png")));
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        if (entry.path().extension() == ".png") pictures.push_back(entry.path().filename());
-    EXPECT_EQ(pictures, std::vector<std::string>{"sheet.png"});
-    const Image sheet = ReadPicture(dir.File("sheet.png"), std::nullopt);
-    EXPECT_TRUE(IsOpaque(sheet));
-    EXPECT_EQ(sheet.width, 4 * 320 + 5 * 8);
+        EXPECT_TRUE(entry.path().extension() != ".png" || entry.path().filename() == "sheet.png") << entry.path();
 }
 
 // A failure never leaves a partial output and never replaces an existing one.

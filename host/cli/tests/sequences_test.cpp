@@ -59,22 +59,6 @@ std::FILE* StreamOf(const std::vector<uint8_t>& bytes) {
     return f;
 }
 
-TEST(RawStreams, DeliverFramesUntilTheEnd) {
-    std::vector<uint8_t> bytes(2 * 2 * 4 * 3);
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i);
-    std::FILE* f = StreamOf(bytes);
-    RawFrameReader reader(f, {2, 2}, AlphaForm::Straight, "test");
-    for (int n = 0; n < 3; ++n) {
-        std::optional<Image> frame = reader.Next();
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame->alpha, AlphaForm::Straight);
-        EXPECT_EQ(frame->bgra[0], uint8_t(n * 16));
-    }
-    EXPECT_FALSE(reader.Next());
-    EXPECT_EQ(reader.FramesRead(), 3);
-    std::fclose(f);
-}
-
 TEST(RawStreams, ATruncatedFrameIsAnError) {
     std::FILE* f = StreamOf(std::vector<uint8_t>(16 + 10));
     RawFrameReader reader(f, {2, 2}, AlphaForm::Premultiplied, "standard input");
@@ -83,10 +67,9 @@ TEST(RawStreams, ATruncatedFrameIsAnError) {
         reader.Next();
         FAIL() << "no error";
     } catch (const CliError& e) {
-        const std::string m = e.what();
-        EXPECT_NE(m.find("truncated raw stream"), std::string::npos) << m;
-        EXPECT_NE(m.find("frame 2"), std::string::npos) << m;
-        EXPECT_NE(m.find("10 of 16 bytes"), std::string::npos) << m;
+        const std::string said = e.what();
+        EXPECT_NE(said.find("truncated raw stream: frame 2 of standard input has 10 of 16 bytes"), std::string::npos)
+            << said;
     }
     std::fclose(f);
 

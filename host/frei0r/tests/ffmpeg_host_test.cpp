@@ -1,7 +1,6 @@
 // The plugins inside the real ffmpeg (its frei0r filter, FREI0R_PATH pointing at the
-// build's plugin folder): every effect, several presets and parameter strings, output
-// frames byte for byte equal to the brushwerk program's on the same frames, records
-// and processor count. Raw B, G, R, A streams on both sides, so no codec touches them.
+// build's plugin folder): output frames byte for byte equal to the brushwerk program's
+// on the same frames, records and processor count. Raw B, G, R, A on both sides.
 #include <gtest/gtest.h>
 
 #include "host/frei0r/tests/test_host_settings.h"
@@ -10,92 +9,51 @@ namespace brushwerk::frei0r::testing {
 namespace {
 
 // ffmpeg before 6.1 hands frei0r filters rows padded to its own alignment, while frei0r
-// frames are packed: widths whose rows are a multiple of 64 bytes are the ones every
-// ffmpeg hands over intact. The height is not a multiple of 8 (testsrc2 makes even sizes).
-constexpr unsigned kWidth = 176;
-constexpr unsigned kHeight = 98;
-constexpr unsigned kFrames = 3;
+// frames are packed: rows of a multiple of 64 bytes reach the filter intact. The height
+// is not a multiple of 8.
+constexpr unsigned kWidth = 176, kHeight = 98, kFrames = 3;
 
-class InsideFfmpeg : public ::testing::TestWithParam<std::string> {
-protected:
-    void SetUp() override {
+class InsideFfmpeg : public ::testing::TestWithParam<std::string> {};
+
+// Each settings case once: defaults on ffmpeg's own test source, a preset sent alone,
+// and fields, a loosely named preset and processors on frames with straight alpha.
+TEST_P(InsideFfmpeg, FramesMatchTheBrushwerkProgram) {
 #ifdef QUILLET_FREI0R_SANITIZED
-        GTEST_SKIP() << "a sanitizer build's plugins cannot be loaded into ffmpeg";
+    GTEST_SKIP() << "a sanitizer build's plugins cannot be loaded into ffmpeg";
 #endif
-        if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
-        m_registry = m_dir.File("registry.reg");
-    }
-
-    ProcessResult Ffmpeg(std::vector<std::string> args) {
+    if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder dir;
+    auto ffmpeg = [&](std::vector<std::string> input, const std::string& filter, const std::string& out) {
         std::vector<std::string> argv = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
-        argv.insert(argv.end(), args.begin(), args.end());
+        argv.insert(argv.end(), input.begin(), input.end());
+        if (!filter.empty()) argv.insert(argv.end(), {"-vf", filter});
+        argv.insert(argv.end(), {"-frames:v", std::to_string(kFrames), "-f", "rawvideo", "-pix_fmt", "bgra", out});
         return RunProcess(argv, "", "", {{"FREI0R_PATH", QUILLET_FREI0R_PLUGIN_DIR}});
-    }
+    };
+    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    const std::vector<std::string> testsrc = {"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=25"};
+    ASSERT_EQ(ffmpeg(testsrc, "", dir.File("testsrc.bgra")).exitCode, 0);
+    WriteBytes(dir.File("alpha.bgra"), StraightTestFrames(kWidth, kHeight, kFrames));
+    const std::vector<std::string> alpha = {"-f", "rawvideo", "-pix_fmt", "bgra", "-s", size, "-i", dir.File("alpha.bgra")};
 
-    static std::vector<std::string> RawOutput(const std::string& path) {
-        return {"-f", "rawvideo", "-pix_fmt", "bgra", path};
-    }
-
-    // Renders frames through ffmpeg's frei0r filter and through the brushwerk program
-    // and expects the same bytes.
-    void ExpectSameAsBrushwerk(const std::vector<std::string>& ffmpegInput, const std::string& cliInput,
-                               const EffectSettings& settings, const std::string& what) {
-        const std::string effect = GetParam();
-        std::string filter = "frei0r=filter_name=quillet_" + effect;
-        if (!settings.preset.empty() || !settings.fields.empty() || settings.processors)
-            filter += ":filter_params=" + ParametersFor(effect, settings).ffmpegFilterParams;
-        std::vector<std::string> args = ffmpegInput;
-        args.insert(args.end(), {"-vf", filter});
-        const std::vector<std::string> output = RawOutput(m_dir.File("ffmpeg.bgra"));
-        args.insert(args.end(), output.begin(), output.end());
-        const ProcessResult ffmpeg = Ffmpeg(args);
-        ASSERT_EQ(ffmpeg.exitCode, 0) << what << ": " << filter << "\n" << ffmpeg.err;
-
-        const ProcessResult cli = BrushwerkRender(RequestFor(effect, settings, kWidth, kHeight), cliInput,
-                                                  m_dir.File("brushwerk.bgra"), m_registry);
+    const std::vector<EffectSettings> cases = SettingsCasesFor(GetParam());
+    const struct {
+        std::vector<std::string> input;
+        std::string frames;
+        const EffectSettings& settings;
+    } runs[] = {{testsrc, "testsrc.bgra", cases[0]}, {testsrc, "testsrc.bgra", cases[1]}, {alpha, "alpha.bgra", cases[2]}};
+    for (const auto& run : runs) {
+        std::string filter = "frei0r=filter_name=quillet_" + GetParam();
+        if (&run.settings != &cases[0]) filter += ":filter_params=" + ParametersFor(GetParam(), run.settings).ffmpegFilterParams;
+        const ProcessResult host = ffmpeg(run.input, filter, dir.File("ffmpeg.bgra"));
+        ASSERT_EQ(host.exitCode, 0) << filter << "\n" << host.err;
+        const ProcessResult cli = BrushwerkRender(RequestFor(GetParam(), run.settings, kWidth, kHeight),
+                                                  dir.File(run.frames), dir.File("cli.bgra"), dir.File("registry.reg"));
         ASSERT_EQ(cli.exitCode, 0) << cli.err;
-        const std::vector<uint8_t> got = ReadBytes(m_dir.File("ffmpeg.bgra"));
-        const std::vector<uint8_t> expected = ReadBytes(m_dir.File("brushwerk.bgra"));
+        const std::vector<uint8_t> expected = ReadBytes(dir.File("cli.bgra"));
         ASSERT_EQ(expected.size(), size_t(kWidth) * kHeight * 4 * kFrames);
-        EXPECT_EQ(FirstDifference(got, expected, kWidth, kHeight), "") << what << ": " << filter;
+        EXPECT_EQ(FirstDifference(ReadBytes(dir.File("ffmpeg.bgra")), expected, kWidth, kHeight), "") << filter;
     }
-
-    TempFolder m_dir;
-    std::string m_registry;
-};
-
-TEST_P(InsideFfmpeg, TestsrcFramesMatchTheBrushwerkProgram) {
-    const std::string testsrc = "testsrc2=size=" + std::to_string(kWidth) + "x" + std::to_string(kHeight) + ":rate=25";
-    const std::string frames = m_dir.File("testsrc2.bgra");
-    std::vector<std::string> makeFrames = {"-f", "lavfi", "-i", testsrc, "-frames:v", std::to_string(kFrames)};
-    for (const std::string& a : RawOutput(frames)) makeFrames.push_back(a);
-    ASSERT_EQ(Ffmpeg(makeFrames).exitCode, 0);
-
-    if (!EffectRenders(GetParam(), m_registry)) {
-        // Not written yet: the plugin must hand the frames back untouched.
-        const ProcessResult run = Ffmpeg({"-f", "lavfi", "-i", testsrc, "-frames:v", std::to_string(kFrames), "-vf",
-                                          "format=bgra,frei0r=filter_name=quillet_" + GetParam(), "-f", "rawvideo",
-                                          "-pix_fmt", "bgra", m_dir.File("ffmpeg.bgra")});
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-        EXPECT_EQ(FirstDifference(ReadBytes(m_dir.File("ffmpeg.bgra")), ReadBytes(frames), kWidth, kHeight), "");
-        GTEST_SKIP() << GetParam() << " does not render yet; checked that frames pass through unchanged";
-    }
-    // Straight from the test source into the filter, as a user would run it.
-    const std::vector<std::string> lavfi = {"-f", "lavfi", "-i", testsrc, "-frames:v", std::to_string(kFrames)};
-    const std::vector<EffectSettings> cases = SettingsCasesFor(GetParam());
-    for (size_t i = 0; i < cases.size(); ++i)
-        ExpectSameAsBrushwerk(lavfi, frames, cases[i], "testsrc2 case " + std::to_string(i));
-}
-
-TEST_P(InsideFfmpeg, StraightAlphaFramesMatchTheBrushwerkProgram) {
-    if (!EffectRenders(GetParam(), m_registry)) GTEST_SKIP() << GetParam() << " does not render yet";
-    const std::string frames = m_dir.File("alpha.bgra");
-    WriteBytes(frames, StraightTestFrames(kWidth, kHeight, kFrames));
-    const std::vector<std::string> raw = {"-f", "rawvideo", "-pix_fmt", "bgra", "-s",
-                                          std::to_string(kWidth) + "x" + std::to_string(kHeight), "-i", frames};
-    const std::vector<EffectSettings> cases = SettingsCasesFor(GetParam());
-    ExpectSameAsBrushwerk(raw, frames, cases[1], "alpha frames, second preset");
-    ExpectSameAsBrushwerk(raw, frames, cases[2], "alpha frames, last preset with fields");
 }
 
 INSTANTIATE_TEST_SUITE_P(Frei0rHosts, InsideFfmpeg, ::testing::ValuesIn(EffectNames()));

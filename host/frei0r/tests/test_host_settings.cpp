@@ -82,16 +82,6 @@ RenderRequest RequestFor(const std::string& effect, const EffectSettings& settin
     return request;
 }
 
-bool EffectRenders(const std::string& effect, const std::string& registryPath) {
-    TempFolder dir;
-    WriteBytes(dir.File("in.bgra"), StraightTestFrames(8, 8, 1));
-    RenderRequest request;
-    request.effect = effect;
-    request.width = request.height = 8;
-    const ProcessResult result = BrushwerkRender(request, dir.File("in.bgra"), dir.File("out.bgra"), registryPath);
-    return result.exitCode == 0;
-}
-
 std::vector<EffectSettings> SettingsCasesFor(const std::string& effect) {
     PluginLibrary plugin(effect);
     f0r_instance_t instance = plugin.construct(0, 0);

@@ -29,10 +29,6 @@ HostParameters ParametersFor(const std::string& effect, const EffectSettings& se
 // The same settings as a brushwerk render request over width x height frames.
 RenderRequest RequestFor(const std::string& effect, const EffectSettings& settings, unsigned width, unsigned height);
 
-// True when the module renders this effect (the brushwerk program does not report
-// "cannot render yet"); effects still being written pass frames through unchanged.
-bool EffectRenders(const std::string& effect, const std::string& registryPath);
-
 // The settings every host test runs per effect: the defaults, a second preset named
 // exactly and sent alone, and the last preset named loosely with a number and a
 // colour field overridden and three processors.

@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/airbrushprops.h"
-#include "framework/clsids.h"
 
 class CAirBrush : public CPluginEffect<tAIR_BRUSH_PROPS, CAirBrush, CLSID_AirBrushPP> {
 public:

@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/colorizeprops.h"
-#include "framework/clsids.h"
 
 class CColorize : public CPluginEffect<tCOLORIZE_PROPS, CColorize, CLSID_ColorizePP> {
 public:

@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/dreamglowprops.h"
-#include "framework/clsids.h"
 
 class CDreamGlow : public CPluginEffect<tDREAM_GLOW_PROPS, CDreamGlow, CLSID_DreamGlowPP> {
 public:

@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/duochromeprops.h"
-#include "framework/clsids.h"
 #include "image/imagebuffer.h"
 
 class CDuoChrome : public CPluginEffect<tDUOCHROME_PROPS, CDuoChrome, CLSID_DuoChromePP> {

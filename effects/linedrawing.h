@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/linedrawingprops.h"
-#include "framework/clsids.h"
 
 class CLineDrawing : public CPluginEffect<tLINE_DRAWING_PROPS, CLineDrawing, CLSID_LineDrawingPP> {
 public:

@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/metalprops.h"
-#include "framework/clsids.h"
 
 class CMetal : public CPluginEffect<tMETALLIC_PROPS, CMetal, CLSID_MetallicPP> {
 public:

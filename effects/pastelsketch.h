@@ -4,7 +4,6 @@
 
 #include "effects/plugineffect.h"
 #include "effects/pastelsketchprops.h"
-#include "framework/clsids.h"
 #include "image/imagebuffer.h"
 
 class CPastelSketch : public CPluginEffect<tPASTEL_SKETCHPROPS, CPastelSketch, CLSID_PastelSketchPP> {

@@ -4,7 +4,7 @@
 // blue byte, truncated in double precision, with a zero top byte.
 #pragma once
 
-#include "effects/colorref.h"
+#include "sdk/colorref.h"
 
 namespace props_interpolation {
 

@@ -1,6 +1,8 @@
 // The object map: seven effects, each followed by its property page, in the order in
 // which they are registered. Registering in this order leaves the shared program
-// identifiers "Main.Plugin" and "Main.PluginPP" on the last pair, Duo Chrome.
+// identifiers "Main.Plugin" and "Main.PluginPP" on the last pair, Duo Chrome. Everything
+// an entry says of its class comes from the effect's descriptor; the map adds only the
+// class that implements it.
 #include "framework/objectmap.h"
 
 #include "effects/airbrush.h"
@@ -10,8 +12,8 @@
 #include "effects/linedrawing.h"
 #include "effects/metal.h"
 #include "effects/pastelsketch.h"
-#include "framework/clsids.h"
 #include "framework/registration.h"
+#include "sdk/effects.h"
 
 namespace {
 
@@ -21,34 +23,37 @@ constexpr InstanceCreator kNotAvailable = nullptr;
 
 void NoObjectMain(bool /*starting*/) {}
 
-template <const CLSID& Clsid, UINT ScriptId>
-constexpr ObjectMapEntry Effect(InstanceCreator create, const char* displayName, const char* typeName) {
-    return {&Clsid, &UpdateEffectRegistryFor<Clsid, ScriptId>, &CachedClassFactory::Create, create,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, ScriptId, displayName, typeName};
+template <const EffectDescriptor& D, class EffectClass>
+constexpr ObjectMapEntry Effect() {
+    return {&D.clsid, &UpdateEffectRegistryFor<D>, &CachedClassFactory::Create, &CreateComInstance<EffectClass>,
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, D.scriptId, D.displayName, D.className, &D};
 }
-template <const CLSID& Clsid, UINT ScriptId>
-constexpr ObjectMapEntry Page(InstanceCreator create, const char* displayName, const char* typeName) {
-    return {&Clsid, &UpdatePageRegistryFor<ScriptId>, &CachedClassFactory::Create, create,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, ScriptId, displayName, typeName};
+template <const EffectDescriptor& D>
+constexpr ObjectMapEntry Page() {
+    return {&D.pageClsid, &UpdatePageRegistryFor<D>, &CachedClassFactory::Create, kNotAvailable,
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, D.pageScriptId, D.displayName, D.pageClassName, &D};
 }
 
-const ObjectMapEntry kObjectMap[] = {
-    Effect<CLSID_AirBrush, 109>(&CreateComInstance<CAirBrush>, "Quillet Air Brush", "AirBrush"),
-    Page<CLSID_AirBrushPP, 108>(kNotAvailable, "Quillet Air Brush", "AirBrushPP"),
-    Effect<CLSID_PastelSketch, 107>(&CreateComInstance<CPastelSketch>, "Quillet Pastel Sketch", "PastelSketch"),
-    Page<CLSID_PastelSketchPP, 106>(kNotAvailable, "Quillet Pastel Sketch", "PastelSketchPP"),
-    Effect<CLSID_Colorize, 111>(&CreateComInstance<CColorize>, "Quillet Colorize", "Colorize"),
-    Page<CLSID_ColorizePP, 110>(kNotAvailable, "Quillet Colorize", "ColorizePP"),
-    Effect<CLSID_DreamGlow, 113>(&CreateComInstance<CDreamGlow>, "Quillet Dream Glow", "DreamGlow"),
-    Page<CLSID_DreamGlowPP, 112>(kNotAvailable, "Quillet Dream Glow", "DreamGlowPP"),
-    Effect<CLSID_LineDrawing, 117>(&CreateComInstance<CLineDrawing>, "Quillet Line Drawing", "LineDrawing"),
-    Page<CLSID_LineDrawingPP, 116>(kNotAvailable, "Quillet Line Drawing", "LineDrawingPP"),
-    Effect<CLSID_Metallic, 119>(&CreateComInstance<CMetal>, "Quillet Metallic", "Metallic"),
-    Page<CLSID_MetallicPP, 118>(kNotAvailable, "Quillet Metallic", "MetallicPP"),
-    Effect<CLSID_DuoChrome, 115>(&CreateComInstance<CDuoChrome>, "Quillet DuoChrome", "DuoChrome"),
-    Page<CLSID_DuoChromePP, 114>(kNotAvailable, "Quillet DuoChrome", "DuoChromePP"),
+constexpr ObjectMapEntry kObjectMap[] = {
+    Effect<kAirBrush, CAirBrush>(),         Page<kAirBrush>(),
+    Effect<kPastelSketch, CPastelSketch>(), Page<kPastelSketch>(),
+    Effect<kColorize, CColorize>(),         Page<kColorize>(),
+    Effect<kDreamGlow, CDreamGlow>(),       Page<kDreamGlow>(),
+    Effect<kLineDrawing, CLineDrawing>(),   Page<kLineDrawing>(),
+    Effect<kMetallic, CMetal>(),            Page<kMetallic>(),
+    Effect<kDuoChrome, CDuoChrome>(),       Page<kDuoChrome>(),
 };
 static_assert(std::size(kObjectMap) == kObjectMapSize);
+
+// Every published effect has its pair of entries, in the published order.
+consteval bool MapFollowsDescriptors() {
+    if (std::size(kObjectMap) != 2 * std::size(kEffectDescriptors)) return false;
+    for (size_t i = 0; i < std::size(kEffectDescriptors); ++i)
+        if (kObjectMap[2 * i].descriptor != kEffectDescriptors[i] || kObjectMap[2 * i + 1].descriptor != kEffectDescriptors[i])
+            return false;
+    return true;
+}
+static_assert(MapFollowsDescriptors());
 
 }  // namespace
 

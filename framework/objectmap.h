@@ -5,6 +5,7 @@
 #include <span>
 
 #include "framework/classfactory.h"
+#include "sdk/effect_descriptor.h"
 
 // Registers (TRUE) or unregisters (FALSE) one class.
 using RegistryUpdater = HRESULT (*)(BOOL doRegister);
@@ -38,6 +39,8 @@ struct ObjectMapEntry {
     UINT scriptId;
     const char* displayName;
     const char* typeName;  // the class's name in the type library
+    // The effect the class belongs to (a page belongs to its effect).
+    const EffectDescriptor* descriptor;
 };
 
 inline constexpr size_t kObjectMapSize = 14;

@@ -6,19 +6,20 @@
 #pragma once
 
 #include "platform/com/guid.h"
+#include "sdk/effect_descriptor.h"
 
 // The operations behind an entry's register operation.
 HRESULT UpdateEffectRegistry(REFCLSID clsid, UINT scriptId, BOOL doRegister);
 HRESULT UpdatePageRegistry(UINT scriptId, BOOL doRegister);
 
-// The per-class operation the object map stores (it takes only the register flag).
-template <const CLSID& Clsid, UINT ScriptId>
+// The per-class operations the object map stores (they take only the register flag).
+template <const EffectDescriptor& Effect>
 HRESULT UpdateEffectRegistryFor(BOOL doRegister) {
-    return UpdateEffectRegistry(Clsid, ScriptId, doRegister);
+    return UpdateEffectRegistry(Effect.clsid, Effect.scriptId, doRegister);
 }
-template <UINT ScriptId>
+template <const EffectDescriptor& Effect>
 HRESULT UpdatePageRegistryFor(BOOL doRegister) {
-    return UpdatePageRegistry(ScriptId, doRegister);
+    return UpdatePageRegistry(Effect.pageScriptId, doRegister);
 }
 
 struct ObjectMapEntry;

@@ -3,9 +3,11 @@
 // life of the process: the platform holds pointers into it while the module is attached.
 #include "resources/moduleresources.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "resources/stringtable.h"
+#include "sdk/effects.h"
 
 namespace {
 
@@ -16,6 +18,10 @@ struct ResourceTable {
 
     ResourceTable() {
         strings.assign(g_moduleStringTable, g_moduleStringTable + g_moduleStringTableSize);
+        for (const EffectDescriptor* effect : kEffectDescriptors)
+            strings.push_back({effect->displayNameStringId, effect->displayName});
+        std::sort(strings.begin(), strings.end(),
+                  [](const ModuleStringResource& a, const ModuleStringResource& b) { return a.id < b.id; });
         for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
         const std::string_view typeLib = MainTypeLibraryResource();
         binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, typeLib.data(), typeLib.size()});

@@ -1,18 +1,15 @@
 #include "resources/stringtable.h"
 
+#include "sdk/effects.h"
+
+// The effects' display names are written with their descriptors; the module's table
+// adds them (moduleresources.cpp).
+
 // Two names end in a blank ("Black Light ", "Lemon Jello "): the blank belongs to the name.
 const ModuleStringResource g_moduleStringTable[] = {
     {IDS_PAGE_TITLE, "Quillet Brushwerk"},
     {IDS_PAGE_HELPFILE, "CHANGE_THIS_HELPFILE"},
     {IDS_PAGE_DOCSTRING, "CHANGE_THIS_DOCSTRING"},
-
-    {IDS_DISPLAYNAME_AIRBRUSH, "Quillet Air Brush"},
-    {IDS_DISPLAYNAME_COLORIZE, "Quillet Colorize"},
-    {IDS_DISPLAYNAME_PASTELSKETCH, "Quillet Pastel Sketch"},
-    {IDS_DISPLAYNAME_DREAMGLOW, "Quillet Dream Glow"},
-    {IDS_DISPLAYNAME_METALLIC, "Quillet Metallic"},
-    {IDS_DISPLAYNAME_DUOCHROME, "Quillet DuoChrome"},
-    {IDS_DISPLAYNAME_LINEDRAWING, "Quillet Line Drawing"},
 
     {IDS_PRESETS_AIRBRUSH + 0, "Air Brushed"},
     {IDS_PRESETS_AIRBRUSH + 1, "Dream"},

@@ -16,7 +16,7 @@
 #include "effects/linedrawingprops.h"
 #include "effects/metalprops.h"
 #include "effects/pastelsketchprops.h"
-#include "resources/stringtable.h"
+#include "resources/moduleresources.h"
 
 namespace {
 
@@ -25,8 +25,7 @@ const HINSTANCE kStringModule = reinterpret_cast<HINSTANCE>(0x5e7c0001);
 class RecordsStringTable : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        static const ModuleResources resources{g_moduleStringTable, g_moduleStringTableSize, nullptr, 0};
-        RegisterModuleResources(kStringModule, &resources);
+        RegisterModuleResources(kStringModule, &BrushwerkModuleResources());
     }
     static void TearDownTestSuite() { UnregisterModuleResources(kStringModule); }
 
@@ -66,21 +65,22 @@ TEST_F(RecordsStringTable, PageStringsAndDisplayNames) {
     EXPECT_EQ(Load(102), "Quillet Brushwerk");
     EXPECT_EQ(Load(103), "CHANGE_THIS_HELPFILE");
     EXPECT_EQ(Load(104), "CHANGE_THIS_DOCSTRING");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_AIRBRUSH), "Quillet Air Brush");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_COLORIZE), "Quillet Colorize");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_PASTELSKETCH), "Quillet Pastel Sketch");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_DREAMGLOW), "Quillet Dream Glow");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_METALLIC), "Quillet Metallic");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_DUOCHROME), "Quillet DuoChrome");
-    EXPECT_EQ(Load(IDS_DISPLAYNAME_LINEDRAWING), "Quillet Line Drawing");
+    EXPECT_EQ(Load(kAirBrush.displayNameStringId), "Quillet Air Brush");
+    EXPECT_EQ(Load(kColorize.displayNameStringId), "Quillet Colorize");
+    EXPECT_EQ(Load(kPastelSketch.displayNameStringId), "Quillet Pastel Sketch");
+    EXPECT_EQ(Load(kDreamGlow.displayNameStringId), "Quillet Dream Glow");
+    EXPECT_EQ(Load(kMetallic.displayNameStringId), "Quillet Metallic");
+    EXPECT_EQ(Load(kDuoChrome.displayNameStringId), "Quillet DuoChrome");
+    EXPECT_EQ(Load(kLineDrawing.displayNameStringId), "Quillet Line Drawing");
 }
 
 TEST_F(RecordsStringTable, IdsAreUniqueAndEveryTableHasResetToNone) {
     std::set<UINT> ids;
-    for (size_t i = 0; i < g_moduleStringTableSize; ++i) {
-        EXPECT_TRUE(ids.insert(g_moduleStringTable[i].id).second) << "duplicate id " << g_moduleStringTable[i].id;
-        ASSERT_NE(g_moduleStringTable[i].text, nullptr);
-        EXPECT_GT(std::strlen(g_moduleStringTable[i].text), 0u);
+    const ModuleResources& table = BrushwerkModuleResources();
+    for (size_t i = 0; i < table.stringCount; ++i) {
+        EXPECT_TRUE(ids.insert(table.strings[i].id).second) << "duplicate id " << table.strings[i].id;
+        ASSERT_NE(table.strings[i].text, nullptr);
+        EXPECT_GT(std::strlen(table.strings[i].text), 0u);
     }
     struct Range { UINT first; int count; };
     for (Range r : {Range{kAirBrushFirstPresetStringId, kAirBrushPresetCount},

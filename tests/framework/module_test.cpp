@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/classfactory.h"
-#include "framework/clsids.h"
+#include "sdk/effects.h"
 #include "framework/objectmap.h"
 #include "framework/plugininterfaces.h"
 #include "platform/ui/resource.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/clsids.h"
+#include "sdk/effects.h"
 #include "framework/plugininterfaces.h"
 #include "platform/com/typelib.h"
 #include "platform/ui/resource.h"

@@ -54,7 +54,8 @@ TEST(FieldAssignment, NamesTheProblem) {
 }
 
 TEST(EffectNames, ShortAndDisplayNamesFindTheSameEffect) {
-    for (auto [name, effect] : {std::pair{"airbrush", "airbrush"}, {"Quillet Air Brush", "airbrush"},
+    for (auto [name, effect] : {std::pair{"airbrush", "airbrush"}, {"Quillet Air Brush", "airbrush"}, {"Air Brush", "airbrush"},
+                                {"Pastel Sketch", "pastelsketch"},
                                 {"Duo Chrome", "duochrome"}, {"Quillet DuoChrome", "duochrome"},
                                 {"LINE-DRAWING", "linedrawing"}, {"metal", "metallic"}})
         EXPECT_STREQ(FindEffect(name)->shortName, effect) << name;

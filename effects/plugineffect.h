@@ -13,7 +13,7 @@
 #pragma once
 
 #include "framework/bandsteps.h"
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "framework/sfvideoplugin.h"
 #include "transform/dtbase.h"
 #include "transform/dxatlpb.h"

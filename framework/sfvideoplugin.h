@@ -20,7 +20,7 @@
 #include <mutex>
 #include <type_traits>
 
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "platform/com/objidl.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/winuser.h"

@@ -1,11 +1,11 @@
 // The module's type library, MAINLib: the effects' dual interface IDXEffect, IPlugin
 // (the same interface under the identifier hosts know it by) and the fourteen classes,
-// taken from the object map.
+// taken from the object map (their names come from the effects' descriptors).
 #include <vector>
 
 #include "framework/objectmap.h"
-#include "framework/plugininterfaces.h"
 #include "resources/moduleresources.h"
+#include "sdk/plugininterfaces.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "host/cli/image.h"
 #include "host/cli/module_host.h"
 #include "host/cli/record_values.h"

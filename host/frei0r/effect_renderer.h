@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "host/common/effect_catalog.h"
 #include "host/frei0r/module_connection.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "framework/dropper.h"
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "host/site.h"
 #include "host/surface.h"
 #include "transform/dtbase.h"

@@ -13,7 +13,7 @@
 #include "framework/classfactory.h"
 #include "sdk/effects.h"
 #include "framework/objectmap.h"
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "platform/ui/resource.h"
 #include "resources/moduleresources.h"
 #include "platform/com/combase.h"

@@ -18,7 +18,7 @@
 #include "effects/linedrawing.h"
 #include "effects/metal.h"
 #include "effects/pastelsketch.h"
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "platform/com/kit/module.h"
 #include "platform/com/object.h"
 #include "platform/com/objidl.h"

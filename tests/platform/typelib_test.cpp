@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "sdk/effects.h"
-#include "framework/plugininterfaces.h"
+#include "sdk/plugininterfaces.h"
 #include "platform/com/typelib.h"
 #include "platform/ui/resource.h"
 #include "tests/support/environment.h"

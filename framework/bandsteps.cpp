@@ -3,7 +3,7 @@
 #include "framework/bandviews.h"
 #include "framework/dropper.h"
 #include "image/imageops.h"
-#include "image/surfacelock.h"
+#include "transform/surfacelock.h"
 #include "transform/dxbounds.h"
 
 namespace {

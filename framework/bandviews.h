@@ -11,7 +11,7 @@
 #pragma once
 
 #include "image/imagebuffer.h"
-#include "image/surfacelock.h"
+#include "transform/surfacelock.h"
 
 class CBandViews {
 public:

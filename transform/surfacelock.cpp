@@ -2,7 +2,7 @@
 // sample format; in-place samples through GetNativeType when the format matches
 // the requested premultiplication, else a temporary array of the region filled by
 // UnpackRect (and, for the write lock, returned by PackRect at the end).
-#include "image/surfacelock.h"
+#include "transform/surfacelock.h"
 
 #include <cstdint>
 #include <new>

@@ -5,10 +5,10 @@
 #include <thread>
 #include <vector>
 
+#include "transform/surfacelock.h"
 #include "host/sampleconvert.h"
 #include "host/surface.h"
 #include "image/imagebuffer.h"
-#include "image/surfacelock.h"
 #include "tests/support/pictures.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include <mutex>
 
 #include "platform/dx/dxtrans.h"
+#include "transform/dtbase_trace.h"
 
 class CDXBaseNTo1;
 
@@ -85,12 +86,11 @@ public:
     HRESULT BaseQueryInterface(REFIID iid, void** object);
 
     // ---- class-wide ------------------------------------------------------------------
-    // Reads HKCR\DXTDbgFlags "Flags" into the debug-flags word (creating the key and a
-    // REG_DWORD 0 when missing). Called once when the module is loaded.
-    static DWORD LoadDebugFlags();
-    // Bit 0: entry/exit traces of the public operations; bit 1: failure reports.
-    static DWORD DebugFlags() { return s_dwDebugFlags.load(std::memory_order_relaxed); }
-    static void SetDebugFlags(DWORD flags) { s_dwDebugFlags.store(flags, std::memory_order_relaxed); }
+    // The debug-flags word the diagnostics keep (dtbase_trace.h). Bit 0: entry/exit
+    // traces of the public operations; bit 1: failure reports.
+    static DWORD LoadDebugFlags() { return LoadTransformDebugFlags(); }
+    static DWORD DebugFlags() { return TransformDebugFlags(); }
+    static void SetDebugFlags(DWORD flags) { SetTransformDebugFlags(flags); }
     // Registering: runs registry script scriptId, then (if it succeeded) records the
     // implemented and required categories; returns the script's result. Unregistering:
     // removes the categories, then runs the script in unregister mode; returns S_OK.
@@ -217,6 +217,4 @@ private:
     ULONG ChooseBandCount(const DXBNDS& region) const;
     HRESULT RunBands(const GUID* requestId, BandWorkInfo& work, ULONG bandCount);
     static bool ObjectChanged(TransformObjectSlot& slot);
-
-    static std::atomic<DWORD> s_dwDebugFlags;
 };

@@ -8,6 +8,13 @@
 constexpr DWORD DXTDBG_TRACE_FUNCTIONS = 0x1;
 constexpr DWORD DXTDBG_REPORT_FAILURES = 0x2;
 
+// The debug-flags word, one per process. Loading reads HKCR\DXTDbgFlags "Flags"
+// (creating the key and a REG_DWORD 0 when missing) and keeps the value; it runs once
+// when the module is loaded.
+DWORD LoadTransformDebugFlags();
+DWORD TransformDebugFlags();
+void SetTransformDebugFlags(DWORD flags);
+
 // Reports "\nEntering Function: <name>\n" now and "Leaving Function: <name>\n" when
 // it ends, if function tracing is on.
 class FunctionTrace {

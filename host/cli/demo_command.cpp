@@ -13,7 +13,7 @@
 #include "host/cli/commands.h"
 #include "host/cli/contact_sheet.h"
 #include "host/cli/demo_picture.h"
-#include "host/cli/effect_instance.h"
+#include "host/cli/checked_session.h"
 #include "host/cli/picture_files.h"
 #include "host/cli/text_output.h"
 
@@ -45,7 +45,7 @@ bool EndsWithPng(const std::string& name) {
     return ext == ".png";
 }
 
-Image RenderWith(EffectInstance& fx, int preset, const Image& picture) {
+Image RenderWith(CheckedSession& fx, int preset, const Image& picture) {
     fx.SelectPreset(preset);
     Image result = MakeImage(picture.width, picture.height, AlphaForm::Straight);
     fx.Render(picture, result);
@@ -68,7 +68,7 @@ void WriteSheet(DemoRun& run, const std::string& path) {
     renders.reserve(AllEffects().size());
     for (const EffectInfo& effect : AllEffects()) {
         try {
-            EffectInstance fx(run.host, effect);
+            CheckedSession fx(run.host, effect);
             fx.SetSite(run.processors);
             renders.push_back(RenderWith(fx, 0, picture));
             labels.push_back(run.host.DisplayName(effect));
@@ -109,7 +109,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
     int written = 2;
     for (const EffectInfo& effect : AllEffects()) {
         try {
-            EffectInstance fx(host, effect);
+            CheckedSession fx(host, effect);
             fx.SetSite(processors);
             const std::vector<std::string> presets = fx.PresetNames();
             for (int i = 0; i < kPresetsPerEffect && i < static_cast<int>(presets.size()); ++i) {

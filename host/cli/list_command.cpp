@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/cli/commands.h"
-#include "host/cli/effect_instance.h"
+#include "host/cli/checked_session.h"
 #include "host/cli/text_output.h"
 
 namespace brushwerk::cli {
@@ -25,7 +25,7 @@ struct EffectReport {
 
 EffectReport Describe(const ModuleHost& host, const EffectInfo& effect) {
     EffectReport report{&effect, host.DisplayName(effect), {}};
-    EffectInstance fx(host, effect);
+    CheckedSession fx(host, effect);
     const std::vector<std::string> names = fx.PresetNames();
     for (size_t i = 0; i < names.size(); ++i) {
         fx.SelectPreset(static_cast<int>(i));

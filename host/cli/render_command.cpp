@@ -6,7 +6,7 @@
 
 #include "host/cli/cli_error.h"
 #include "host/cli/commands.h"
-#include "host/cli/effect_instance.h"
+#include "host/cli/checked_session.h"
 #include "host/cli/frame_io.h"
 #include "host/cli/progress.h"
 
@@ -94,7 +94,7 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
     }
 
     ModuleHost host(ModuleLocation{o.modulePath});
-    EffectInstance fx(host, effect);
+    CheckedSession fx(host, effect);
     if (!o.loadState.empty()) {
         fx.LoadStateFile(o.loadState);
         if (!o.preset)

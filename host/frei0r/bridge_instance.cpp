@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "host/frei0r/host_string.h"
@@ -19,6 +20,12 @@ void PassThrough(const uint32_t* in, uint32_t* out, unsigned width, unsigned hei
 }
 
 }  // namespace
+
+bool FrameSizeIsRenderable(unsigned width, unsigned height) {
+    constexpr unsigned kLargestSide = std::numeric_limits<int32_t>::max() / 4;
+    if (width > kLargestSide || height > kLargestSide) return false;
+    return uint64_t(width) * height * 4 <= std::numeric_limits<size_t>::max() / 2;
+}
 
 unsigned MachineProcessors() {
     const unsigned machine = std::thread::hardware_concurrency();
@@ -90,7 +97,7 @@ std::unique_ptr<BridgeInstance> BridgeInstance::Create(const PluginContext& plug
     std::unique_ptr<BridgeInstance> instance(new BridgeInstance(plugin, width, height));
     // The first effect object now: a module that cannot make one fails the construction,
     // not the first frame.
-    std::unique_ptr<EffectRenderer> first = instance->m_pool.Take();
+    std::unique_ptr<common::EffectSession> first = instance->m_pool.Take();
     if (!first) return nullptr;
     instance->m_pool.Give(std::move(first));
     return instance;
@@ -198,20 +205,26 @@ void BridgeInstance::Update(const uint32_t* in, uint32_t* out) {
         record = m_record;
         processors = m_processors;
     }
-    std::unique_ptr<EffectRenderer> renderer = m_pool.Take();
-    if (!renderer) {
+    std::unique_ptr<common::EffectSession> session = m_pool.Take();
+    if (!session) {
         PassThrough(in, out, m_width, m_height);
         return;
     }
-    HRESULT hr = renderer->UseProcessors(processors);
-    if (SUCCEEDED(hr)) hr = renderer->UseRecord(record);
+    HRESULT hr = session->UseProcessors(processors);
+    if (SUCCEEDED(hr)) hr = session->UseRecord(record);
     if (SUCCEEDED(hr)) {
-        // A failing frame leaves the input in out (Render fills it first).
-        renderer->Render(reinterpret_cast<const uint8_t*>(in), reinterpret_cast<uint8_t*>(out), m_width, m_height);
+        // Frames are straight B, G, R, A words, rows packed: the surfaces' straight format,
+        // wrapped without copying. A failing frame leaves the input in out (Render fills
+        // it first).
+        const LONG width = static_cast<LONG>(m_width), height = static_cast<LONG>(m_height), pitch = width * 4;
+        // The session only reads the input; the const is dropped for the surface's sake.
+        const common::FrameMemory input{reinterpret_cast<uint8_t*>(const_cast<uint32_t*>(in)), width, height, pitch, false};
+        const common::FrameMemory output{reinterpret_cast<uint8_t*>(out), width, height, pitch, false};
+        session->Render(input, output);
     } else {
         PassThrough(in, out, m_width, m_height);
     }
-    m_pool.Give(std::move(renderer));
+    m_pool.Give(std::move(session));
 }
 
 }  // namespace brushwerk::frei0r

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "host/frei0r/plugin_context.h"
-#include "host/frei0r/renderer_pool.h"
+#include "host/frei0r/session_pool.h"
 
 namespace brushwerk::frei0r {
 
@@ -48,7 +48,7 @@ private:
     const PluginContext& m_plugin;
     const unsigned m_width;
     const unsigned m_height;
-    RendererPool m_pool;
+    SessionPool m_pool;
 
     mutable std::mutex m_mutex;       // guards the fields below
     RecordBytes m_record;
@@ -57,6 +57,9 @@ private:
     std::vector<std::array<double, 3>> m_hostValues;  // per index: the number, or r, g, b, the host last gave
     unsigned m_processors;
 };
+
+// The largest frame the bridge renders: the surfaces address rows with 32-bit pitches.
+bool FrameSizeIsRenderable(unsigned width, unsigned height);
 
 // The machine's processor count, at least 1.
 unsigned MachineProcessors();

@@ -37,9 +37,7 @@ bool PluginContext::Open(const std::string& builtModulePath) {
         m_error = m_module.Error();
         return false;
     }
-    std::unique_ptr<EffectRenderer> reader;
-    HRESULT hr = EffectRenderer::Create(m_module, m_effect, &reader);
-    if (SUCCEEDED(hr)) hr = reader->ReadPresets(&m_presets);
+    HRESULT hr = ReadPresets();
     if (SUCCEEDED(hr) && m_presets.empty()) hr = E_UNEXPECTED;
     if (FAILED(hr)) {
         m_error = "cannot read the presets of " + std::string(m_effect.shortName) + " from " + m_modulePath + ": " +
@@ -59,6 +57,37 @@ bool PluginContext::Open(const std::string& builtModulePath) {
     if (explanation != m_explanation) m_explanation = std::move(explanation);
     m_error.clear();
     return true;
+}
+
+HRESULT PluginContext::NewSession(std::unique_ptr<common::EffectSession>* session) const {
+    ComPtr<IUnknown> object;
+    HRESULT hr = m_module.CreateEffect(object.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return hr;
+    auto made = std::make_unique<common::EffectSession>(m_effect);
+    RecordBytes record;
+    hr = made->Start(object.Get());
+    if (SUCCEEDED(hr)) hr = made->ReadRecord(&record);
+    if (FAILED(hr)) return hr;
+    *session = std::move(made);
+    return S_OK;
+}
+
+// Every preset's name and record, read through the object's own preset interface.
+// Names are kept to ASCII: hosts show them as they are.
+HRESULT PluginContext::ReadPresets() {
+    std::unique_ptr<common::EffectSession> reader;
+    HRESULT hr = NewSession(&reader);
+    ULONG count = 0;
+    if (SUCCEEDED(hr)) hr = reader->PresetCount(&count);
+    for (ULONG i = 0; SUCCEEDED(hr) && i < count; ++i) {
+        Preset preset;
+        for (const wchar_t c : reader->PresetName(static_cast<int>(i)))
+            preset.name += (c > 0 && c < 0x80) ? static_cast<char>(c) : '?';
+        hr = reader->SelectPreset(static_cast<int>(i));
+        if (SUCCEEDED(hr)) hr = reader->ReadRecord(&preset.record);
+        if (SUCCEEDED(hr)) m_presets.push_back(std::move(preset));
+    }
+    return hr;
 }
 
 void PluginContext::Close() {

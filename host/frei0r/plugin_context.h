@@ -3,16 +3,23 @@
 // texts f0r_get_plugin_info hands out. Read-only while instances exist.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "host/common/effect_catalog.h"
-#include "host/frei0r/effect_renderer.h"
+#include "host/common/effect_session.h"
 #include "host/frei0r/module_connection.h"
 #include "host/frei0r/parameter_table.h"
+#include "host/frei0r/record_fields.h"
 
 namespace brushwerk::frei0r {
+
+struct Preset {
+    std::string name;
+    RecordBytes record;
+};
 
 class PluginContext {
 public:
@@ -35,6 +42,10 @@ public:
     const std::string& Name() const { return m_name; }
     const std::string& Explanation() const { return m_explanation; }
 
+    // A new effect object of the open module in a started session that knows the
+    // record it holds.
+    HRESULT NewSession(std::unique_ptr<common::EffectSession>* session) const;
+
     // A preset by exact name, by number, else by name ignoring case and surrounding
     // blanks (two names end in a blank). -1 when none matches.
     int FindPreset(std::string_view wanted) const;
@@ -42,6 +53,8 @@ public:
     std::string PresetList() const;
 
 private:
+    HRESULT ReadPresets();
+
     const common::EffectInfo& m_effect;
     ParameterTable m_parameters;
     ModuleConnection m_module;

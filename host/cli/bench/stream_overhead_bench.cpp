@@ -12,7 +12,7 @@
 
 #include "host/cli/cli_error.h"
 #include "host/cli/demo_picture.h"
-#include "host/cli/effect_instance.h"
+#include "host/cli/checked_session.h"
 #include "host/cli/raw_frames.h"
 
 namespace brushwerk::cli {
@@ -37,7 +37,7 @@ void StreamFrame(benchmark::State& state, const char* effectName) {
     UseOwnRegistry();
     try {
         ModuleHost host(ModuleLocation{});
-        EffectInstance fx(host, *FindEffect(effectName));
+        CheckedSession fx(host, *FindEffect(effectName));
         fx.SetSite(static_cast<unsigned>(state.range(0)));
         Image picture = DrawTestCard(kWidth, kHeight);
         std::FILE* in = ::fmemopen(picture.bgra.data(), picture.bgra.size(), "rb");

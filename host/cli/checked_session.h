@@ -1,38 +1,38 @@
-// One effect object driven as a host drives it: presets through IStaticFilterPreset,
-// the record's bytes through IPersistStreamInit, keyframes through IDXTSfAutomation,
-// and frames through IObjectWithSite and IDXTransform on the host stand-in's surfaces.
+// The command line's hold on one effect object: the hosts' shared session, with every
+// failure thrown as a CliError in the command line's words. Adds what only the command
+// line does: presets found by index or name, state files, and its Image frames.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "sdk/plugininterfaces.h"
 #include "host/cli/image.h"
 #include "host/cli/module_host.h"
 #include "host/cli/record_values.h"
+#include "host/common/effect_session.h"
 
 namespace brushwerk::cli {
 
-class EffectInstance {
+class CheckedSession {
 public:
     // Creates the object and starts it from InitNew (preset row 0).
-    EffectInstance(const ModuleHost& host, const EffectInfo& effect);
+    CheckedSession(const ModuleHost& host, const EffectInfo& effect);
 
     const EffectInfo& Info() const { return m_info; }
 
-    std::vector<std::string> PresetNames() const;
+    std::vector<std::string> PresetNames();
     // A preset by index ("3") or name (exact, else ignoring case and surrounding blanks).
     // Throws CliError listing the presets.
-    int FindPreset(std::string_view nameOrIndex) const;
+    int FindPreset(std::string_view nameOrIndex);
     void SelectPreset(int index);
 
     // The current record's bytes (IPersistStreamInit::Save) and setting them (Load).
-    RecordBytes Record() const;
+    RecordBytes Record();
     void SetRecord(const RecordBytes& record);
     // The stored state as a file holds it: exactly the record's bytes.
     void LoadStateFile(const std::string& path);
-    void SaveStateFile(const std::string& path) const;
+    void SaveStateFile(const std::string& path);
 
     // Hands the object a site whose task manager reports this many processors.
     void SetSite(unsigned processors);
@@ -45,22 +45,18 @@ public:
     // so that whatever an effect leaves unwritten shows the input.
     void Render(const Image& input, Image& output);
     // Wall time spent inside Execute over all Render calls.
-    double ExecuteSeconds() const { return m_executeSeconds; }
+    double ExecuteSeconds() const { return m_session.ExecuteSeconds(); }
 
 private:
-    template <class I>
-    ComPtr<I> Query() const;
+    // Throws the command line's message for a failed session step; doing names what
+    // the step was part of where the message says so.
+    void Check(HRESULT hr, const std::string& doing = {}) const;
 
     const EffectInfo& m_info;
-    ComPtr<IUnknown> m_object;
-    ComPtr<IStaticFilterPreset> m_presets;
-    ComPtr<IPersistStreamInit> m_persist;
-    ComPtr<IDXTSfAutomation> m_automation;
-    ComPtr<IDXTransform> m_transform;
-    double m_executeSeconds = 0.0;
+    common::EffectSession m_session;
 };
 
 // Wide text from the module (ASCII in practice) as UTF-8.
-std::string NarrowText(const wchar_t* text);
+std::string NarrowText(const std::wstring& text);
 
 }  // namespace brushwerk::cli

@@ -1,0 +1,217 @@
+#include "host/common/effect_session.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "host/site.h"
+#include "host/surface.h"
+#include "platform/com/objidl.h"
+
+namespace brushwerk::common {
+namespace {
+
+template <class I>
+HRESULT Query(IUnknown* object, ComPtr<I>* out) {
+    const HRESULT hr = object->QueryInterface(__uuidof(I), out->ReleaseAndGetVoidAddress());
+    return SUCCEEDED(hr) && !*out ? E_NOINTERFACE : hr;
+}
+
+DXSAMPLEFORMATENUM SurfaceFormat(const FrameMemory& frame) {
+    return frame.premultiplied ? DXPF_PMARGB32 : DXPF_ARGB32;
+}
+
+HRESULT SurfaceOver(const FrameMemory& frame, ComPtr<IDXSurface>* surface) {
+    return CreateSurfaceOnMemory(frame.samples, frame.width, frame.height, frame.pitch, SurfaceFormat(frame),
+                                 surface->ReleaseAndGetAddressOf());
+}
+
+}  // namespace
+
+HRESULT EffectSession::Start(IUnknown* object) {
+    if (!object) return Fail(SessionStep::Interfaces, E_POINTER);
+    HRESULT hr = Query(object, &m_presets);
+    if (SUCCEEDED(hr)) hr = Query(object, &m_persist);
+    if (SUCCEEDED(hr)) hr = Query(object, &m_automation);
+    if (SUCCEEDED(hr)) hr = Query(object, &m_withSite);
+    if (SUCCEEDED(hr)) hr = Query(object, &m_transform);
+    if (FAILED(hr)) return Fail(SessionStep::Interfaces, hr);
+    hr = m_persist->InitNew();
+    return FAILED(hr) ? Fail(SessionStep::Start, hr) : hr;
+}
+
+HRESULT EffectSession::Fail(SessionStep step, HRESULT hr) {
+    m_failedStep = step;
+    return hr;
+}
+
+HRESULT EffectSession::PresetCount(ULONG* count) {
+    const HRESULT hr = m_presets->GetPresetCount(count);
+    return FAILED(hr) ? Fail(SessionStep::CountPresets, hr) : hr;
+}
+
+std::wstring EffectSession::PresetName(int index) const {
+    wchar_t name[260] = {};
+    if (FAILED(m_presets->GetPresetName(index, name, 260))) return {};
+    return name;
+}
+
+HRESULT EffectSession::SelectPreset(int index) {
+    m_heldRecord.reset();
+    const HRESULT hr = m_presets->SelectPreset(index);
+    return FAILED(hr) ? Fail(SessionStep::SelectPreset, hr) : hr;
+}
+
+HRESULT EffectSession::ReadRecord(RecordBytes* record) {
+    ComPtr<IStream> stream;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return Fail(SessionStep::MakeStream, hr);
+    hr = m_persist->Save(stream.Get(), FALSE);
+    if (FAILED(hr)) return Fail(SessionStep::SaveRecord, hr);
+    LARGE_INTEGER zero{};
+    ULARGE_INTEGER end{};
+    hr = stream->Seek(zero, STREAM_SEEK_END, &end);
+    if (FAILED(hr)) return Fail(SessionStep::MeasureRecord, hr);
+    if (end.QuadPart != m_recordSize) {
+        m_storedSize = end.QuadPart;
+        return Fail(SessionStep::RecordSize, E_UNEXPECTED);
+    }
+    hr = stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    if (FAILED(hr)) return Fail(SessionStep::RewindRecord, hr);
+    RecordBytes bytes(m_recordSize);
+    ULONG read = 0;
+    hr = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    if (FAILED(hr)) return Fail(SessionStep::ReadRecord, hr);
+    if (read != bytes.size()) return Fail(SessionStep::ShortRecord, E_UNEXPECTED);
+    m_heldRecord = bytes;
+    *record = std::move(bytes);
+    return S_OK;
+}
+
+HRESULT EffectSession::StreamHolding(const RecordBytes& bytes, ComPtr<IStream>* stream) {
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream->ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return Fail(SessionStep::MakeStream, hr);
+    ULONG written = 0;
+    hr = (*stream)->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    if (FAILED(hr)) return Fail(SessionStep::WriteStream, hr);
+    LARGE_INTEGER zero{};
+    hr = (*stream)->Seek(zero, STREAM_SEEK_SET, nullptr);
+    return FAILED(hr) ? Fail(SessionStep::RewindStream, hr) : hr;
+}
+
+HRESULT EffectSession::LoadRecord(const RecordBytes& record) {
+    if (record.size() != m_recordSize) return Fail(SessionStep::LoadRecord, E_INVALIDARG);
+    m_heldRecord.reset();
+    ComPtr<IStream> stream;
+    HRESULT hr = StreamHolding(record, &stream);
+    if (FAILED(hr)) return hr;
+    hr = m_persist->Load(stream.Get());
+    if (FAILED(hr)) return Fail(SessionStep::LoadRecord, hr);
+    m_heldRecord = record;
+    return S_OK;
+}
+
+HRESULT EffectSession::UseRecord(const RecordBytes& record) {
+    if (record.size() != m_recordSize) return Fail(SessionStep::LoadRecord, E_INVALIDARG);
+    if (m_heldRecord && *m_heldRecord == record) return S_OK;
+    return LoadRecord(record);
+}
+
+HRESULT EffectSession::SaveState(IStream* stream) {
+    const HRESULT hr = m_persist->Save(stream, TRUE);
+    return FAILED(hr) ? Fail(SessionStep::SaveState, hr) : hr;
+}
+
+HRESULT EffectSession::UseProcessors(unsigned processors) {
+    if (m_processors == processors) return S_OK;
+    ComPtr<IUnknown> site;
+    HRESULT hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf());
+    if (FAILED(hr)) return Fail(SessionStep::MakeSite, hr);
+    hr = m_withSite->SetSite(site.Get());
+    if (FAILED(hr)) return Fail(SessionStep::HandSite, hr);
+    m_processors = processors;
+    return S_OK;
+}
+
+HRESULT EffectSession::SetKeyframes(const RecordBytes& from, const RecordBytes& to) {
+    m_heldRecord.reset();
+    ComPtr<IStream> a, b;
+    HRESULT hr = StreamHolding(from, &a);
+    if (SUCCEEDED(hr)) hr = StreamHolding(to, &b);
+    if (FAILED(hr)) return hr;
+    hr = m_automation->SetKeyframes(a.Get(), b.Get());
+    if (FAILED(hr)) return Fail(SessionStep::SetKeyframes, hr);
+    hr = m_automation->SetInterpolate(TRUE);
+    return FAILED(hr) ? Fail(SessionStep::SwitchInterpolation, hr) : hr;
+}
+
+HRESULT EffectSession::SetPosition(double t) {
+    m_heldRecord.reset();
+    const HRESULT hr = m_automation->SetPosition(t);
+    return FAILED(hr) ? Fail(SessionStep::SetPosition, hr) : hr;
+}
+
+// Samples of one alpha form are copied row by row; between the forms they are
+// converted by the output surface's own packing.
+HRESULT EffectSession::FillOutput(const FrameMemory& input, const FrameMemory& output) {
+    if (input.premultiplied == output.premultiplied) {
+        const size_t rowBytes = size_t(input.width) * 4;
+        for (LONG y = 0; y < input.height; ++y)
+            std::memcpy(output.samples + ptrdiff_t(y) * output.pitch, input.samples + ptrdiff_t(y) * input.pitch, rowBytes);
+        return S_OK;
+    }
+    ComPtr<IDXSurface> surface;
+    HRESULT hr = SurfaceOver(output, &surface);
+    if (FAILED(hr)) return Fail(SessionStep::MakeSurface, hr);
+    ComPtr<IDXARGBReadWritePtr> access;
+    hr = surface->LockSurface(nullptr, INFINITE, DXLOCKF_READWRITE, IID_IDXARGBReadWritePtr,
+                              access.ReleaseAndGetVoidAddress(), nullptr);
+    if (FAILED(hr)) return Fail(SessionStep::LockOutput, hr);
+    DXPACKEDRECTDESC desc{};
+    desc.pSamples = reinterpret_cast<DXBASESAMPLE*>(input.samples);
+    desc.bPremult = input.premultiplied;
+    desc.rect = {0, 0, input.width, input.height};
+    desc.lRowPadding = input.pitch / 4 - input.width;
+    access->PackRect(&desc);
+    return S_OK;
+}
+
+HRESULT EffectSession::Render(const FrameMemory& input, const FrameMemory& output) {
+    // What the surfaces would refuse, refused before any sample is copied.
+    if (!input.samples || !output.samples) return Fail(SessionStep::MakeSurface, E_POINTER);
+    if (input.width != output.width || input.height != output.height || input.width < 0 || input.height < 0)
+        return Fail(SessionStep::MakeSurface, E_INVALIDARG);
+    FrameMemory source = input;
+    HRESULT hr = S_OK;
+    if (input.samples == output.samples) {
+        // The effect reads neighbours of what it writes: keep the input apart. The
+        // output already holds it.
+        const size_t rowBytes = size_t(input.width) * 4;
+        m_inputCopy.resize(rowBytes * size_t(input.height));
+        source.samples = m_inputCopy.data();
+        source.pitch = static_cast<LONG>(rowBytes);
+        hr = FillOutput(input, source);
+    } else {
+        hr = FillOutput(input, output);
+    }
+    if (FAILED(hr)) return hr;
+    ComPtr<IDXSurface> in, out;
+    // The input surface is only ever locked for reading.
+    hr = SurfaceOver(source, &in);
+    if (SUCCEEDED(hr)) hr = SurfaceOver(output, &out);
+    if (FAILED(hr)) return Fail(SessionStep::MakeSurface, hr);
+    IUnknown* inputs[] = {in.Get()};
+    IUnknown* outputs[] = {out.Get()};
+    hr = m_transform->Setup(inputs, 1, outputs, 1, 0);
+    if (FAILED(hr)) {
+        m_transform->Setup(nullptr, 0, nullptr, 0, 0);
+        return Fail(SessionStep::Setup, hr);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    hr = m_transform->Execute(nullptr, nullptr, nullptr);
+    m_executeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Let go of the surfaces over the host's memory before the host reuses it.
+    m_transform->Setup(nullptr, 0, nullptr, 0, 0);
+    return FAILED(hr) ? Fail(SessionStep::Execute, hr) : hr;
+}
+
+}  // namespace brushwerk::common

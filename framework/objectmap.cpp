@@ -26,12 +26,12 @@ void NoObjectMain(bool /*starting*/) {}
 template <const EffectDescriptor& D, class EffectClass>
 constexpr ObjectMapEntry Effect() {
     return {&D.clsid, &UpdateEffectRegistryFor<D>, &CachedClassFactory::Create, &CreateComInstance<EffectClass>,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, D.scriptId, D.displayName, D.className, &D};
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, D.scriptId, D.displayName, &D};
 }
 template <const EffectDescriptor& D>
 constexpr ObjectMapEntry Page() {
     return {&D.pageClsid, &UpdatePageRegistryFor<D>, &CachedClassFactory::Create, kNotAvailable,
-            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, D.pageScriptId, D.displayName, D.pageClassName, &D};
+            nullptr, nullptr, &NoObjectMain, ObjectKind::Page, D.pageScriptId, D.displayName, &D};
 }
 
 constexpr ObjectMapEntry kObjectMap[] = {

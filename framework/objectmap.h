@@ -38,7 +38,6 @@ struct ObjectMapEntry {
     ObjectKind kind;
     UINT scriptId;
     const char* displayName;
-    const char* typeName;  // the class's name in the type library
     // The effect the class belongs to (a page belongs to its effect).
     const EffectDescriptor* descriptor;
 };

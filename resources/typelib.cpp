@@ -1,10 +1,11 @@
 // The module's type library, MAINLib: the effects' dual interface IDXEffect, IPlugin
 // (the same interface under the identifier hosts know it by) and the fourteen classes,
-// taken from the object map (their names come from the effects' descriptors).
+// each effect followed by its page as the object map registers them, taken from the
+// effects' published descriptors.
 #include <vector>
 
-#include "framework/objectmap.h"
 #include "resources/moduleresources.h"
+#include "sdk/effects.h"
 #include "sdk/plugininterfaces.h"
 
 namespace {
@@ -26,8 +27,10 @@ const TypeLibInterface kInterfaces[] = {
 // Every class of the module; effects carry their display names as help strings, pages none.
 std::vector<TypeLibClass> LibraryClasses() {
     std::vector<TypeLibClass> classes;
-    for (const ObjectMapEntry& entry : ObjectMap())
-        classes.push_back({entry.typeName, *entry.clsid, entry.kind == ObjectKind::Effect ? entry.displayName : nullptr});
+    for (const EffectDescriptor* effect : EffectDescriptors()) {
+        classes.push_back({effect->className, effect->clsid, effect->displayName});
+        classes.push_back({effect->pageClassName, effect->pageClsid, nullptr});
+    }
     return classes;
 }
 

@@ -1,217 +1,179 @@
-// The Reg* functions: keys, values, buffer rules, deletion rules, handles.
+// The Reg* functions as the system, its hosts and the stand-in's own readers call them:
+// each step of one sequence with the code it must answer, then writers in several
+// threads and processes at once.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "tests/support/environment.h"
 #include "tests/support/registry_contents.h"
 
-using testsupport::KeyExists;
-using testsupport::ReadString;
-using testsupport::TempRegistry;
-using testsupport::WriteString;
+using namespace testsupport;
 
 namespace {
 
-HKEY Create(HKEY root, const char* path, DWORD* disposition = nullptr) {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, disposition), ERROR_SUCCESS);
-    return key;
-}
+HKEY g_key, g_ro, g_wo, g_gone, g_sub;  // handles the steps below share
+DWORD g_disposition, g_type, g_size;
+char g_data[16];
 
-LSTATUS SetDword(HKEY key, const char* name, DWORD value) {
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+LSTATUS Create(HKEY root, const char* path, HKEY* key = &g_sub) {
+    return RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key, &g_disposition);
+}
+LSTATUS Open(HKEY root, const char* path, REGSAM access, HKEY* key) { return RegOpenKeyExA(root, path, 0, access, key); }
+LSTATUS Set(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
+    return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+}
+LSTATUS Query(HKEY key, const char* name, DWORD capacity, bool withData = true) {
+    g_size = capacity;
+    g_type = 0;
+    std::memset(g_data, '#', sizeof g_data);
+    return RegQueryValueExA(key, name, nullptr, &g_type, withData ? reinterpret_cast<BYTE*>(g_data) : nullptr, &g_size);
+}
+LSTATUS EnumKey(HKEY key, DWORD index, DWORD capacity) {
+    g_size = capacity;
+    return RegEnumKeyExA(key, index, g_data, &g_size, nullptr, nullptr, nullptr, nullptr);
+}
+LSTATUS EnumValue(HKEY key, DWORD index) {
+    g_size = sizeof g_data;
+    return RegEnumValueA(key, index, g_data, &g_size, nullptr, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
 
-TEST(RegistryKeys, CreateOpenAndCaseInsensitiveNames) {
+TEST(RegistryApi, EachStepAnswersWithItsCode) {
     TempRegistry reg;
-    DWORD disposition = 0;
-    HKEY key = Create(HKEY_CLASSES_ROOT, "Main.Plugin\\CLSID", &disposition);
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    RegCloseKey(key);
-    key = Create(HKEY_CLASSES_ROOT, "MAIN.PLUGIN\\clsid", &disposition);
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-    RegCloseKey(key);
-
-    HKEY opened = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "main.plugin", 0, KEY_READ, &opened), ERROR_SUCCESS);
-    char name[64];
-    DWORD cch = sizeof name;
-    // The key keeps the spelling it was created with.
-    EXPECT_EQ(RegEnumKeyExA(opened, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_STREQ(name, "CLSID");
-    EXPECT_EQ(cch, 5u);
-    cch = sizeof name;
-    EXPECT_EQ(RegEnumKeyExA(opened, 1, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
-    char tiny[1];
-    cch = sizeof tiny;
-    EXPECT_EQ(RegEnumKeyExA(opened, 0, tiny, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
-    RegCloseKey(opened);
-
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "Nope", 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(opened, nullptr);
-    // The three roots are separate trees.
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Main.Plugin"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Main.Plugin"));
-}
-
-TEST(RegistryValues, StringsDwordsAndDefaultValue) {
-    TempRegistry reg;
-    HKEY key = Create(HKEY_CLASSES_ROOT, "DXTDbgFlags");
-    EXPECT_EQ(SetDword(key, "Flags", 10), ERROR_SUCCESS);
-    const char text[] = "Quillet Air Brush";
-    EXPECT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text), ERROR_SUCCESS);
-
-    DWORD type = 0, value = 0, cb = sizeof value;
-    EXPECT_EQ(RegQueryValueExA(key, "flags", nullptr, &type, reinterpret_cast<BYTE*>(&value), &cb), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_DWORD);
-    EXPECT_EQ(value, 10u);
-    EXPECT_EQ(cb, 4u);
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags", ""), "Quillet Air Brush");
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags", nullptr), "Quillet Air Brush");
-
-    // Replacing changes the type too.
-    EXPECT_EQ(RegSetValueExA(key, "Flags", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags", "Flags"), "x");
-
-    // A DWORD must be given 4 bytes; data must be there when a size is given.
-    EXPECT_EQ(RegSetValueExA(key, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 2), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegSetValueExA(key, "Bad", 0, REG_SZ, nullptr, 5), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegSetValueExA(key, "Bad\nName", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(RegQueryValueExA(key, "Bad", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
-    RegCloseKey(key);
-}
-
-TEST(RegistryValues, QueryBufferRules) {
-    TempRegistry reg;
-    ASSERT_EQ(WriteString(HKEY_LOCAL_MACHINE, "Buf", "Name", "hello"), ERROR_SUCCESS);
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Buf", 0, KEY_READ, &key), ERROR_SUCCESS);
-
-    DWORD type = 0, cb = 0;
-    // Null data: the size needed, NUL included.
-    EXPECT_EQ(RegQueryValueExA(key, "Name", nullptr, &type, nullptr, &cb), ERROR_SUCCESS);
-    EXPECT_EQ(cb, 6u);
-    EXPECT_EQ(type, REG_SZ);
-    // Too small: ERROR_MORE_DATA with the needed size.
-    char small[3] = {'#', '#', '#'};
-    cb = sizeof small;
-    EXPECT_EQ(RegQueryValueExA(key, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &cb), ERROR_MORE_DATA);
-    EXPECT_EQ(cb, 6u);
-    // Exactly enough.
-    char exact[6];
-    cb = sizeof exact;
-    EXPECT_EQ(RegQueryValueExA(key, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), &cb), ERROR_SUCCESS);
-    EXPECT_STREQ(exact, "hello");
-    // Data without a size is refused.
-    EXPECT_EQ(RegQueryValueExA(key, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), nullptr),
-              ERROR_INVALID_PARAMETER);
-    // A default value that was never set does not exist.
-    EXPECT_EQ(RegQueryValueExA(key, "", nullptr, nullptr, nullptr, &cb), ERROR_FILE_NOT_FOUND);
-    RegCloseKey(key);
-}
-
-TEST(RegistryValues, EnumValuesListsDefaultFirstAndDeletes) {
-    TempRegistry reg;
-    HKEY key = Create(HKEY_CURRENT_USER, "Vals");
-    SetDword(key, "Zeta", 1);
-    SetDword(key, "alpha", 2);
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("d"), 2);
-    std::vector<std::string> names;
-    for (DWORD i = 0;; ++i) {
-        char name[32];
-        DWORD cch = sizeof name;
-        if (RegEnumValueA(key, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        names.push_back(name);
+    static const DWORD ten = 10;
+    struct Step {
+        const char* what;
+        std::function<LSTATUS()> call;
+        LSTATUS expected;
+        std::function<bool()> after = [] { return true; };
+    };
+    const Step steps[] = {
+        {"create", [] { return Create(HKEY_CLASSES_ROOT, "Main.Plugin\\CLSID"); }, ERROR_SUCCESS,
+         [] { return g_disposition == REG_CREATED_NEW_KEY && RegCloseKey(g_sub) == ERROR_SUCCESS; }},
+        {"create again in other case", [] { return Create(HKEY_CLASSES_ROOT, "MAIN.PLUGIN\\clsid"); }, ERROR_SUCCESS,
+         [] { return g_disposition == REG_OPENED_EXISTING_KEY && RegCloseKey(g_sub) == ERROR_SUCCESS; }},
+        {"open", [] { return Open(HKEY_CLASSES_ROOT, "main.plugin", KEY_READ, &g_key); }, ERROR_SUCCESS},
+        {"enum keeps the spelling", [] { return EnumKey(g_key, 0, 16); }, ERROR_SUCCESS,
+         [] { return std::string(g_data) == "CLSID" && g_size == 5; }},
+        {"enum into too small a buffer", [] { return EnumKey(g_key, 0, 1); }, ERROR_MORE_DATA},
+        {"enum past the end", [] { return EnumKey(g_key, 1, 16); }, ERROR_NO_MORE_ITEMS},
+        {"missing key", [] { return Open(HKEY_CLASSES_ROOT, "Nope", KEY_READ, &g_sub); }, ERROR_FILE_NOT_FOUND,
+         [] { return g_sub == nullptr; }},
+        {"roots are separate trees", [] { return Open(HKEY_LOCAL_MACHINE, "Main.Plugin", KEY_READ, &g_sub); },
+         ERROR_FILE_NOT_FOUND},
+        {"read-only handle refuses values", [] { return Set(g_key, "x", REG_DWORD, &ten, 4); }, ERROR_ACCESS_DENIED},
+        {"read-only handle refuses keys", [] { return Create(g_key, "New"); }, ERROR_ACCESS_DENIED},
+        {"close", [] { return RegCloseKey(g_key); }, ERROR_SUCCESS},
+        {"closed handle", [] { return RegCloseKey(g_key); }, ERROR_INVALID_HANDLE},
+        {"closed handle refuses values", [] { return Set(g_key, "x", REG_DWORD, &ten, 4); }, ERROR_INVALID_HANDLE},
+        {"create for values", [] { return Create(HKEY_CLASSES_ROOT, "DXTDbgFlags", &g_key); }, ERROR_SUCCESS},
+        {"dword", [] { return Set(g_key, "Flags", REG_DWORD, &ten, 4); }, ERROR_SUCCESS},
+        {"dword read in other case", [] { return Query(g_key, "flags", 4); }, ERROR_SUCCESS,
+         [] { return g_type == REG_DWORD && g_size == 4 && *reinterpret_cast<DWORD*>(g_data) == 10; }},
+        {"dword of two bytes", [] { return Set(g_key, "Bad", REG_DWORD, &ten, 2); }, ERROR_INVALID_PARAMETER},
+        {"size without data", [] { return Set(g_key, "Bad", REG_SZ, nullptr, 5); }, ERROR_INVALID_PARAMETER},
+        {"name with a line end", [] { return Set(g_key, "Bad\nName", REG_DWORD, &ten, 4); }, ERROR_INVALID_PARAMETER},
+        {"nothing refused was kept", [] { return Query(g_key, "Bad", 16); }, ERROR_FILE_NOT_FOUND},
+        {"unset default value", [] { return Query(g_key, "", 16); }, ERROR_FILE_NOT_FOUND},
+        {"default value", [] { return Set(g_key, nullptr, REG_SZ, "hello", 6); }, ERROR_SUCCESS},
+        {"size asked without data", [] { return Query(g_key, "", 0, false); }, ERROR_SUCCESS,
+         [] { return g_size == 6 && g_type == REG_SZ; }},
+        {"too small a buffer", [] { return Query(g_key, nullptr, 3); }, ERROR_MORE_DATA, [] { return g_size == 6; }},
+        {"exactly enough", [] { return Query(g_key, nullptr, 6); }, ERROR_SUCCESS,
+         [] { return std::string(g_data) == "hello"; }},
+        {"data without a size", [] { return RegQueryValueExA(g_key, "", nullptr, nullptr, reinterpret_cast<BYTE*>(g_data), nullptr); },
+         ERROR_INVALID_PARAMETER},
+        {"replacing changes the type", [] { return Set(g_key, "Flags", REG_SZ, "x", 2); }, ERROR_SUCCESS,
+         [] { return ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags", "Flags") == "x"; }},
+        {"second value", [] { return Set(g_key, "alpha", REG_DWORD, &ten, 4); }, ERROR_SUCCESS},
+        {"values enumerate default first, then by name", [] { return ERROR_SUCCESS; }, ERROR_SUCCESS,
+         [] { return ValueNames(HKEY_CLASSES_ROOT, "DXTDbgFlags") == std::vector<std::string>{"", "alpha", "Flags"}; }},
+        {"delete a value in other case", [] { return RegDeleteValueA(g_key, "ALPHA"); }, ERROR_SUCCESS},
+        {"delete it again", [] { return RegDeleteValueA(g_key, "alpha"); }, ERROR_FILE_NOT_FOUND},
+        {"delete the default value", [] { return RegDeleteValueA(g_key, nullptr); }, ERROR_SUCCESS,
+         [] { return EnumValue(g_key, 0) == ERROR_SUCCESS && std::string(g_data) == "Flags"; }},
+        {"write-only handle", [] { return Open(HKEY_CLASSES_ROOT, "DXTDbgFlags", KEY_WRITE, &g_wo); }, ERROR_SUCCESS},
+        {"write-only handle cannot read", [] { return Query(g_wo, "Flags", 16); }, ERROR_ACCESS_DENIED,
+         [] { return RegCloseKey(g_wo) == ERROR_SUCCESS; }},
+        {"key with subkeys", [] { return Create(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A\\B", &g_gone); }, ERROR_SUCCESS},
+        {"delete refuses a key with subkeys", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A"); },
+         ERROR_ACCESS_DENIED},
+        {"delete a leaf in other case", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, "clsid\\{X}\\a\\b"); }, ERROR_SUCCESS,
+         [] { return KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A"); }},
+        {"a deleted key's handle", [] { return Set(g_gone, "x", REG_DWORD, &ten, 4); }, ERROR_KEY_DELETED,
+         [] { return RegCloseKey(g_gone) == ERROR_SUCCESS; }},
+        {"delete a tree", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"); }, ERROR_SUCCESS,
+         [] { return !KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}") && KeyExists(HKEY_CLASSES_ROOT, "CLSID"); }},
+        {"delete it again", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"); }, ERROR_FILE_NOT_FOUND},
+        {"a tree without a subkey name is emptied, kept", [] { return RegDeleteTreeA(g_key, nullptr); }, ERROR_SUCCESS,
+         [] { return KeyExists(HKEY_CLASSES_ROOT, "DXTDbgFlags") && ValueNames(HKEY_CLASSES_ROOT, "DXTDbgFlags").empty(); }},
+        {"roots are never deleted", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, ""); }, ERROR_ACCESS_DENIED},
+        {"nor wiped", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr); }, ERROR_ACCESS_DENIED},
+        {"open the key itself and write relative", [] { return Open(g_key, nullptr, KEY_ALL_ACCESS, &g_sub); }, ERROR_SUCCESS,
+         [] { return Create(g_sub, "{lib}\\1.0", &g_ro) == ERROR_SUCCESS && Set(g_ro, "", REG_SZ, "help", 5) == ERROR_SUCCESS &&
+                     ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags\\{lib}\\1.0") == "help"; }},
+        {"close the rest", [] { return RegCloseKey(g_key) | RegCloseKey(g_sub) | RegCloseKey(g_ro); }, ERROR_SUCCESS},
+        {"roots close as a no-op", [] { return RegCloseKey(HKEY_CLASSES_ROOT); }, ERROR_SUCCESS},
+        {"null handle", [] { return RegCloseKey(nullptr); }, ERROR_INVALID_HANDLE},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(step.call(), step.expected) << step.what;
+        EXPECT_TRUE(step.after()) << step.what;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"", "alpha", "Zeta"}));
-
-    char name[32];
-    DWORD cch = sizeof name, cb = 1, type = 0;
-    BYTE data[1];
-    EXPECT_EQ(RegEnumValueA(key, 1, name, &cch, nullptr, &type, data, &cb), ERROR_MORE_DATA);
-    EXPECT_EQ(cb, 4u);
-
-    EXPECT_EQ(RegDeleteValueA(key, "ALPHA"), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteValueA(key, "alpha"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(RegDeleteValueA(key, nullptr), ERROR_SUCCESS);
-    cch = sizeof name;
-    EXPECT_EQ(RegEnumValueA(key, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_STREQ(name, "Zeta");
-    RegCloseKey(key);
-}
-
-TEST(RegistryDelete, DeleteKeyRefusesSubkeysDeleteTreeTakesAll) {
-    TempRegistry reg;
-    RegCloseKey(Create(HKEY_CLASSES_ROOT, "CLSID\\{x}\\InprocServer32"));
-    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{x}"), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}\\InprocServer32"));
-    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{X}\\inprocserver32"), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{x}\\InprocServer32"), ERROR_FILE_NOT_FOUND);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}"));
-
-    RegCloseKey(Create(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A\\B\\C"));
-    ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A", "v", "1"), ERROR_SUCCESS);
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"), ERROR_SUCCESS);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID"));
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"), ERROR_FILE_NOT_FOUND);
-
-    // Without a subkey, RegDeleteTreeA empties the key but keeps it.
-    HKEY key = Create(HKEY_CLASSES_ROOT, "Keep\\Child");
-    RegCloseKey(key);
-    key = Create(HKEY_CLASSES_ROOT, "Keep");
-    EXPECT_EQ(RegDeleteTreeA(key, nullptr), ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Keep"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Keep\\Child"));
-    // Roots are never deleted or wiped.
-    EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Keep"));
-}
-
-TEST(RegistryHandles, StaleClosedAndReadOnlyHandles) {
-    TempRegistry reg;
-    HKEY key = Create(HKEY_CURRENT_USER, "Gone");
-    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Gone"), ERROR_SUCCESS);
-    EXPECT_EQ(SetDword(key, "x", 1), ERROR_KEY_DELETED);
-    HKEY sub = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(key, "Sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), ERROR_KEY_DELETED);
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    // A closed handle is refused, not followed.
-    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(SetDword(key, "x", 1), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(HKEY_CLASSES_ROOT), ERROR_SUCCESS);
-
-    // A handle opened for reading cannot write.
-    RegCloseKey(Create(HKEY_CURRENT_USER, "Ro"));
-    HKEY ro = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Ro", 0, KEY_READ, &ro), ERROR_SUCCESS);
-    EXPECT_EQ(SetDword(ro, "x", 1), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegCreateKeyExA(ro, "New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), ERROR_ACCESS_DENIED);
-    RegCloseKey(ro);
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Ro", 0, KEY_WRITE, &ro), ERROR_SUCCESS);
-    EXPECT_EQ(SetDword(ro, "x", 1), ERROR_SUCCESS);
-    DWORD cb = 0;
-    EXPECT_EQ(RegQueryValueExA(ro, "x", nullptr, nullptr, nullptr, &cb), ERROR_ACCESS_DENIED);
-    RegCloseKey(ro);
-}
-
-TEST(RegistryHandles, OpenWithEmptySubkeyAndRelativePaths) {
-    TempRegistry reg;
-    HKEY parent = Create(HKEY_CLASSES_ROOT, "TypeLib");
-    HKEY child = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(parent, "{lib}\\1.0", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
-              ERROR_SUCCESS);
-    HKEY same = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(child, nullptr, 0, KEY_ALL_ACCESS, &same), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(same, "", 0, REG_SZ, reinterpret_cast<const BYTE*>("help"), 5), ERROR_SUCCESS);
-    EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "TypeLib\\{lib}\\1.0", ""), "help");
-    for (HKEY k : {parent, child, same}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
     EXPECT_EQ(RegistryFilePath(), reg.Path());
+}
+
+namespace {
+
+constexpr int kKeysPerWriter = 40;
+
+std::string KeyName(int writer, int i) { return "Writer" + std::to_string(writer) + "\\Key" + std::to_string(i); }
+
+// Writes its keys, reading each back at once (a read in between must see a whole file);
+// returns the number of failed calls.
+int RegisterKeys(int writer) {
+    int failures = 0;
+    for (int i = 0; i < kKeysPerWriter; ++i) {
+        failures += WriteString(HKEY_CLASSES_ROOT, KeyName(writer, i), "Owner", std::to_string(writer)) != ERROR_SUCCESS;
+        failures += ReadString(HKEY_CLASSES_ROOT, KeyName(writer, i), "Owner") != std::to_string(writer);
+    }
+    return failures;
+}
+
+}  // namespace
+
+// Threads of one process and separate processes (each with the store of its own) at
+// once: every key is in the file afterwards and no temporary file is left.
+TEST(RegistryConcurrency, ThreadsAndProcessesRegisteringAtOnceLoseNothing) {
+    TempRegistry reg;
+    std::vector<pid_t> children;
+    for (int p = 0; p < 2; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) _exit(RegisterKeys(p) == 0 ? 0 : 1);
+        children.push_back(pid);
+    }
+    int failures[3] = {};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) threads.emplace_back([t, &failures] { failures[t] = RegisterKeys(2 + t); });
+    for (auto& t : threads) t.join();
+    for (int f : failures) EXPECT_EQ(f, 0);
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    reg.ForceReload();
+    for (int w = 0; w < 5; ++w)
+        for (int i = 0; i < kKeysPerWriter; ++i)
+            EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, KeyName(w, i), "Owner"), std::to_string(w)) << KeyName(w, i);
+    for (const auto& entry : std::filesystem::directory_iterator(reg.Folder()))
+        EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
 }

@@ -1,11 +1,10 @@
-// Module resource tables: strings and typed binaries per instance handle.
+// Module resource tables: strings and typed binaries per instance handle, replaced and
+// withdrawn, and read while other modules register theirs.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/ui/resource.h"
 
@@ -20,60 +19,51 @@ const ModuleResources kTable = {kStrings, 3, kBinaries, 2};
 
 HINSTANCE Handle(uintptr_t v) { return reinterpret_cast<HINSTANCE>(v); }
 
-class Resources : public ::testing::Test {
-protected:
-    void SetUp() override { RegisterModuleResources(m_module, &kTable); }
-    void TearDown() override { UnregisterModuleResources(m_module); }
-    HINSTANCE m_module = Handle(0x7A000000);
-};
-
-TEST_F(Resources, LoadsStringsCutToTheBufferAndAnswersZeroWithAnEmptyBufferForMissingOnes) {
+TEST(Resources, StringsAndBinariesByModuleAndId) {
+    const HINSTANCE module = Handle(0x7A000000);
+    RegisterModuleResources(module, &kTable);
+    // Strings cut to the buffer; zero and an empty buffer for what is not there.
     const struct {
         HINSTANCE module;
         UINT id;
-        int capacity;
-        int expected;
+        int capacity, expected;
         const char* text;
-    } cases[] = {{m_module, 101, 32, 13, "Reset To None"}, {m_module, 102, 6, 5, "Cheap"},
-                 {m_module, 102, 1, 0, ""},                {m_module, 999, 16, 0, ""},
-                 {Handle(0x7B000000), 101, 16, 0, ""},     {m_module, 7, 16, 0, ""}};
+    } cases[] = {{module, 101, 32, 13, "Reset To None"}, {module, 102, 6, 5, "Cheap"}, {module, 102, 1, 0, ""},
+                 {module, 999, 16, 0, ""},               {Handle(0x7B000000), 101, 16, 0, ""}, {module, 7, 16, 0, ""}};
     for (const auto& c : cases) {
         char buffer[32] = "stale";
         EXPECT_EQ(LoadStringA(c.module, c.id, buffer, c.capacity), c.expected) << c.id;
         EXPECT_STREQ(buffer, c.text) << c.id;
     }
-    char buffer[4] = "abc";
-    EXPECT_EQ(LoadStringA(m_module, 102, buffer, 0), 0);
-    EXPECT_EQ(LoadStringA(m_module, 102, nullptr, 10), 0);
-}
-
-TEST_F(Resources, FindsBinariesByTypeInAnyCaseAndId) {
+    char buffer[32] = "abc";
+    EXPECT_EQ(LoadStringA(module, 102, buffer, 0), 0);
+    EXPECT_EQ(LoadStringA(module, 102, nullptr, 10), 0);
+    // Binaries by type in any case and id.
     size_t size = 0;
-    const void* data = LoadModuleResource(m_module, "registry", 109, &size);
-    ASSERT_EQ(data, kScript);
+    EXPECT_EQ(LoadModuleResource(module, "registry", 109, &size), kScript);
     EXPECT_EQ(size, sizeof kScript - 1);
-    EXPECT_EQ(LoadModuleResource(m_module, "TypeLib", 1, nullptr), kTypeLib);
+    EXPECT_EQ(LoadModuleResource(module, "TypeLib", 1, nullptr), kTypeLib);
     size = 42;
-    EXPECT_EQ(LoadModuleResource(m_module, "REGISTRY", 1, &size), nullptr);
+    EXPECT_EQ(LoadModuleResource(module, "REGISTRY", 1, &size), nullptr);
     EXPECT_EQ(size, 0u);
-    EXPECT_EQ(LoadModuleResource(m_module, "REGISTRYX", 109, &size), nullptr);
-    EXPECT_EQ(LoadModuleResource(m_module, nullptr, 109, &size), nullptr);
-}
-
-TEST_F(Resources, WithdrawnOrReplacedTablesAnswerAccordingly) {
-    char buffer[32];
+    EXPECT_EQ(LoadModuleResource(module, "REGISTRYX", 109, &size), nullptr);
+    EXPECT_EQ(LoadModuleResource(module, nullptr, 109, &size), nullptr);
+    // A replaced table answers alone; a withdrawn or empty one answers nothing.
     const ModuleStringResource other[] = {{101, "Replaced"}};
     const ModuleResources replacement = {other, 1, nullptr, 0};
-    RegisterModuleResources(m_module, &replacement);
-    EXPECT_EQ(LoadStringA(m_module, 101, buffer, sizeof buffer), 8);
-    EXPECT_EQ(LoadModuleResource(m_module, "REGISTRY", 109, nullptr), nullptr);
-    UnregisterModuleResources(m_module);
-    EXPECT_EQ(LoadStringA(m_module, 101, buffer, sizeof buffer), 0);
-    RegisterModuleResources(m_module, nullptr);  // an empty table
-    EXPECT_EQ(LoadStringA(m_module, 101, buffer, sizeof buffer), 0);
+    RegisterModuleResources(module, &replacement);
+    EXPECT_EQ(LoadStringA(module, 101, buffer, sizeof buffer), 8);
+    EXPECT_EQ(LoadModuleResource(module, "REGISTRY", 109, nullptr), nullptr);
+    RegisterModuleResources(module, nullptr);
+    EXPECT_EQ(LoadStringA(module, 101, buffer, sizeof buffer), 0);
+    RegisterModuleResources(module, &replacement);
+    UnregisterModuleResources(module);
+    EXPECT_EQ(LoadStringA(module, 101, buffer, sizeof buffer), 0);
 }
 
-TEST_F(Resources, ReadersNeverSeeATornTableWhileOthersRegister) {
+TEST(Resources, ReadersNeverSeeATornTableWhileOthersRegister) {
+    const HINSTANCE module = Handle(0x7A000000);
+    RegisterModuleResources(module, &kTable);
     std::atomic<bool> stop{false};
     std::atomic<int> wrong{0};
     std::thread churn([&] {
@@ -83,18 +73,17 @@ TEST_F(Resources, ReadersNeverSeeATornTableWhileOthersRegister) {
         }
     });
     std::vector<std::thread> readers;
-    for (int r = 0; r < 2; ++r) {
+    for (int r = 0; r < 2; ++r)
         readers.emplace_back([&] {
             char buffer[32];
             for (int i = 0; i < 20000; ++i)
-                if (LoadStringA(m_module, 102, buffer, sizeof buffer) != 14 || std::strcmp(buffer, "Cheap Postcard"))
-                    ++wrong;
+                wrong += LoadStringA(module, 102, buffer, sizeof buffer) != 14 || std::strcmp(buffer, "Cheap Postcard");
         });
-    }
     for (auto& t : readers) t.join();
     stop = true;
     churn.join();
     for (uintptr_t i = 0; i < 64; ++i) UnregisterModuleResources(Handle(0x7C000000 + i));
+    UnregisterModuleResources(module);
     EXPECT_EQ(wrong, 0);
 }
 

@@ -1,75 +1,102 @@
-// Events as the transform base uses them: one manual-reset event per band, reset before
-// the bands start, set by workers on other threads, waited for all at once; and
-// handles that were closed or never existed.
+// Events and the debug output channel as the transform base uses them: one manual-reset
+// event per band, reset before the bands start, set by workers on other threads, waited
+// for all at once; traces written from those threads, each text whole.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <sstream>
 #include <thread>
-#include <vector>
 
+#include "platform/com/debug.h"
 #include "platform/com/synch.h"
+#include "tests/support/environment.h"
 
 namespace {
 
-TEST(Events, ManualResetStaysSignalledUntilReset) {
-    HANDLE e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_TIMEOUT);
-    ASSERT_TRUE(SetEvent(e));
-    EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(e, INFINITE), WAIT_OBJECT_0);
-    ASSERT_TRUE(ResetEvent(e));
-    EXPECT_EQ(WaitForSingleObject(e, 10), WAIT_TIMEOUT);
-    EXPECT_TRUE(CloseHandle(e));
+TEST(Events, SignalResetAndWaitForAllBands) {
     HANDLE initiallySet = CreateEventA(nullptr, TRUE, TRUE, nullptr);
     EXPECT_EQ(WaitForSingleObject(initiallySet, 0), WAIT_OBJECT_0);
-    CloseHandle(initiallySet);
-}
-
-TEST(Events, WaitForAllReturnsOnlyOnceEveryWorkerOfTheRoundHasSignalled) {
-    constexpr int kBands = 4, kRounds = 300;
+    EXPECT_EQ(WaitForSingleObject(initiallySet, INFINITE), WAIT_OBJECT_0);  // manual reset: still set
+    constexpr int kBands = 4;
     std::vector<HANDLE> done;
     for (int i = 0; i < kBands; ++i) done.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    for (int round = 0; round < kRounds; ++round) {
-        for (HANDLE h : done) ResetEvent(h);
+    EXPECT_EQ(WaitForSingleObject(done[0], 10), WAIT_TIMEOUT);
+    for (int round = 0; round < 200; ++round) {
+        for (HANDLE h : done) ASSERT_TRUE(ResetEvent(h));
         std::atomic<int> finished{0};
         std::vector<std::thread> workers;
-        for (int i = 0; i < kBands; ++i) {
+        for (int i = 0; i < kBands; ++i)
             workers.emplace_back([&, i] {
                 ++finished;
                 SetEvent(done[i]);
             });
-        }
         ASSERT_EQ(WaitForMultipleObjects(kBands, done.data(), TRUE, INFINITE), WAIT_OBJECT_0);
         EXPECT_EQ(finished, kBands);
         for (auto& t : workers) t.join();
     }
-    for (HANDLE h : done) ResetEvent(h);
-    SetEvent(done[0]);
-    EXPECT_EQ(WaitForMultipleObjects(kBands, done.data(), TRUE, 5), WAIT_TIMEOUT);  // one is not all
-    for (HANDLE h : done) EXPECT_TRUE(CloseHandle(h));
-}
+    ResetEvent(done[1]);
+    EXPECT_EQ(WaitForMultipleObjects(kBands, done.data(), TRUE, 5), WAIT_TIMEOUT);  // three are not all
 
-TEST(Events, RefuseClosedAndMadeUpHandles) {
-    HANDLE h = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    ASSERT_TRUE(CloseHandle(h));
-    EXPECT_FALSE(CloseHandle(h));
-    EXPECT_FALSE(SetEvent(h));
-    EXPECT_FALSE(ResetEvent(h));
-    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
-    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0xDEAD0), INFINITE), WAIT_FAILED);
+    // Closed and made-up handles are refused, and a new event never takes an old number.
+    ASSERT_TRUE(CloseHandle(initiallySet));
+    EXPECT_FALSE(CloseHandle(initiallySet));
+    EXPECT_FALSE(SetEvent(initiallySet));
+    EXPECT_FALSE(ResetEvent(initiallySet));
     EXPECT_FALSE(SetEvent(nullptr));
-
-    HANDLE e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE mixed[] = {e, h};
+    EXPECT_EQ(WaitForSingleObject(initiallySet, 0), WAIT_FAILED);
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(0xDEAD0), INFINITE), WAIT_FAILED);
+    HANDLE mixed[] = {done[0], initiallySet}, twice[] = {done[0], done[0]};
     EXPECT_EQ(WaitForMultipleObjects(2, mixed, TRUE, INFINITE), WAIT_FAILED);
-    HANDLE twice[] = {e, e};
     EXPECT_EQ(WaitForMultipleObjects(2, twice, TRUE, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(0, mixed, TRUE, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(65, mixed, TRUE, 0), WAIT_FAILED);
     EXPECT_EQ(WaitForMultipleObjects(1, nullptr, TRUE, 0), WAIT_FAILED);
-    EXPECT_NE(e, h);  // a new event never takes over an old handle's number
-    CloseHandle(e);
+    HANDLE fresh = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_NE(fresh, initiallySet);
+    done.push_back(fresh);
+    for (HANDLE h : done) EXPECT_TRUE(CloseHandle(h));
+}
+
+TEST(DebugOutput, AppendsToTheNamedFileOrStandardErrorAndOtherwiseNowhere) {
+    testsupport::DebugOutputCapture out;
+    OutputDebugStringA("\nEntering Function: CDXBaseNTo1::Setup\n");
+    OutputDebugStringA("");
+    OutputDebugStringA(nullptr);
+    EXPECT_EQ(out.Text(), "\nEntering Function: CDXBaseNTo1::Setup\n");
+    std::filesystem::remove(out.Path());
+    {
+        testsupport::ScopedEnv unset("QUILLET_DEBUG_OUTPUT", std::nullopt);
+        OutputDebugStringA("lost\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(out.Path()));
+    {
+        testsupport::ScopedEnv dash("QUILLET_DEBUG_OUTPUT", "-");
+        testing::internal::CaptureStderr();
+        OutputDebugStringA("to stderr\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "to stderr\n");
+    }
+    {
+        testsupport::ScopedEnv nowhere("QUILLET_DEBUG_OUTPUT", "/nonexistent-folder/x/debug.txt");
+        OutputDebugStringA("dropped\n");  // no failure for the caller
+    }
+    // Threads writing at once keep each text whole.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            const std::string line = std::to_string(t) + std::string(300, char('a' + t)) + "\n";
+            for (int i = 0; i < 200; ++i) OutputDebugStringA(line.c_str());
+        });
+    for (auto& t : threads) t.join();
+    std::istringstream lines(out.Text());
+    std::string line;
+    int counts[4] = {};
+    while (std::getline(lines, line)) {
+        const int t = line[0] - '0';
+        ASSERT_TRUE(t >= 0 && t < 4 && line == std::to_string(t) + std::string(300, char('a' + t))) << line.substr(0, 40);
+        ++counts[t];
+    }
+    for (int c : counts) EXPECT_EQ(c, 200);
 }
 
 }  // namespace

@@ -96,24 +96,15 @@ TEST_F(ModuleTypeLibrary, RegisteredLibraryDescribesBothInterfacesAndTheFourteen
     EXPECT_EQ(Doc(plugin.Get(), 10003), "Duration / (null)");  // inherited members are found
     EXPECT_EQ(plugin->GetDocumentation(10004, &name, nullptr, nullptr, nullptr), TYPE_E_ELEMENTNOTFOUND);
 
-    const struct {
-        const CLSID& clsid;
-        const char* doc;
-    } classes[] = {
-        {CLSID_AirBrush, "AirBrush / Quillet Air Brush"},        {CLSID_AirBrushPP, "AirBrushPP / (null)"},
-        {CLSID_Colorize, "Colorize / Quillet Colorize"},         {CLSID_ColorizePP, "ColorizePP / (null)"},
-        {CLSID_DreamGlow, "DreamGlow / Quillet Dream Glow"},     {CLSID_DreamGlowPP, "DreamGlowPP / (null)"},
-        {CLSID_LineDrawing, "LineDrawing / Quillet Line Drawing"}, {CLSID_LineDrawingPP, "LineDrawingPP / (null)"},
-        {CLSID_Metallic, "Metallic / Quillet Metallic"},         {CLSID_MetallicPP, "MetallicPP / (null)"},
-        {CLSID_DuoChrome, "DuoChrome / Quillet DuoChrome"},      {CLSID_DuoChromePP, "DuoChromePP / (null)"},
-        {CLSID_PastelSketch, "PastelSketch / Quillet Pastel Sketch"}, {CLSID_PastelSketchPP, "PastelSketchPP / (null)"},
-    };
-    for (const auto& c : classes) {
-        ComPtr<ITypeInfo> info;
-        ASSERT_EQ(lib->GetTypeInfoOfGuid(c.clsid, info.ReleaseAndGetAddressOf()), S_OK) << c.doc;
-        EXPECT_EQ(Doc(info.Get()), c.doc);
-        EXPECT_EQ(Describe(info.Get())[0], std::to_string(TKIND_COCLASS) + " flags 2 bases 0");
-    }
+    // Each effect's class and its page's, named as the descriptors name them.
+    for (const EffectDescriptor* d : EffectDescriptors())
+        for (auto [clsid, doc] : {std::pair{d->clsid, std::string(d->className) + " / " + d->displayName},
+                                  {d->pageClsid, std::string(d->pageClassName) + " / (null)"}}) {
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(lib->GetTypeInfoOfGuid(clsid, info.ReleaseAndGetAddressOf()), S_OK) << doc;
+            EXPECT_EQ(Doc(info.Get()), doc);
+            EXPECT_EQ(Describe(info.Get())[0], std::to_string(TKIND_COCLASS) + " flags 2 bases 0");
+        }
     EXPECT_EQ(lib->GetTypeInfoOfGuid(kLibId, base.ReleaseAndGetAddressOf()), TYPE_E_ELEMENTNOTFOUND);
     EXPECT_EQ(lib->GetTypeInfo(16, base.ReleaseAndGetAddressOf()), TYPE_E_ELEMENTNOTFOUND);
 

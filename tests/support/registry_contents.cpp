@@ -1,13 +1,15 @@
 #include "tests/support/registry_contents.h"
 
+#include <cstdio>
+
 namespace testsupport {
 namespace {
 
 // An open key, closed at the end of the scope.
 struct OpenKey {
     HKEY key = nullptr;
-    OpenKey(HKEY root, const std::string& path) {
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) key = nullptr;
+    OpenKey(HKEY root, const std::string& path, REGSAM access = KEY_READ) {
+        if (RegOpenKeyExA(root, path.c_str(), 0, access, &key) != ERROR_SUCCESS) key = nullptr;
     }
     ~OpenKey() {
         if (key) RegCloseKey(key);
@@ -17,8 +19,7 @@ struct OpenKey {
 std::vector<std::string> Names(HKEY root, const std::string& path, bool values) {
     std::vector<std::string> names;
     OpenKey open(root, path);
-    if (!open.key) return names;
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0; open.key; ++i) {
         char name[512];
         DWORD size = sizeof name;
         LSTATUS status = values ? RegEnumValueA(open.key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
@@ -41,12 +42,18 @@ void ListInto(HKEY root, const std::string& path, const std::string& prefix, std
         DWORD cb = sizeof data;
         if (RegEnumValueA(open.key, i, name, &cchName, nullptr, &type, data, &cb) != ERROR_SUCCESS) break;
         std::string line = prefix + " " + (*name ? name : "@") + " = ";
-        if (type == REG_SZ)
+        if (type == REG_SZ) {
             line += reinterpret_cast<const char*>(data);
-        else if (type == REG_DWORD)
+        } else if (type == REG_DWORD) {
             line += "dword:" + std::to_string(*reinterpret_cast<const DWORD*>(data));
-        else
-            line += "type" + std::to_string(type);
+        } else {
+            line += "hex(" + std::to_string(type) + "):";
+            for (DWORD b = 0; b < cb; ++b) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, b ? ",%02x" : "%02x", data[b]);
+                line += hex;
+            }
+        }
         out.push_back(line);
     }
     for (const std::string& child : Names(root, path, false)) {
@@ -55,48 +62,49 @@ void ListInto(HKEY root, const std::string& path, const std::string& prefix, std
     }
 }
 
-void TreeInto(HKEY root, const std::string& path, std::map<std::string, std::string>& out) {
-    std::string values;
-    {
-        OpenKey open(root, path);
-        if (!open.key) return;
-        for (DWORD i = 0;; ++i) {
-            char name[512];
-            DWORD nameSize = sizeof name, type = 0;
-            BYTE data[4096];
-            DWORD dataSize = sizeof data;
-            if (RegEnumValueA(open.key, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
-            values += std::string(name, nameSize) + "=" + std::to_string(type) + ":" +
-                      std::string(reinterpret_cast<char*>(data), dataSize) + ";";
-        }
-    }
-    out[path] = values;
-    for (const std::string& child : Names(root, path, false)) TreeInto(root, Join(path, child), out);
+template <class T>
+std::optional<T> Read(HKEY root, const std::string& path, const char* name, DWORD wanted) {
+    OpenKey open(root, path);
+    T data{};
+    DWORD type = 0, size = sizeof data;
+    if (!open.key || RegQueryValueExA(open.key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+        type != wanted)
+        return std::nullopt;
+    return data;
 }
+
+LSTATUS Write(HKEY root, const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    LSTATUS status = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS) return status;
+    status = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+    return status;
+}
+
+struct Text {
+    char chars[4096];
+};
 
 }  // namespace
 
 bool KeyExists(HKEY root, const std::string& path) { return OpenKey(root, path).key != nullptr; }
 
 std::optional<std::string> ReadString(HKEY root, const std::string& path, const char* name) {
-    OpenKey open(root, path);
-    if (!open.key) return std::nullopt;
-    char data[4096] = {};
-    DWORD type = 0, size = sizeof data;
-    if (RegQueryValueExA(open.key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;
-    return std::string(data);
+    auto text = Read<Text>(root, path, name, REG_SZ);
+    return text ? std::optional<std::string>(text->chars) : std::nullopt;
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const std::string& path, const char* name) {
+    return Read<DWORD>(root, path, name, REG_DWORD);
 }
 
 LSTATUS WriteString(HKEY root, const std::string& path, const char* name, const std::string& text) {
-    HKEY key = nullptr;
-    LSTATUS status = RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    if (status != ERROR_SUCCESS) return status;
-    status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                            static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-    return status;
+    return Write(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+LSTATUS WriteDword(HKEY root, const std::string& path, const char* name, DWORD value) {
+    return Write(root, path, name, REG_DWORD, &value, sizeof value);
 }
 
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) { return Names(root, path, false); }
@@ -110,7 +118,7 @@ std::vector<std::string> ListKeys(HKEY root, const std::string& path) {
 
 std::map<std::string, std::string> KeyTree(HKEY root) {
     std::map<std::string, std::string> tree;
-    TreeInto(root, "", tree);
+    for (const std::string& line : ListKeys(root)) tree[line] = line;
     return tree;
 }
 

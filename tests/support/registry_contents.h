@@ -11,19 +11,22 @@
 namespace testsupport {
 
 bool KeyExists(HKEY root, const std::string& path);
-// A REG_SZ value ("" names the key's default value); nothing when absent or of another type.
+// A REG_SZ or REG_DWORD value ("" names the key's default value); nothing when absent
+// or of another type.
 std::optional<std::string> ReadString(HKEY root, const std::string& path, const char* name = "");
+std::optional<DWORD> ReadDword(HKEY root, const std::string& path, const char* name);
 LSTATUS WriteString(HKEY root, const std::string& path, const char* name, const std::string& text);
+LSTATUS WriteDword(HKEY root, const std::string& path, const char* name, DWORD value);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
 std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 
 // Every key below root\path and its values, one line each, in enumeration order:
-//   "Sub\Key"                 for a key
-//   "Sub\Key @ = text"        for a string value ("@" is the default value)
-//   "Sub\Key Flags = dword:10" for a DWORD
+//   "Sub\Key"                  for a key
+//   "Sub\Key @ = text"         for a string value ("@" is the default value)
+//   "Sub\Key Flags = dword:10" for a DWORD, "Sub\Key Blob = hex(3):00,fe" for others
 std::vector<std::string> ListKeys(HKEY root, const std::string& path = "");
 
-// Each key below root with its values ("name=type:data;..."), to compare whole trees.
+// The same lines keyed by themselves, to compare whole trees.
 std::map<std::string, std::string> KeyTree(HKEY root);
 
 }  // namespace testsupport

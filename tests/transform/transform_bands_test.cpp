@@ -1,6 +1,7 @@
 // Execute's band count and band split, where bands run, concurrency of the bands and
 // the result of a frame whose bands fail.
 #include <atomic>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -75,47 +76,40 @@ TEST(TransformBands, ASingleBandRunsOnTheCallerUnlessARequestIdIsGiven) {
     const struct {
         LONG width, height;
         ULONG processors;
-    } cases[] = {{256, 256, 1}, {20000, 1, 4}, {63, 64, 4}};
+        const GUID* request;
+    } cases[] = {{256, 256, 1, nullptr}, {20000, 1, 4, nullptr}, {63, 64, 4, nullptr}, {63, 64, 4, &kRequest}};
     for (const auto& c : cases) {
         TestTransform t(c.processors);
         ASSERT_EQ(t.SetupSurfaces(c.width, c.height, c.width, c.height), S_OK);
-        ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
+        ASSERT_EQ(t.transform->Execute(c.request, nullptr, nullptr), S_OK);
         ASSERT_EQ(t.effect->bands.size(), 1u);
-        EXPECT_EQ(t.effect->bands[0].thread, std::this_thread::get_id());
+        EXPECT_EQ(t.effect->bands[0].thread == std::this_thread::get_id(), c.request == nullptr);
         EXPECT_EQ(BoundsHeight(t.effect->bands[0].inputBounds), c.height);
+        EXPECT_FALSE(t.effect->sawStopFlag || t.effect->sawForeignTransform);
     }
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(63, 64, 63, 64), S_OK);
-    ASSERT_EQ(t.transform->Execute(&kRequest, nullptr, nullptr), S_OK);
-    ASSERT_EQ(t.effect->bands.size(), 1u);
-    EXPECT_NE(t.effect->bands[0].thread, std::this_thread::get_id());
-    EXPECT_FALSE(t.effect->sawStopFlag);
-    EXPECT_FALSE(t.effect->sawForeignTransform);
 }
 
-TEST(TransformBandsConcurrency, BandsOfOneFrameRunTogether) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(128, 128, 128, 128), S_OK);
-    t.effect->meetingParties = 4;  // every band waits until all four arrived
-    ASSERT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_OK);
-    ExpectBandRows(t.effect, 0, {32, 32, 32, 32}, 0);
-    std::set<std::thread::id> threads;
-    for (auto& b : t.effect->bands) threads.insert(b.thread);
-    EXPECT_EQ(threads.size(), 4u);
-}
-
-TEST(TransformBandsConcurrency, RepeatedFramesFromSeveralHostThreads) {
-    // Two effect objects sharing one site (one pool of four workers), each executed by
-    // its own host thread many times.
+// The bands of one frame run together (each waits until all four arrived); two effects
+// sharing one site's pool, executed by host threads of their own, never fail.
+TEST(TransformBandsConcurrency, BandsOfOneFrameRunTogetherAndFramesFromSeveralHostThreads) {
     TestTransform a(4), b(4);
+    ASSERT_EQ(a.SetupSurfaces(128, 128, 128, 128), S_OK);
+    a.effect->meetingParties = 4;
+    ASSERT_EQ(a.transform->Execute(nullptr, nullptr, nullptr), S_OK);
+    ExpectBandRows(a.effect, 0, {32, 32, 32, 32}, 0);
+    std::set<std::thread::id> threads;
+    for (auto& band : a.effect->bands) threads.insert(band.thread);
+    EXPECT_EQ(threads.size(), 4u);
+
+    a.effect->meetingParties = 0;
+    a.effect->bands.clear();
     ASSERT_EQ(b.effect->SetSite(a.hostSite.Get()), S_OK);
     ASSERT_EQ(a.SetupSurfaces(100, 100, 100, 100), S_OK);
     ASSERT_EQ(b.SetupSurfaces(100, 100, 100, 100), S_OK);
     a.effect->copyInput = b.effect->copyInput = true;
     std::atomic<int> failures{0};
     auto run = [&](TestTransform& t) {
-        for (int i = 0; i < 40; ++i)
-            if (t.transform->Execute(nullptr, nullptr, nullptr) != S_OK) ++failures;
+        for (int i = 0; i < 40; ++i) failures += t.transform->Execute(nullptr, nullptr, nullptr) != S_OK;
     };
     std::thread ta(run, std::ref(a)), tb(run, std::ref(b));
     ta.join();
@@ -124,39 +118,33 @@ TEST(TransformBandsConcurrency, RepeatedFramesFromSeveralHostThreads) {
     EXPECT_EQ(a.effect->bands.size(), 40u * 3);
 }
 
+// A frame answers its first failing band in band order (every band still runs), a
+// band's S_FALSE unless one failed, and a throwing frame routine as a failure.
 TEST(TransformBands, FirstFailingBandInBandOrder) {
     TestTransform t(4);
     ASSERT_EQ(t.SetupSurfaces(128, 128, 128, 128), S_OK);
-    // Bands start at rows 0, 32, 64, 96: bands 1 and 3 fail, band 3 usually first in time.
-    t.effect->bandResult = [](const BandWorkInfo& w) -> HRESULT {
-        LONG row = RowMin(w.inputBounds);
-        if (row == 32) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            return E_OUTOFMEMORY;
-        }
-        if (row == 96) return E_INVALIDARG;
-        return S_OK;
-    };
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), E_OUTOFMEMORY);
-    EXPECT_EQ(t.effect->bands.size(), 4u);  // every band ran
-
-    // A band's S_FALSE before a failing band does not hide the failure.
-    t.effect->bandResult = [](const BandWorkInfo& w) -> HRESULT {
-        LONG row = RowMin(w.inputBounds);
-        return row == 0 ? S_FALSE : row == 64 ? E_FAIL : S_OK;
-    };
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), E_FAIL);
-    t.effect->bandResult = [](const BandWorkInfo& w) -> HRESULT { return RowMin(w.inputBounds) == 64 ? S_FALSE : S_OK; };
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_FALSE);
-
-    // The single band's own result, on the caller's thread.
     TestTransform one(1);
     ASSERT_EQ(one.SetupSurfaces(8, 8, 8, 8), S_OK);
-    one.effect->bandResult = [](const BandWorkInfo&) -> HRESULT { return E_ACCESSDENIED; };
-    EXPECT_EQ(one.transform->Execute(nullptr, nullptr, nullptr), E_ACCESSDENIED);
-    // A throwing frame routine becomes a failure, not a crash.
-    one.effect->bandResult = [](const BandWorkInfo&) -> HRESULT { throw std::runtime_error("band"); };
-    EXPECT_EQ(one.transform->Execute(nullptr, nullptr, nullptr), E_FAIL);
-    one.effect->bandResult = [](const BandWorkInfo&) -> HRESULT { throw std::bad_alloc(); };
-    EXPECT_EQ(one.transform->Execute(&kRequest, nullptr, nullptr), E_OUTOFMEMORY);
+    using Band = std::function<HRESULT(LONG row)>;
+    const struct {
+        TestTransform& t;
+        Band band;
+        HRESULT expected;
+        const GUID* request = nullptr;
+    } cases[] = {
+        // Bands start at rows 0, 32, 64, 96: band 3 usually fails first in time.
+        {t, [](LONG row) { return row == 32 ? (std::this_thread::sleep_for(std::chrono::milliseconds(20)), E_OUTOFMEMORY)
+                                 : row == 96 ? E_INVALIDARG : S_OK; }, E_OUTOFMEMORY},
+        {t, [](LONG row) { return row == 0 ? S_FALSE : row == 64 ? E_FAIL : S_OK; }, E_FAIL},
+        {t, [](LONG row) { return row == 64 ? S_FALSE : S_OK; }, S_FALSE},
+        {one, [](LONG) { return E_ACCESSDENIED; }, E_ACCESSDENIED},
+        {one, [](LONG) -> HRESULT { throw std::runtime_error("band"); }, E_FAIL},
+        {one, [](LONG) -> HRESULT { throw std::bad_alloc(); }, E_OUTOFMEMORY, &kRequest},
+    };
+    for (const auto& c : cases) {
+        c.t.effect->bands.clear();
+        c.t.effect->bandResult = [&c](const BandWorkInfo& w) { return c.band(RowMin(w.inputBounds)); };
+        EXPECT_EQ(c.t.transform->Execute(c.request, nullptr, nullptr), c.expected) << &c - cases;
+        EXPECT_EQ(c.t.effect->bands.size(), &c.t == &t ? 4u : 1u);
+    }
 }

@@ -75,61 +75,44 @@ TEST(TransformRegion, ClipAndPlacementDecideWhatLandsWhere) {
     }
 }
 
-TEST(TransformRegion, NothingToDoGivesSFalseAndLeavesTheOutput) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(100, 100, 100, 100), S_OK);
-    FillWithCoordinates(t.input.Get());
-    t.effect->copyInput = true;
-    DXBNDS missing = MakeDiscreteBounds(200, 200, 300, 300);
-    EXPECT_EQ(t.transform->Execute(nullptr, &missing, nullptr), S_FALSE);
-    DXVEC away = MakeDiscretePoint(100, 0);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, &away), S_FALSE);
-    DXVEC extreme = MakeDiscretePoint(-0x7FFFFFFF - 1, 0x7FFFFFFF);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, &extreme), S_FALSE);
-    EXPECT_TRUE(t.effect->bands.empty());
-    ExpectCopiedRect(t.output.Get(), 0, 0, 0, 0, 0, 0);
-    ULONG before = t.effect->GenerationField();
-    EXPECT_EQ(t.transform->Execute(nullptr, &missing, nullptr), S_FALSE);
-    EXPECT_EQ(t.effect->GenerationField(), before);
-}
-
-TEST(TransformRegion, ZeroSizeSurfaces) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(0, 0, 0, 0), S_OK);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), S_FALSE);
-    EXPECT_TRUE(t.effect->bands.empty());
-
-    TestTransform emptyOut(4);
-    ASSERT_EQ(emptyOut.SetupSurfaces(64, 64, 0, 10), S_OK);
-    EXPECT_EQ(emptyOut.transform->Execute(nullptr, nullptr, nullptr), S_FALSE);
-    EXPECT_TRUE(emptyOut.effect->bands.empty());
-}
-
-TEST(TransformRegion, ClipAndPlacementMustBeDiscrete) {
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(10, 10, 10, 10), S_OK);
-    DXBNDS clip = MakeDiscreteBounds(0, 0, 5, 5);
-    clip.eType = DXBT_CONTINUOUS;
-    EXPECT_EQ(t.transform->Execute(nullptr, &clip, nullptr), E_INVALIDARG);
-    DXVEC place = MakeDiscretePoint(0, 0);
-    place.eType = DXBT_DISCRETE64;
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, &place), E_INVALIDARG);
-    EXPECT_TRUE(t.effect->bands.empty());
-}
-
-TEST(TransformRegion, WholeFrameRoad) {
-    // maxBands 0: the effect executes whole frames itself (the base's answer: E_FAIL);
-    // clip and placement only with their capabilities.
-    TestTransform t(4);
-    ASSERT_EQ(t.SetupSurfaces(10, 10, 10, 10), S_OK);
-    t.effect->SetMaxBands(0);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), E_FAIL);
-    DXBNDS clip = MakeDiscreteBounds(0, 0, 5, 5);
-    EXPECT_EQ(t.transform->Execute(nullptr, &clip, nullptr), E_FAIL);  // 0x02000000 is set
-    t.effect->SetMiscFlagsField(0x00030003);  // neither clip nor placement supported
-    EXPECT_EQ(t.transform->Execute(nullptr, &clip, nullptr), E_INVALIDARG);
-    DXVEC place = MakeDiscretePoint(1, 1);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, &place), E_INVALIDARG);
-    EXPECT_EQ(t.transform->Execute(nullptr, nullptr, nullptr), E_FAIL);
-    EXPECT_TRUE(t.effect->bands.empty());
+// Frames with nothing to do answer S_FALSE and leave the output alone; clip and
+// placement must be discrete and within the capabilities; an effect without bands
+// (maxBands 0) executes whole frames itself, which the base refuses with E_FAIL.
+TEST(TransformRegion, FramesWithNothingOrNothingAllowedToDoRunNoBand) {
+    const DXBNDS outside = MakeDiscreteBounds(200, 200, 300, 300), clip = MakeDiscreteBounds(0, 0, 5, 5);
+    DXBNDS continuous = clip;
+    continuous.eType = DXBT_CONTINUOUS;
+    const DXVEC away = MakeDiscretePoint(100, 0), extreme = MakeDiscretePoint(-0x7FFFFFFF - 1, 0x7FFFFFFF),
+                place = MakeDiscretePoint(1, 1);
+    DXVEC wide = MakeDiscretePoint(0, 0);
+    wide.eType = DXBT_DISCRETE64;
+    const struct {
+        LONG inSize, outWidth, outHeight;
+        const DXBNDS* clip;
+        const DXVEC* place;
+        ULONG maxBands;
+        DWORD miscFlags;  // 0: the base's own
+        HRESULT expected;
+    } cases[] = {
+        {100, 100, 100, &outside, nullptr, 4, 0, S_FALSE},   {100, 100, 100, nullptr, &away, 4, 0, S_FALSE},
+        {100, 100, 100, nullptr, &extreme, 4, 0, S_FALSE},   {0, 0, 0, nullptr, nullptr, 4, 0, S_FALSE},
+        {64, 0, 10, nullptr, nullptr, 4, 0, S_FALSE},        {10, 10, 10, &continuous, nullptr, 4, 0, E_INVALIDARG},
+        {10, 10, 10, nullptr, &wide, 4, 0, E_INVALIDARG},    {10, 10, 10, nullptr, nullptr, 0, 0, E_FAIL},
+        {10, 10, 10, &clip, nullptr, 0, 0, E_FAIL},           {10, 10, 10, &clip, nullptr, 0, 0x00030003, E_INVALIDARG},
+        {10, 10, 10, nullptr, &place, 0, 0x00030003, E_INVALIDARG}, {10, 10, 10, nullptr, nullptr, 0, 0x00030003, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        TestTransform t(4);
+        ASSERT_EQ(t.SetupSurfaces(c.inSize, c.inSize, c.outWidth, c.outHeight), S_OK);
+        FillWithCoordinates(t.input.Get());
+        t.effect->copyInput = true;
+        t.effect->SetMaxBands(c.maxBands);
+        if (c.miscFlags) t.effect->SetMiscFlagsField(c.miscFlags);
+        EXPECT_EQ(t.transform->Execute(nullptr, c.clip, c.place), c.expected) << &c - cases;
+        const ULONG generation = t.effect->GenerationField();  // and again: nothing counts as a change
+        EXPECT_EQ(t.transform->Execute(nullptr, c.clip, c.place), c.expected) << &c - cases;
+        EXPECT_TRUE(t.effect->bands.empty());
+        ExpectCopiedRect(t.output.Get(), 0, 0, 0, 0, 0, 0);
+        EXPECT_EQ(t.effect->GenerationField(), generation);
+    }
 }

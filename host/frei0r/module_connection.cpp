@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/com/combase.h"
+#include "platform/com/registry.h"
 #include "platform/ui/resource.h"
 
 namespace brushwerk::frei0r {
@@ -27,6 +28,9 @@ std::string DescribeResult(HRESULT hr) {
 
 HRESULT ModuleConnection::Open(const std::string& modulePath, const common::EffectInfo& effect) {
     Close();
+    // Nothing is registered here, so the module's own registry writes at load (its
+    // diagnostics word) stay in this process instead of changing the person's file.
+    RegistryKeepInMemory();
     HRESULT hr = CoLoadModuleByPath(modulePath.c_str(), &m_module);
     if (FAILED(hr)) {
         m_error = "cannot load " + modulePath + ": " + DescribeResult(hr);

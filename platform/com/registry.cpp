@@ -297,4 +297,6 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* 
 
 std::string RegistryFilePath() { return quillet::reg::ResolveRegistryPath(); }
 
+void RegistryKeepInMemory() { Store::Instance().KeepInMemory(); }
+
 std::string RegistryLastError() { return Store::Instance().LastError(); }

@@ -54,6 +54,13 @@ LSTATUS RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* 
                       BYTE* data, DWORD* cb);
 }
 
+// Keeps this process's registry in memory from this call on: it starts as a copy of
+// the registry file (empty when there is none or it cannot be read) and no change
+// reaches the file. For hosts that reach the module by path and register nothing, so
+// that loading the module (which writes its diagnostics word) leaves the person's
+// registry file as it was. Call it before loading the module.
+void RegistryKeepInMemory();
+
 // Diagnostics of the store itself: the path of the registry file in use, and the
 // last load error ("<file>:<line>: <what>") when a malformed file was refused.
 std::string RegistryFilePath();

@@ -226,6 +226,7 @@ struct Store::Impl {
     FileStamp stamp;
     Loaded contents;
     std::string lastError;
+    bool inMemory = false;  // KeepInMemory: contents is the registry, the file is not used
 
     void Install(Loaded loaded) {
         contents = std::move(loaded);
@@ -266,6 +267,7 @@ Store& Store::Instance() {
 
 LSTATUS Store::Read(const std::function<LSTATUS(const Tree&)>& read) {
     std::lock_guard<std::mutex> guard(m_impl->mutex);
+    if (m_impl->inMemory) return read(*m_impl->contents.tree);
     std::string path = ResolveRegistryPath();
     if (path.empty()) {
         m_impl->lastError = "no registry file: neither QUILLET_REGISTRY nor a home folder is set";
@@ -279,6 +281,16 @@ LSTATUS Store::Read(const std::function<LSTATUS(const Tree&)>& read) {
 LSTATUS Store::Write(const std::function<LSTATUS(Tree&, bool& changed)>& change) {
     Impl& impl = *m_impl;
     std::lock_guard<std::mutex> guard(impl.mutex);
+    if (impl.inMemory) {
+        // The change runs on a copy, so that a failing one leaves nothing half done.
+        auto copy = std::make_unique<Tree>();
+        RegFileError unused;
+        ParseRegFile(FormatRegFile(*impl.contents.tree), *copy, unused);
+        bool changed = false;
+        LSTATUS status = change(*copy, changed);
+        if (status == ERROR_SUCCESS && changed) impl.contents.tree = std::move(copy);
+        return status;
+    }
     std::string configured = ResolveRegistryPath();
     if (configured.empty()) {
         impl.lastError = "no registry file: neither QUILLET_REGISTRY nor a home folder is set";
@@ -335,6 +347,18 @@ LSTATUS Store::Write(const std::function<LSTATUS(Tree&, bool& changed)>& change)
     }
     impl.Install(std::move(fresh));
     return ERROR_SUCCESS;
+}
+
+void Store::KeepInMemory() {
+    std::lock_guard<std::mutex> guard(m_impl->mutex);
+    if (m_impl->inMemory) return;
+    const std::string path = ResolveRegistryPath();
+    Loaded snapshot = path.empty() ? Loaded{} : LoadFile(path);
+    // Nothing is written back, so a file that cannot be used is simply an empty start.
+    if (snapshot.status != ERROR_SUCCESS) snapshot.status = ERROR_SUCCESS;
+    m_impl->path = path;
+    m_impl->Install(std::move(snapshot));
+    m_impl->inMemory = true;
 }
 
 std::string Store::LastError() {

@@ -29,6 +29,10 @@ public:
     // Runs change on the freshest contents and saves when it reports a change. A
     // failing change leaves the file untouched, so a transaction is all or nothing.
     LSTATUS Write(const std::function<LSTATUS(Tree&, bool& changed)>& change);
+    // From now on this process keeps its registry in memory: a copy of the file as it
+    // is now (empty when there is none or it cannot be used), changed by writes that
+    // never reach the file.
+    void KeepInMemory();
 
     std::string LastError();
 

@@ -3,6 +3,8 @@
 // on the same frames, records and processor count. Raw B, G, R, A on both sides.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "host/frei0r/tests/test_host_settings.h"
 
 namespace brushwerk::frei0r::testing {
@@ -57,6 +59,29 @@ TEST_P(InsideFfmpeg, FramesMatchTheBrushwerkProgram) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Frei0rHosts, InsideFfmpeg, ::testing::ValuesIn(EffectNames()));
+
+// The plugins register nothing: ffmpeg running all seven leaves the person's home and
+// configuration folders as they were (the module's load-time registry write included).
+TEST(InsideFfmpegAlone, LeavesTheConfigurationFolderUntouched) {
+#ifdef QUILLET_FREI0R_SANITIZED
+    GTEST_SKIP() << "a sanitizer build's plugins cannot be loaded into ffmpeg";
+#endif
+    if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder dir;
+    const std::string home = dir.File("home"), config = dir.File("config");
+    std::filesystem::create_directories(home);
+    std::filesystem::create_directories(config);
+    std::string chain;
+    for (const std::string& effect : EffectNames()) chain += (chain.empty() ? "" : ",") + ("frei0r=quillet_" + effect);
+    const ProcessResult run = RunProcess(
+        {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc2=size=64x30",
+         "-vf", chain, "-frames:v", "1", "-f", "null", "-"},
+        "", "",
+        {{"FREI0R_PATH", QUILLET_FREI0R_PLUGIN_DIR}, {"HOME", home}, {"XDG_CONFIG_HOME", config}, {"QUILLET_REGISTRY", ""}});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(home));
+    EXPECT_TRUE(std::filesystem::is_empty(config));
+}
 
 }  // namespace
 }  // namespace brushwerk::frei0r::testing

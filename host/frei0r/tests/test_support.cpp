@@ -11,9 +11,9 @@
 namespace brushwerk::frei0r::testing {
 namespace {
 
-// The module writes its diagnostics word to the registry when it loads, in this process
-// and in every ffmpeg or melt the tests start: each test process gets a registry file of
-// its own, which its children inherit.
+// Each test process, and every ffmpeg or melt it starts, gets a registry file of its
+// own, so that nothing a test runs can reach the person's (the plugins themselves keep
+// their registry in memory: see InsideFfmpegAlone).
 class OwnRegistryFile : public ::testing::Environment {
 public:
     void SetUp() override {

@@ -1,9 +1,9 @@
-#include "framework/classobjects.h"
+#include "module/classobjects.h"
 
 #include <array>
 #include <mutex>
 
-#include "framework/objectmap.h"
+#include "module/objectmap.h"
 
 namespace {
 

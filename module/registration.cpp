@@ -1,8 +1,8 @@
-#include "framework/registration.h"
+#include "module/registration.h"
 
 #include <string>
 
-#include "framework/objectmap.h"
+#include "module/objectmap.h"
 #include "transform/dtbase.h"
 #include "platform/com/comcat.h"
 #include "platform/com/kit/module.h"

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "framework/classfactory.h"
+#include "module/classfactory.h"
+#include "module/objectmap.h"
 #include "sdk/effects.h"
-#include "framework/objectmap.h"
 #include "sdk/plugininterfaces.h"
 #include "platform/ui/resource.h"
 #include "resources/moduleresources.h"

@@ -1,8 +1,8 @@
-// The module's five exports. Everything they do lives in the framework (object map,
+// The module's five exports. Everything they do lives beside this file (object map,
 // class-object cache, registration); this file only wires the entry points to it and
 // runs the load and unload work in order.
-#include "framework/classobjects.h"
-#include "framework/registration.h"
+#include "module/classobjects.h"
+#include "module/registration.h"
 #include "image/cpudispatch.h"
 #include "transform/dtbase.h"
 #include "platform/com/combase.h"

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "framework/classfactory.h"
+#include "module/classfactory.h"
 #include "sdk/effect_descriptor.h"
 
 // Registers (TRUE) or unregisters (FALSE) one class.

@@ -3,7 +3,7 @@
 // identifiers "Main.Plugin" and "Main.PluginPP" on the last pair, Duo Chrome. Everything
 // an entry says of its class comes from the effect's descriptor; the map adds only the
 // class that implements it.
-#include "framework/objectmap.h"
+#include "module/objectmap.h"
 
 #include "effects/airbrush.h"
 #include "effects/colorize.h"
@@ -12,7 +12,7 @@
 #include "effects/linedrawing.h"
 #include "effects/metal.h"
 #include "effects/pastelsketch.h"
-#include "framework/registration.h"
+#include "module/registration.h"
 #include "sdk/effects.h"
 
 namespace {

@@ -1,5 +1,6 @@
-// The worker-pool task manager: tasks really run at the same time, events are set,
-// completion routines run, waiting rules, and the workers are created once.
+// The worker-pool task manager: the tasks of one call really run at the same time on
+// its few workers, each task's event is set and completion routine run, the waiting
+// rules, and bad tasks refused before any runs.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,7 +9,6 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <vector>
 
 #include "host/taskmanager.h"
 
@@ -20,126 +20,86 @@ ComPtr<IDXTaskManager> MakeManager(ULONG processors) {
     return m;
 }
 
-// A meeting point that reports whether every party arrived (bounded so that a pool
-// running the tasks one after another fails the test instead of hanging it).
-class Meeting {
-public:
-    explicit Meeting(int parties) : m_parties(parties) {}
-    bool ArriveAndWait() {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (++m_arrived == m_parties) m_all.notify_all();
-        return m_all.wait_for(lock, std::chrono::seconds(20), [&] { return m_arrived >= m_parties; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_all;
-    int m_parties;
-    int m_arrived = 0;
-};
-
-struct MeetingTask {
-    Meeting* meeting;
-    std::atomic<bool> allMet{false};
-    std::thread::id thread;
-};
-
-void MeetTask(void* data, BOOL* keepGoing) {
-    auto* t = static_cast<MeetingTask*>(data);
-    t->thread = std::this_thread::get_id();
-    t->allMet = t->meeting->ArriveAndWait() && *keepGoing;
-}
-
-struct Gate {
+// Tasks that wait until `parties` of them arrived or the gate opens (bounded, so that a
+// pool running the tasks one after another fails the test instead of hanging it).
+struct Meeting {
     std::mutex mutex;
-    std::condition_variable opened;
+    std::condition_variable changed;
+    int parties = 0, arrived = 0;
     bool open = false;
+    std::set<std::thread::id> threads;
+    std::atomic<int> met{0};
+    static void Task(void* data, BOOL* keepGoing) {
+        auto* m = static_cast<Meeting*>(data);
+        std::unique_lock<std::mutex> lock(m->mutex);
+        m->threads.insert(std::this_thread::get_id());
+        if (++m->arrived == m->parties) m->changed.notify_all();
+        m->met += m->changed.wait_for(lock, std::chrono::seconds(20), [&] { return m->arrived >= m->parties || m->open; }) &&
+                  *keepGoing;
+    }
     void Open() {
         std::lock_guard<std::mutex> lock(mutex);
         open = true;
-        opened.notify_all();
+        changed.notify_all();
     }
 };
-
-void WaitAtGate(void* data, BOOL*) {
-    auto* g = static_cast<Gate*>(data);
-    std::unique_lock<std::mutex> lock(g->mutex);
-    g->opened.wait(lock, [&] { return g->open; });
-}
 
 std::atomic<int> g_completions{0};
 void CountCompletion(DWORD data) { g_completions += int(data); }
 void NoWork(void*, BOOL*) {}
 
-}  // namespace
-
-TEST(HostTaskManagerConcurrency, TasksOfOneCallRunAtTheSameTime) {
+TEST(HostTaskManager, TasksOfOneCallRunTogetherOnTheSameFewWorkers) {
     auto manager = MakeManager(4);
-    Meeting meeting(4);
-    MeetingTask data[4];
+    Meeting meeting;
+    meeting.parties = 4;
     DXTMTASKINFO tasks[4];
-    for (int i = 0; i < 4; ++i) {
-        data[i].meeting = &meeting;
-        tasks[i] = DXTMTASKINFO{&MeetTask, &data[i], nullptr, 0, nullptr};
+    for (auto& t : tasks) t = DXTMTASKINFO{&Meeting::Task, &meeting, nullptr, 0, nullptr};
+    for (int round = 0; round < 20; ++round) {
+        meeting.arrived = 0;
+        ASSERT_EQ(manager->ScheduleTasks(tasks, nullptr, nullptr, 4, INFINITE), S_OK);
     }
-    ASSERT_EQ(manager->ScheduleTasks(tasks, nullptr, nullptr, 4, INFINITE), S_OK);
-    std::set<std::thread::id> threads;
-    for (auto& d : data) {
-        EXPECT_TRUE(d.allMet);
-        threads.insert(d.thread);
-    }
-    EXPECT_EQ(threads.size(), 4u);
-    EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
+    EXPECT_EQ(meeting.met, 80);
+    EXPECT_EQ(meeting.threads.size(), 4u);  // always the same four, never the caller
+    EXPECT_EQ(meeting.threads.count(std::this_thread::get_id()), 0u);
+    ULONG n = 0;
+    ASSERT_EQ(manager->QueryNumProcessors(&n), S_OK);
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(manager->QueryNumProcessors(nullptr), E_POINTER);
+    MakeManager(0)->QueryNumProcessors(&n);
+    EXPECT_EQ(n, std::max(1u, std::min(std::thread::hardware_concurrency(), 64u)));
 }
 
-TEST(HostTaskManager, SignalsEachTaskEventAndRunsCompletions) {
+TEST(HostTaskManager, SignalsEventsRunsCompletionsAndWaitsAsAsked) {
     auto manager = MakeManager(2);
     HANDLE events[3];
-    for (HANDLE& e : events) {
-        e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        ASSERT_NE(e, nullptr);
-    }
+    for (HANDLE& e : events) ASSERT_NE(e = CreateEventA(nullptr, TRUE, FALSE, nullptr), nullptr);
     DXTMTASKINFO tasks[3];
     for (int i = 0; i < 3; ++i) tasks[i] = DXTMTASKINFO{&NoWork, nullptr, &CountCompletion, DWORD(1 << i), nullptr};
-    DWORD ids[3] = {};
+    DWORD ids[3] = {}, more[3] = {};
     g_completions = 0;
     ASSERT_EQ(manager->ScheduleTasks(tasks, events, ids, 3, INFINITE), S_OK);
     for (HANDLE e : events) EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
     EXPECT_EQ(g_completions.load(), 7);
-    EXPECT_NE(ids[0], ids[1]);
-    EXPECT_NE(ids[1], ids[2]);
-    DWORD more[3] = {};
     ASSERT_EQ(manager->ScheduleTasks(tasks, nullptr, more, 3, INFINITE), S_OK);
-    EXPECT_NE(more[0], ids[0]);
+    EXPECT_EQ(std::set<DWORD>({ids[0], ids[1], ids[2], more[0], more[1], more[2]}).size(), 6u);
+
+    // A zero period returns at once, a short one with the timeout code; the event tells
+    // when the held task ended.
+    for (DWORD period : {0u, 20u}) {
+        Meeting held;
+        held.parties = 2;  // never all there: the task waits for the gate
+        ResetEvent(events[0]);
+        DXTMTASKINFO task{&Meeting::Task, &held, nullptr, 0, nullptr};
+        EXPECT_EQ(manager->ScheduleTasks(&task, events, nullptr, 1, period), period ? TASKMANAGER_E_WAITTIMEOUT : S_OK);
+        EXPECT_EQ(WaitForSingleObject(events[0], 0), WAIT_TIMEOUT);
+        held.Open();
+        EXPECT_EQ(WaitForSingleObject(events[0], INFINITE), WAIT_OBJECT_0);
+    }
     for (HANDLE e : events) CloseHandle(e);
-}
 
-TEST(HostTaskManager, WaitPeriodsZeroAndTimedOut) {
-    auto manager = MakeManager(2);
-    Gate gate;
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    DXTMTASKINFO task{&WaitAtGate, &gate, nullptr, 0, nullptr};
-    // Zero: the call returns at once; the event tells when the task ended.
-    ASSERT_EQ(manager->ScheduleTasks(&task, &event, nullptr, 1, 0), S_OK);
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
-    gate.Open();
-    EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
-
-    // A short period while the task is held: the timeout code, and the task still ends.
-    Gate held;
-    ResetEvent(event);
-    DXTMTASKINFO heldTask{&WaitAtGate, &held, nullptr, 0, nullptr};
-    EXPECT_EQ(manager->ScheduleTasks(&heldTask, &event, nullptr, 1, 20), TASKMANAGER_E_WAITTIMEOUT);
-    held.Open();
-    EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
-    CloseHandle(event);
-}
-
-TEST(HostTaskManager, RefusesBadTasksBeforeRunningAny) {
-    auto manager = MakeManager(2);
     g_completions = 0;
-    DXTMTASKINFO tasks[2] = {{&NoWork, nullptr, &CountCompletion, 1, nullptr}, {nullptr, nullptr, nullptr, 0, nullptr}};
-    EXPECT_EQ(manager->ScheduleTasks(tasks, nullptr, nullptr, 2, INFINITE), E_INVALIDARG);
+    DXTMTASKINFO bad[2] = {{&NoWork, nullptr, &CountCompletion, 1, nullptr}, {nullptr, nullptr, nullptr, 0, nullptr}};
+    EXPECT_EQ(manager->ScheduleTasks(bad, nullptr, nullptr, 2, INFINITE), E_INVALIDARG);
     EXPECT_EQ(manager->ScheduleTasks(nullptr, nullptr, nullptr, 1, INFINITE), E_INVALIDARG);
     EXPECT_EQ(manager->ScheduleTasks(nullptr, nullptr, nullptr, 0, INFINITE), S_OK);
     EXPECT_EQ(g_completions.load(), 0);
@@ -148,33 +108,4 @@ TEST(HostTaskManager, RefusesBadTasksBeforeRunningAny) {
     EXPECT_EQ(CreateTaskManager(1, nullptr), E_POINTER);
 }
 
-TEST(HostTaskManager, ReportsProcessorsAndKeepsItsWorkers) {
-    auto four = MakeManager(4);
-    ULONG n = 0;
-    ASSERT_EQ(four->QueryNumProcessors(&n), S_OK);
-    EXPECT_EQ(n, 4u);
-    EXPECT_EQ(four->QueryNumProcessors(nullptr), E_POINTER);
-    auto machine = MakeManager(0);
-    machine->QueryNumProcessors(&n);
-    unsigned hw = std::thread::hardware_concurrency();
-    EXPECT_EQ(n, hw == 0 ? 1u : std::min(hw, 64u));
-
-    // Many calls, always the same few worker threads.
-    std::set<std::thread::id> seen;
-    std::mutex mutex;
-    struct Probe {
-        std::set<std::thread::id>* seen;
-        std::mutex* mutex;
-    } probe{&seen, &mutex};
-    auto record = [](void* data, BOOL*) {
-        auto* p = static_cast<Probe*>(data);
-        std::lock_guard<std::mutex> lock(*p->mutex);
-        p->seen->insert(std::this_thread::get_id());
-    };
-    for (int round = 0; round < 50; ++round) {
-        DXTMTASKINFO tasks[4];
-        for (auto& t : tasks) t = DXTMTASKINFO{record, &probe, nullptr, 0, nullptr};
-        ASSERT_EQ(four->ScheduleTasks(tasks, nullptr, nullptr, 4, INFINITE), S_OK);
-    }
-    EXPECT_LE(seen.size(), 4u);
-}
+}  // namespace

@@ -1,8 +1,10 @@
-// The real program on real files: help, errors that need no module, listing, and
-// registration into a registry file of the test's own.
+// The real program as a process on real files, through the real module: help, the
+// refusals that need no module, registration into a registry file of the test's own,
+// listing, and renders of pictures, states, sequences, streams and the demo.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "host/cli/demo_picture.h"
@@ -13,15 +15,8 @@
 namespace brushwerk::cli {
 namespace {
 
-using testing::ReadText;
-using testing::RunProgram;
-using testing::RunResult;
-using testing::TempDir;
-
-// Skips the test while the module cannot make effect objects yet.
-#define SKIP_UNLESS_EFFECTS_CREATABLE(result)                                                     \
-    if ((result).err.find("cannot create") != std::string::npos)                                  \
-        GTEST_SKIP() << "the module does not create effect objects yet: " << (result).err
+using namespace testing;
+namespace fs = std::filesystem;
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -29,132 +24,240 @@ size_t Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-TEST(ProgramHelp, UsageOnRequestAndOnEmptyCommandLine) {
-    TempDir dir;
-    RunResult help = RunProgram(dir, {"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--processors N"), std::string::npos);
-    RunResult none = RunProgram(dir, {});
-    EXPECT_EQ(none.exitCode, 2);
-    EXPECT_NE(none.out.find("Usage:"), std::string::npos);
-    RunResult bad = RunProgram(dir, {"paint"});
-    EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_NE(bad.err.find("unknown command 'paint'"), std::string::npos);
+// Each refusal: its exit code and one line naming the problem, and no output written.
+void ExpectRefused(const TempDir& dir, const std::vector<std::string>& args, int exitCode, const std::string& message) {
+    const RunResult r = RunProgram(dir, args);
+    EXPECT_EQ(r.exitCode, exitCode) << message << ": " << r.err;
+    EXPECT_NE(r.err.find(message), std::string::npos) << "expected '" << message << "' in: " << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+    EXPECT_FALSE(fs::exists(dir.File("o.png")));
 }
 
-// These are refused before the module is loaded, so they hold with any module state.
-TEST(ProgramErrors, BadEffectFieldOrColourNeedsNoModule) {
+TEST(Program, HelpAndRefusalsThatNeedNoModule) {
     TempDir dir;
+    const RunResult help = RunProgram(dir, {"--help"}), none = RunProgram(dir, {});
+    EXPECT_TRUE(help.exitCode == 0 && help.out.find("--processors N") != std::string::npos);
+    EXPECT_TRUE(none.exitCode == 2 && none.out.find("Usage:") != std::string::npos);
+    const RunResult paint = RunProgram(dir, {"paint"});
+    EXPECT_TRUE(paint.exitCode == 2 && paint.err.find("unknown command 'paint'") != std::string::npos) << paint.err;
     WritePicture(dir.File("in.png"), DrawTestCard(32, 16));
-    struct Case {
+    const std::string in = dir.File("in.png"), out = dir.File("o.png");
+    const struct {
         std::vector<std::string> args;
         const char* message;
         int exitCode;
     } cases[] = {
-        {{"render", "sparkle", dir.File("in.png"), dir.File("o.png")}, "unknown effect 'sparkle'; effects: airbrush, colorize",
-         2},
-        {{"render", "airbrush", "--set", "glow=0.5", dir.File("in.png"), dir.File("o.png")},
-         "unknown field 'glow' for airbrush; fields: spray, edge", 2},
-        {{"render", "dreamglow", "--set", "color=#12345", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
-        {{"render", "dreamglow", "--set", "color=300,0,0", dir.File("in.png"), dir.File("o.png")}, "bad colour", 2},
-        {{"render", "dreamglow", "--to-set", "blur=lots", dir.File("in.png"), dir.File("o_%d.png")}, "bad number", 2},
-        {{"render", "dreamglow", "--set", "blur=1e308", dir.File("in.png"), dir.File("o.png")},
+        {{"sparkle", in, out}, "unknown effect 'sparkle'; effects: airbrush, colorize", 2},
+        {{"airbrush", "--set", "glow=0.5", in, out}, "unknown field 'glow' for airbrush; fields: spray, edge", 2},
+        {{"dreamglow", "--set", "color=300,0,0", in, out}, "bad colour", 2},
+        {{"dreamglow", "--to-set", "blur=lots", in, dir.File("o_%d.png")}, "bad number", 2},
+        {{"dreamglow", "--set", "blur=1e308", in, out},
          "blur: number '1e308' is out of range: a field holds -3.4e38 .. 3.4e38 (its page offers 0..1)", 2},
-        {{"render", "dreamglow", "--size", "20000x20000", dir.File("in.png"), dir.File("o.png")},
+        {{"dreamglow", "--size", "20000x20000", in, out},
          "--size 20000x20000 is too large: at most 32768 pixels a side and 268435456 in all (16384x16384)", 2},
-        {{"render", "duochrome", dir.File("in.png"), dir.File("o.gif")}, "unknown picture format", 2},
-        {{"render", "duochrome", "-", dir.File("o_%d.png")}, "needs --size", 2},
-        {{"render", "duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found", 1},
-        {{"render", "duochrome", "--to-preset", "1", dir.File("in.png"), dir.File("o.png")}, "OUT must be a pattern", 2},
-        {{"render", "duochrome", "--module", dir.File("none.so"), dir.File("in.png"), dir.File("o.png")},
-         "module not found", 1},
-        {{"render", "duochrome", dir.File("missing.png"), dir.File("o.png")}, "missing.png", 1},
-    };
-    for (const Case& c : cases) {
-        RunResult r = RunProgram(dir, c.args);
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.message << ": " << r.err;
-        EXPECT_NE(r.err.find(c.message), std::string::npos) << "expected '" << c.message << "' in: " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
-        EXPECT_FALSE(std::filesystem::exists(dir.File("o.png")));
-    }
-}
-
-TEST(ProgramRegistration, AMalformedRegistryFileIsNamed) {
-    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
-    const std::string utf16("\xFF\xFEW\0i\0n\0", 8);
-    const struct {
-        std::string text;  // empty: a directory stands where the file should be
-        const char* message;
-    } cases[] = {
-        {"nope\n", ":1: missing header"},
-        {utf16, ":1: the file is UTF-16 text; registry files are read as UTF-8"},
-        {"", ": cannot read: it is a directory"},
+        {{"duochrome", in, dir.File("o.gif")}, "unknown picture format", 2},
+        {{"duochrome", "-", dir.File("o_%d.png")}, "needs --size", 2},
+        {{"duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found", 1},
+        {{"duochrome", "--to-preset", "1", in, out}, "OUT must be a pattern", 2},
+        {{"duochrome", "--module", dir.File("none.so"), in, out}, "module not found", 1},
+        {{"duochrome", dir.File("missing.png"), out}, "missing.png", 1},
     };
     for (const auto& c : cases) {
-        TempDir dir;
-        if (c.text.empty())
-            std::filesystem::create_directory(dir.File("registry.reg"));
-        else
-            testing::WriteBytes(dir.File("registry.reg"), {c.text.begin(), c.text.end()});
-        RunResult r = RunProgram(dir, {"list"});
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_NE(r.err.find("registry: " + dir.File("registry.reg") + c.message), std::string::npos) << r.err;
-        if (!c.text.empty()) {
-            EXPECT_EQ(ReadText(dir.File("registry.reg")), c.text);  // never silently reset
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), "render");
+        ExpectRefused(dir, args, c.exitCode, c.message);
+    }
+    // A registry file that cannot be used is named, never silently reset.
+    for (auto [text, said] : {std::pair<std::string, std::string>{"nope\n", ":1: missing header"},
+                              {std::string("\xFF\xFEW\0i\0n\0", 8), ":1: the file is UTF-16 text; registry files are read as UTF-8"},
+                              {"", ": cannot read: it is a directory"}}) {
+        TempDir bad;
+        if (text.empty()) fs::create_directory(bad.File("registry.reg"));
+        else WriteBytes(bad.File("registry.reg"), {text.begin(), text.end()});
+        ExpectRefused(bad, {"list"}, 1, "registry: " + bad.File("registry.reg") + said);
+        if (!text.empty()) {
+            EXPECT_EQ(ReadText(bad.File("registry.reg")), text);
         }
     }
 }
 
-TEST(ProgramRegistration, RegisterAndUnregisterTheModule) {
-    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
-    TempDir dir;
-    RunResult reg = RunProgram(dir, {"register"});
-    ASSERT_EQ(reg.exitCode, 0) << reg.err;
-    EXPECT_NE(reg.out.find("registered "), std::string::npos);
-    EXPECT_NE(ReadText(dir.File("registry.reg")).find("{952fb6e1-477a-4770-af38-661f9af5ab8d}\\InprocServer32"),
-              std::string::npos);
-    RunResult unreg = RunProgram(dir, {"unregister"});
-    ASSERT_EQ(unreg.exitCode, 0) << unreg.err;
-    EXPECT_EQ(ReadText(dir.File("registry.reg")).find("{952fb6e1-477a-4770-af38-661f9af5ab8d}"), std::string::npos);
-}
-
-// Another process unregistering between this one's check and its creating an effect
-// (render and list promise to register by themselves).
-TEST(ProgramRegistration, ClassesUnregisteredMeanwhileAreRegisteredAgain) {
-    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
-    TempDir dir;
-    ::setenv("QUILLET_REGISTRY", dir.File("registry.reg").c_str(), 1);
-    ModuleHost host(ModuleLocation{testing::ModulePath()});
-    ASSERT_EQ(RunProgram(dir, {"unregister"}).exitCode, 0);
-    EXPECT_NO_THROW(host.CreateEffect(*FindEffect("colorize")));
-    EXPECT_NE(ReadText(dir.File("registry.reg")).find("InprocServer32"), std::string::npos);
-}
-
 // list registers the module by itself; its text and JSON forms carry every effect's
-// fields and presets.
-TEST(ProgramList, ShowsEveryEffectWithFieldsAndPresetsAsTextAndJson) {
-    if (testing::ModulePath().empty()) GTEST_SKIP() << "module not built";
+// fields and presets; unregister takes the classes away and render or list, finding
+// them gone while running, registers them again.
+TEST(Program, RegistersListsAndUnregisters) {
     TempDir dir;
-    RunResult r = RunProgram(dir, {"list"});
-    SKIP_UNLESS_EFFECTS_CREATABLE(r);
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(ReadText(dir.File("registry.reg")).find("libquillet_brushwerk.so"), std::string::npos);
+    const RunResult list = RunProgram(dir, {"list"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    const std::string clsid = "{952fb6e1-477a-4770-af38-661f9af5ab8d}";
+    EXPECT_NE(ReadText(dir.File("registry.reg")).find(clsid + "\\InprocServer32]\n@=\"" QUILLET_MODULE_PATH), std::string::npos);
     for (const char* text : {"\"Quillet Air Brush\"", "linedrawing", "\"Strength\" under \"Color 2\"", "\"Black Light \""})
-        EXPECT_NE(r.out.find(text), std::string::npos) << text;
-    EXPECT_EQ(Count(r.out, "\"Reset To None\""), 7u);
-    RunResult json = RunProgram(dir, {"list", "--json"});
+        EXPECT_NE(list.out.find(text), std::string::npos) << text;
+    EXPECT_EQ(Count(list.out, "\"Reset To None\""), 7u);
+    const RunResult json = RunProgram(dir, {"list", "--json"});
     ASSERT_EQ(json.exitCode, 0) << json.err;
     EXPECT_EQ(json.out.rfind("{\"effects\": [", 0), 0u);
     EXPECT_EQ(Count(json.out, "\"recordSize\""), 7u);
-    EXPECT_NE(json.out.find("{\"index\": 0, \"name\": \"Air Brushed\", \"values\": {\"spray\": 0.35, \"edge\": 1}}"),
-              std::string::npos);
-    EXPECT_NE(json.out.find("\"name\": \"Aqua\", \"values\": {\"color\": \"#61ecfc\", \"blur\": 0.83, \"glow\": 0.59}"),
-              std::string::npos);
-    EXPECT_NE(json.out.find("{\"name\": \"strength1\", \"kind\": \"number\", \"label\": \"Strength\", \"under\": \"Color 1\""),
-              std::string::npos);
-    // Balanced brackets: a cheap check that the document is whole.
-    EXPECT_EQ(Count(json.out, "{"), Count(json.out, "}"));
-    EXPECT_EQ(Count(json.out, "["), Count(json.out, "]"));
+    for (const char* text : {"{\"index\": 0, \"name\": \"Air Brushed\", \"values\": {\"spray\": 0.35, \"edge\": 1}}",
+                             "{\"name\": \"strength1\", \"kind\": \"number\", \"label\": \"Strength\", \"under\": \"Color 1\""})
+        EXPECT_NE(json.out.find(text), std::string::npos) << text;
+    EXPECT_TRUE(Count(json.out, "{") == Count(json.out, "}") && Count(json.out, "[") == Count(json.out, "]"));
+
+    ::setenv("QUILLET_REGISTRY", dir.File("registry.reg").c_str(), 1);
+    ModuleHost host(ModuleLocation{QUILLET_MODULE_PATH});
+    const RunResult unregistered = RunProgram(dir, {"unregister"});
+    ASSERT_EQ(unregistered.exitCode, 0) << unregistered.err;
+    EXPECT_EQ(ReadText(dir.File("registry.reg")).find(clsid), std::string::npos);
+    EXPECT_NO_THROW(host.CreateEffect(*FindEffect("colorize")));
+    EXPECT_NE(ReadText(dir.File("registry.reg")).find(clsid), std::string::npos);
+    const RunResult registered = RunProgram(dir, {"register"});
+    EXPECT_TRUE(registered.exitCode == 0 && registered.out.find("registered ") != std::string::npos) << registered.err;
+}
+
+std::vector<uint8_t> FloatBytes(std::initializer_list<float> values) {
+    std::vector<uint8_t> bytes;
+    for (float v : values) {
+        uint8_t b[4];
+        std::memcpy(b, &v, 4);
+        bytes.insert(bytes.end(), b, b + 4);
+    }
+    return bytes;
+}
+
+// States hold the record bytes after the preset and then --set (in whatever order the
+// line gives them); a loaded state renders like the preset it came from; presets go by
+// name ignoring case and a trailing blank, or by number.
+TEST(Render, StatesAndPresets) {
+    TempDir dir;
+    WritePicture(dir.File("card.png"), DrawTestCard(120, 68));
+    for (auto [first, second] : {std::pair{"--preset", "--set"}, {"--set", "--preset"}}) {
+        const RunResult r = RunProgram(dir, {"render", "airbrush", first, std::string(first) == "--set" ? "edge=0.25" : "fog",
+                                             second, std::string(second) == "--set" ? "edge=0.25" : "2", "--save-state",
+                                             dir.File("s")});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(ReadBytes(dir.File("s")), FloatBytes({0.81f, 0.25f}));  // Fog's spray, the edge given
+    }
+    ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--preset", "Pink!", "--save-state", dir.File("pink.state"),
+                               "--processors", "2", dir.File("card.png"), dir.File("a.png")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("pink.state")).size(), 36u);
+    ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--load-state", dir.File("pink.state"), "--processors", "2",
+                               dir.File("card.png"), dir.File("b.png")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("a.png")), ReadBytes(dir.File("b.png")));
+    EXPECT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", "black light", "--save-state", dir.File("s")}).exitCode, 0);
+
+    fs::create_directory(dir.File("state"));
+    WriteBytes(dir.File("odd.state"), {0, 0, 0xC0, 0x7F, 0, 0, 0x80, 0x7F});  // spray NaN, edge +inf
+    const std::string card = dir.File("card.png"), out = dir.File("o.png");
+    ExpectRefused(dir, {"render", "airbrush", "--load-state", dir.File("pink.state"), card, out}, 1, "not a airbrush record");
+    ExpectRefused(dir, {"render", "dreamglow", "--load-state", dir.File("state"), "--save-state", dir.File("s")}, 1,
+                  "cannot read state " + dir.File("state") + ": it is a directory");
+    ExpectRefused(dir, {"render", "dreamglow", "--preset", "Sunburst", card, out}, 2,
+                  "unknown preset 'Sunburst' for dreamglow; presets: 0 \"Afterlife\", 1 \"Aqua\"");
+    ExpectRefused(dir, {"render", "dreamglow", "--preset", "11", card, out}, 2, "unknown preset '11'");
+    // A stored state's NaN and infinite fields get the note --set gives for values off the page.
+    const RunResult odd = RunProgram(dir, {"render", "airbrush", "--load-state", dir.File("odd.state"), "--save-state", dir.File("s")});
+    EXPECT_EQ(odd.exitCode, 0) << odd.err;
+    EXPECT_NE(odd.err.find("note: spray = nan lies outside 0..1, the range its page offers"), std::string::npos) << odd.err;
+    EXPECT_NE(odd.err.find("note: edge = inf lies outside 0..1"), std::string::npos) << odd.err;
+}
+
+// Straight alpha survives the round trip; the processor count changes a blur's picture
+// but not a per-pixel effect's; damaged inputs are refused naming the file and never
+// leave a partial output or replace an existing one.
+TEST(Render, PicturesAndTheirRefusals) {
+    TempDir dir;
+    Image card = DrawTestCard(320, 180);
+    for (int y = 0; y < card.height; ++y)
+        for (int x = 0; x < card.width; ++x) card.Pixel(x, y)[3] = uint8_t(x * 255 / (card.width - 1));
+    WritePicture(dir.File("card.png"), card);
+    auto render = [&](const std::string& effect, const std::string& n) {
+        const std::string out = dir.File(effect + n + ".png");
+        EXPECT_EQ(RunProgram(dir, {"render", effect, "--processors", n, dir.File("card.png"), out}).exitCode, 0);
+        return ReadPicture(out, std::nullopt).bgra;
+    };
+    const std::vector<uint8_t> air1 = render("airbrush", "1");
+    for (size_t i = 3; i < air1.size(); i += 4) ASSERT_EQ(air1[i], card.bgra[i]) << "sample " << i / 4;
+    EXPECT_NE(air1, card.bgra);
+    EXPECT_NE(air1, render("airbrush", "4"));
+    EXPECT_EQ(render("metallic", "1"), render("metallic", "4"));
+
+    WritePicture(dir.File("card.jpg"), DrawTestCard(64, 48));
+    const std::vector<uint8_t> png = ReadBytes(dir.File("card.png")), jpeg = ReadBytes(dir.File("card.jpg"));
+    WriteBytes(dir.File("cut.png"), {png.begin(), png.begin() + png.size() / 2});
+    WriteBytes(dir.File("cut.jpg"), {jpeg.begin(), jpeg.begin() + jpeg.size() * 2 / 3});
+    std::vector<uint8_t> damaged = jpeg;
+    std::fill(damaged.end() - 200, damaged.end() - 100, 0xFF);
+    WriteBytes(dir.File("damaged.jpg"), damaged);
+    WriteBytes(dir.File("f.bgra"), std::vector<uint8_t>(10 * 10 * 4));
+    WriteBytes(dir.File("short.bgra"), std::vector<uint8_t>(8 * 8 * 4 - 1));
+    const std::string out = dir.File("o.png");
+    for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{dir.File("cut.png"), out}, "cannot read " + dir.File("cut.png") + ": the file ends early"},
+             {{dir.File("cut.jpg"), out}, "cannot read " + dir.File("cut.jpg") + ": the file ends early"},
+             {{dir.File("damaged.jpg"), out}, "cannot read " + dir.File("damaged.jpg") + ": the data is damaged"},
+             {{"--size", "8x8", "-", "-"}, "no frames arrived: standard input was empty (expected raw frames of --size 8x8)"},
+             {{"--size", "10x11", dir.File("f.bgra"), dir.File("o.bgra")}, "size mismatch"},
+             {{"--size", "8x8", dir.File("short.bgra"), dir.File("card.png")}, "short.bgra"}}) {
+        args.insert(args.begin(), {"render", "dreamglow"});
+        ExpectRefused(dir, args, 1, message);
+    }
+    EXPECT_EQ(ReadBytes(dir.File("card.png")), png);
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
+}
+
+// A keyframed sequence reaches both ends; raw frames in and out match single renders; a
+// truncated stream fails after the whole frames; ffmpeg pipes a video through it.
+TEST(Render, SequencesAndStreams) {
+    TempDir dir;
+    const Image card = DrawTestCard(48, 32);
+    for (int n = 1; n <= 3; ++n) WritePicture(dir.File("in_" + std::to_string(n) + ".png"), card);
+    const RunResult seq = RunProgram(dir, {"render", "dreamglow", "--preset", "Aqua", "--to-preset", "Darkroom", "--processors",
+                                           "1", "--progress", dir.File("in_%d.png"), dir.File("out_%03d.png")});
+    ASSERT_EQ(seq.exitCode, 0) << seq.err;
+    EXPECT_NE(seq.err.find("frame 3/3"), std::string::npos) << seq.err;
+    for (const char* preset : {"Aqua", "Darkroom"})
+        ASSERT_EQ(RunProgram(dir, {"render", "dreamglow", "--preset", preset, "--processors", "1", dir.File("in_1.png"),
+                                   dir.File(std::string(preset) + ".png")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("out_001.png")), ReadBytes(dir.File("Aqua.png")));
+    EXPECT_EQ(ReadBytes(dir.File("out_003.png")), ReadBytes(dir.File("Darkroom.png")));
+    EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("Aqua.png")));
+
+    std::vector<uint8_t> stream;
+    for (int n = 0; n < 3; ++n) stream.insert(stream.end(), card.bgra.begin(), card.bgra.end());
+    stream.resize(stream.size() + 100);  // and part of a fourth frame
+    WriteBytes(dir.File("in.raw"), stream);
+    const RunResult raw = RunProgram(dir, {"render", "colorize", "--size", "48x32", "--processors", "1", "-", "-"}, dir.File("in.raw"));
+    EXPECT_EQ(raw.exitCode, 1);
+    EXPECT_NE(raw.err.find("truncated raw stream: frame 4"), std::string::npos) << raw.err;
+    ASSERT_EQ(raw.out.size(), card.bgra.size() * 3);  // the whole frames went out
+    ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--processors", "1", dir.File("in_1.png"), dir.File("one.png")}).exitCode, 0);
+    const Image one = ReadPicture(dir.File("one.png"), std::nullopt);
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(0, std::memcmp(raw.out.data() + n * one.bgra.size(), one.bgra.data(), one.bgra.size())) << "frame " << n;
+
+    if (!::testsupport::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+    const std::string command =
+        "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5:duration=1 -f rawvideo -pix_fmt bgra - | " +
+        ::testsupport::ShellQuote(BRUSHWERK_PROGRAM) + " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - | " +
+        "ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + ::testsupport::ShellQuote(dir.File("v_%02d.png"));
+    const RunResult piped = ::testsupport::RunShell(command, {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(ReadPicture(dir.File("v_05.png"), std::nullopt).width, 64);
+    EXPECT_FALSE(fs::exists(dir.File("v_06.png")));
+}
+
+TEST(Demo, WritesEveryPictureIntoAFolderOrTheSheetAloneUnderAPictureName) {
+    TempDir dir;
+    const RunResult r = RunProgram(dir, {"demo", dir.File("demo")});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    size_t pngs = 0;
+    for (const auto& entry : fs::directory_iterator(dir.File("demo")))
+        pngs += r.out.find("wrote " + entry.path().string()) != std::string::npos;
+    EXPECT_EQ(pngs, 2u + 7 * 3);  // the test card, the sheet, three presets of each effect
+    EXPECT_TRUE(fs::exists(dir.File("demo/dreamglow-02-black-light.png")));
+    ASSERT_EQ(RunProgram(dir, {"demo", dir.File("sheet.png")}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(dir.File("sheet.png")), ReadBytes(dir.File("demo/contact-sheet.png")));
+    EXPECT_FALSE(fs::exists(dir.File("demo/sheet.png")));
 }
 
 }  // namespace

@@ -20,9 +20,9 @@ using ::testsupport::WriteBytes;
 
 // Runs the built program with args; stdinFile, when given, becomes standard input and
 // the registry is a file inside dir.
-RunResult RunProgram(const TempDir& dir, const std::vector<std::string>& args, const std::string& stdinFile = {});
-
-// The module built beside the program, or empty when it does not exist yet.
-std::string ModulePath();
+inline RunResult RunProgram(const TempDir& dir, std::vector<std::string> args, const std::string& stdinFile = {}) {
+    args.insert(args.begin(), BRUSHWERK_PROGRAM);
+    return ::testsupport::RunProcess(args, stdinFile, "", {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+}
 
 }  // namespace brushwerk::cli::testing

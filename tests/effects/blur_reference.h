@@ -1,6 +1,6 @@
 // A plain reference for the tests of Air Brush and Dream Glow: the tent blur written
 // directly from its definition (padding as clamped coordinates, sums per pixel), the
-// kernel normalisation rules, and the way Execute cuts a frame into bands. Slow and
+// kernel normalisation rules. Slow and
 // obvious on purpose; the effects must match it byte for byte.
 #pragma once
 
@@ -83,31 +83,6 @@ inline Picture TentBlur(const Picture& band, int n) {
                 }
                 out.At(x, y)[c] = Normalise(s, sum);
             }
-    return out;
-}
-
-struct Band {
-    int top;
-    int rows;
-};
-
-// Execute's bands of a width x height frame: one per 4096 pixels, at most 4 and at
-// most the processors; each band has height / count rows and the last the rest.
-inline std::vector<Band> FrameBands(int width, int height, int processors) {
-    int count = processors;
-    if (count > 1) count = std::min({static_cast<int>((unsigned(width) * unsigned(height)) >> 12) + 1, 4, processors});
-    std::vector<Band> bands;
-    const int rows = height / count;
-    for (int i = 0, y = 0; i < count; ++i, y += rows) bands.push_back({y, i + 1 == count ? height - y : rows});
-    return bands;
-}
-
-// Applies `renderBand(inputRows, outputRowsBefore)` to each band of the frame.
-template <class RenderBand>
-Picture ByBands(const Picture& input, const Picture& before, int processors, RenderBand renderBand) {
-    Picture out = before;
-    for (const Band& b : FrameBands(input.width, input.height, processors))
-        out.PutRows(b.top, renderBand(input.Rows(b.top, b.rows), before.Rows(b.top, b.rows)));
     return out;
 }
 

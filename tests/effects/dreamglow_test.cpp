@@ -1,6 +1,6 @@
 // Dream Glow through the real effect object: the kernel seen in the glow's response,
-// the band-dependent blur, the gain and colour rules, alpha, presets and records
-// beyond the knobs, and byte-exact agreement with a plain reference.
+// the band-dependent blur, the gain and colour rules, records beyond the knobs, and
+// byte-exact agreement with a plain reference (the contract suite holds the rest).
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -14,7 +14,6 @@
 namespace {
 
 using namespace effect_test;
-using blur_test::ByBands;
 using Rig = EffectRig<CDreamGlow, tDREAM_GLOW_PROPS>;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -93,21 +92,13 @@ TEST(DreamGlowBands, FourBandsOf720x480GlowWithTwentyFiveRowKernels) {
     Rig four(4), one(1);
     const Picture banded = four.RenderWith(p, in);
     ExpectGlowResponse(banded, 300, 180, 120, 240, RisingTo(13, false), 169);  // K = 25
-    Picture stitched(720, 480);
-    for (int b = 0; b < 4; ++b) stitched.PutRows(b * 120, one.RenderWith(p, in.Rows(b * 120, 120)));
-    EXPECT_EQ(FirstDifference(banded, stitched), "");
     ExpectGlowResponse(one.RenderWith(p, in), 300, 180, 0, 480, RisingTo(49, false), 2401);  // one band: K = 97
 }
 
-TEST(DreamGlow, ResetToNoneAndTheDropperReturnTheInputByteForByte) {
-    ASSERT_EQ(g_dreamGlowPresets[8].blur, 0.0f);
-    for (int processors : {1, 2, 4})
-        for (const Picture& in : {MakeNoise(91, 77, 2, false), MakeTestCard(160, 97), MakeNoise(3, 2, 4, false)}) {
-            Rig rig(processors);
-            EXPECT_EQ(rig.RenderWith(g_dreamGlowPresets[8], in), in) << processors;
-            DropperActive dropper;
-            EXPECT_EQ(rig.RenderWith(g_dreamGlowPresets[0], in), in) << processors;
-        }
+TEST(DreamGlow, ResetToNoneReturnsTheInputByteForByte) {
+    for (int processors : {1, 4})
+        for (const Picture& in : {MakeNoise(91, 77, 2, false), MakeTestCard(160, 97), MakeNoise(3, 2, 4, false)})
+            EXPECT_EQ(Rig(processors).RenderWith(g_dreamGlowPresets[8], in), in) << processors;
 }
 
 TEST(DreamGlow, TheColourIsTheCeilingOfEveryChannel) {
@@ -173,37 +164,6 @@ TEST(DreamGlowBands, MatchesTheReferenceAndNeverLowersAlpha) {
     }
 }
 
-TEST(DreamGlow, SurfacesOfEitherFormatRowOrderOrOneSurfaceForBoth) {
-    const Picture in = MakeTestCard(120, 90);
-    const tDREAM_GLOW_PROPS p = g_dreamGlowPresets[9];
-    Rig rig(4);
-    const Picture plain = rig.RenderWith(p, in);
-    for (DXSAMPLEFORMATENUM format : {DXPF_PMARGB32, DXPF_ARGB32}) {
-        RenderOptions options;
-        options.inputFormat = options.outputFormat = format;
-        EXPECT_EQ(rig.RenderWith(p, in, options), plain) << format;
-    }
-    RenderOptions bothUp, inputUp, outputUp, inPlace;
-    bothUp.inputBottomUp = bothUp.outputBottomUp = true;
-    inputUp.inputBottomUp = true;
-    outputUp.outputBottomUp = true;
-    inPlace.inPlace = true;
-    const Picture upsideDown = rig.RenderWith(p, in, bothUp);
-    EXPECT_EQ(rig.RenderWith(p, in, inputUp), plain);
-    EXPECT_EQ(rig.RenderWith(p, in, outputUp), upsideDown);
-    EXPECT_EQ(rig.RenderWith(p, in, inPlace), plain);
-}
-
-TEST(DreamGlow, AFailingLockReturnsItsCodeAndWritesNothing) {
-    Rig rig(2);
-    ASSERT_EQ(rig.SetProps(g_dreamGlowPresets[0]), S_OK);
-    RenderOptions options;
-    options.inputLockFailure = E_ACCESSDENIED;
-    const RenderResult r = rig.Render(MakeTestCard(100, 90), options);
-    EXPECT_EQ(r.execute, E_ACCESSDENIED);
-    EXPECT_EQ(r.output, OutputFill(100, 90));
-}
-
 TEST(DreamGlow, RecordsBeyondTheKnobsStayDefined) {
     const Picture in = MakeNoise(50, 40, 6, false);
     Rig rig(1);
@@ -219,17 +179,3 @@ TEST(DreamGlow, RecordsBeyondTheKnobsStayDefined) {
         }
 }
 
-TEST(DreamGlowParallelBands, EveryPresetAndHostileRecordsAt1920x1080) {
-    const Picture in = MakeTestCard(1920, 1080);
-    Rig rig(4);
-    std::vector<tDREAM_GLOW_PROPS> records(g_dreamGlowPresets, g_dreamGlowPresets + kDreamGlowPresetCount);
-    for (float v : {kNaN, kInf, -kInf, FLT_MAX, -FLT_MAX}) records.push_back(Record(0xFFFFFFFFu, v, v));
-    records.push_back(Record(MakeColorRef(10, 200, 90), FLT_MAX, kNaN));
-    records.push_back(Record(MakeColorRef(10, 200, 90), kNaN, kInf));
-    for (const tDREAM_GLOW_PROPS& p : records) {
-        ASSERT_EQ(rig.SetProps(p), S_OK);
-        const RenderResult r = rig.Render(in);
-        ASSERT_EQ(r.execute, S_OK) << p.blur << " " << p.glow;
-        EXPECT_EQ(CountAlphaOtherThan(r.output, 255), 0u) << p.blur << " " << p.glow;
-    }
-}

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "effects/duochrome.h"
-#include "tests/effects/band_checks.h"
 #include "tests/effects/effect_harness.h"
 
 namespace effect_test {
@@ -117,8 +116,6 @@ TEST(DuoChrome, EqualPaperAndInkLuminanceGivesThePaperAtThatLuminance) {
     DuoRig rig;
     ExpectRgb(rig.RenderWith(Record(a, a, 1.0f), in), 0, 0, 0, 246);
 }
-
-
 
 TEST(DuoChrome, ABlendThatIsNotANumberLeavesNoColour) {
     const Picture in = MakeNoise(17, 9, 2, false);

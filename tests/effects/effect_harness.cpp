@@ -261,4 +261,19 @@ RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const 
 
 void SelectPrimitivesForThisProcessor() { ippStaticInit(); }
 
+std::vector<BandRows> BandsOf(int width, int height, int processors) {
+    int count = processors;
+    if (count > 1) count = std::min({static_cast<int>((unsigned(width) * unsigned(height)) >> 12) + 1, 4, processors});
+    std::vector<BandRows> bands;
+    const int rows = height / count;
+    for (int i = 0, y = 0; i < count; ++i, y += rows) bands.push_back({y, i + 1 == count ? height - y : rows});
+    return bands;
+}
+
+int DarkPixelResponse(float scale, int delta) {
+    const double v = static_cast<double>(scale) * 8 * delta;
+    if (v <= 0) return 0;
+    return std::min(255, static_cast<int>(v + 0.5));
+}
+
 }  // namespace effect_test

@@ -17,6 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "effects/airbrush.h"
+#include "effects/colorize.h"
+#include "effects/dreamglow.h"
+#include "effects/duochrome.h"
+#include "effects/linedrawing.h"
+#include "effects/metal.h"
+#include "effects/pastelsketch.h"
 #include "framework/dropper.h"
 #include "sdk/plugininterfaces.h"
 #include "host/site.h"
@@ -164,5 +171,49 @@ public:
 
 // Luminance with the effects' weights (they add up to 255).
 inline int Luminance(const uint8_t* bgra) { return (76 * bgra[2] + 149 * bgra[1] + 30 * bgra[0]) >> 8; }
+
+// ---- bands ------------------------------------------------------------------------------
+
+struct BandRows {
+    int top;
+    int rows;
+};
+
+// The bands Execute makes of a width x height frame with `processors` workers: one per
+// 4096 pixels, at most 4 and at most the processors; the last takes the remainder.
+std::vector<BandRows> BandsOf(int width, int height, int processors);
+
+// Applies `renderBand(inputRows, outputRowsBefore)` to each band of the frame.
+template <class RenderBand>
+Picture ByBands(const Picture& input, const Picture& before, int processors, RenderBand renderBand) {
+    Picture out = before;
+    for (const BandRows& b : BandsOf(input.width, input.height, processors))
+        out.PutRows(b.top, renderBand(input.Rows(b.top, b.rows), before.Rows(b.top, b.rows)));
+    return out;
+}
+
+// The edge filter's byte for a pixel `delta` darker than its eight equal neighbours:
+// the kernel scale times 8 * delta, rounded, within 0..255.
+int DarkPixelResponse(float scale, int delta);
+
+// ---- the seven effects, for typed tests ------------------------------------------------
+
+template <class Effect, class Record, const EffectDescriptor& D>
+struct Subject {
+    using Class = Effect;
+    using Props = Record;
+    static const EffectDescriptor& Descriptor() { return D; }
+    static const Record& Preset(int row) { return static_cast<const Record*>(D.presets)[row]; }
+    static int PresetCount() { return D.presetCount; }
+};
+using AirBrushSubject = Subject<CAirBrush, tAIR_BRUSH_PROPS, kAirBrush>;
+using ColorizeSubject = Subject<CColorize, tCOLORIZE_PROPS, kColorize>;
+using DreamGlowSubject = Subject<CDreamGlow, tDREAM_GLOW_PROPS, kDreamGlow>;
+using DuoChromeSubject = Subject<CDuoChrome, tDUOCHROME_PROPS, kDuoChrome>;
+using LineDrawingSubject = Subject<CLineDrawing, tLINE_DRAWING_PROPS, kLineDrawing>;
+using MetallicSubject = Subject<CMetal, tMETALLIC_PROPS, kMetallic>;
+using PastelSketchSubject = Subject<CPastelSketch, tPASTEL_SKETCHPROPS, kPastelSketch>;
+using SevenEffects = ::testing::Types<AirBrushSubject, ColorizeSubject, DreamGlowSubject, DuoChromeSubject,
+                                      LineDrawingSubject, MetallicSubject, PastelSketchSubject>;
 
 }  // namespace effect_test

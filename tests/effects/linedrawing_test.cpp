@@ -5,7 +5,6 @@
 
 #include "effects/laplacian_fast.h"
 #include "effects/linedrawing.h"
-#include "tests/effects/band_checks.h"
 #include "tests/effects/effect_harness.h"
 
 namespace effect_test {
@@ -123,23 +122,6 @@ TEST(LineDrawing, FlatAreasShowPaperScaledBy255Over256) {
 }
 
 // ---- bands ------------------------------------------------------------------------------
-
-// Frames of 4096-pixel rows on four processors: four bands of 1 or 2 rows, with no
-// inner pixels, render as flat areas (paper 255 at curve[0] = 0 gives 254) with the
-// input's alpha.
-TEST(LineDrawingBands, BandsOfOneAndTwoRowsRenderAsFlatAreas) {
-    for (int rows : {1, 2}) {
-        const Picture in = MakeNoise(4096, 4 * rows, 21, false);
-        ASSERT_EQ(BandsOf(in.width, in.height, 4).size(), 4u);
-        LineRig rig(4);
-        const Picture out = rig.RenderWith(g_lineDrawingPresets[kPenAndPaper], in);
-        for (int y = 0; y < in.height; ++y)
-            for (int x = 0; x < in.width; ++x) {
-                const uint8_t* p = out.At(x, y);
-                ASSERT_TRUE(p[0] == 254 && p[1] == 254 && p[2] == 254 && p[3] == in.At(x, y)[3]) << x << "," << y;
-            }
-    }
-}
 
 TEST(LineDrawingBands, NarrowFramesRenderAsFlatAreasWithTheirAlpha) {
     const Picture in = MakeNoise(2, 9, 4, false);

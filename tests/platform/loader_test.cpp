@@ -1,7 +1,6 @@
 // The loader against a real module (tests/fixtures/loader_test_module.cpp): registry
 // lookup by class and program id, DllMain once per load, unloading only when the module
-// agrees, the failures a host meets, and the free-threaded marshaler every effect
-// aggregates.
+// agrees, and the failures a host meets.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -227,43 +226,6 @@ TEST_F(Loader, ProgramIdsResolveDirectlyOrThroughCurVerAndRefuseWhatIsNoName) {
     EXPECT_EQ(CLSIDFromProgID(L"Test.\u00e9", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(CLSIDFromProgIDA(nullptr, &clsid), E_INVALIDARG);
     EXPECT_EQ(CLSIDFromProgIDA("Test.Counter", nullptr), E_INVALIDARG);
-}
-
-// An outer that only counts, to see which unknown each call reaches.
-struct CountingOuter final : IUnknown {
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        ++queries;
-        *object = iid == IID_IUnknown ? this : nullptr;
-        return *object ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs; }
-    ULONG Release() override { return --refs; }
-    ULONG refs = 1;
-    int queries = 0;
-};
-
-// The inner unknown answers for itself; its IMarshal delegates to the outer, which owns
-// the inner and not the other way round.
-TEST(FreeThreadedMarshaler, DelegatesToTheOuterButKeepsItsInnerIdentity) {
-    CountingOuter outer;
-    IUnknown *inner = nullptr, *self = nullptr, *identity = nullptr;
-    ASSERT_EQ(CoCreateFreeThreadedMarshaler(&outer, &inner), S_OK);
-    EXPECT_EQ(outer.refs, 1u);
-    ASSERT_EQ(inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&self)), S_OK);
-    EXPECT_EQ(self, inner);
-    EXPECT_EQ(outer.refs, 1u);
-    self->Release();
-    IMarshal* marshal = nullptr;
-    ASSERT_EQ(inner->QueryInterface(IID_IMarshal, reinterpret_cast<void**>(&marshal)), S_OK);
-    EXPECT_EQ(outer.refs, 2u);
-    ASSERT_EQ(marshal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
-    EXPECT_EQ(identity, &outer);
-    EXPECT_EQ(outer.queries, 1);
-    identity->Release();
-    marshal->Release();
-    EXPECT_EQ(outer.refs, 1u);
-    EXPECT_EQ(inner->Release(), 0u);
-    EXPECT_EQ(CoCreateFreeThreadedMarshaler(nullptr, nullptr), E_INVALIDARG);
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ public:
     }
 
     HRESULT OnBeginBands(BandWorkInfo& work, ULONG& count) override {
-        offeredBandCount = count;
         if (forcedBandCount) count = forcedBandCount;
         return CDXBaseNTo1::OnBeginBands(work, count);
     }
@@ -72,10 +71,7 @@ public:
     ULONG Processors() const { return m_ulNumProcessors; }
     bool EventsCreated() const { return m_ahBandEvents[0] && m_ahBandEvents[DXBASE_MAX_BANDS - 1]; }
     void SetMaxBands(ULONG n) { m_ulMaxImageBands = n; }
-    void SetWaitTimeout(ULONG ms) { m_ulWaitTimeout = ms; }
     void SetMiscFlagsField(DWORD flags) { m_dwMiscFlags = flags; }
-    DWORD OptionFlags() const { return m_dwOptionFlags; }
-    using CDXBaseNTo1::SetOptionFlags;
 
     std::vector<RecordedBand> bands;
     bool copyInput = false;
@@ -83,7 +79,6 @@ public:
     bool sawForeignTransform = false;
     int meetingParties = 0;
     ULONG forcedBandCount = 0;
-    ULONG offeredBandCount = 0;
     int objectsSetCalls = 0;
     int objectsReleasedCalls = 0;
     HRESULT objectsSetResult = S_OK;

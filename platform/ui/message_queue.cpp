@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/ui/display.h"
 #include "platform/ui/message_queue.h"
 #include "platform/ui/window_table.h"
 
@@ -161,6 +162,29 @@ bool TakeMessage(MessageQueue& queue, MSG* out, HWND filter, UINT filterMin, UIN
     return false;
 }
 
+// A window waiting for WM_PAINT, once nothing is posted; the table is read without the
+// queue lock held (the window functions take the table lock first).
+bool TakePaint(MessageQueue& queue, std::unique_lock<std::mutex>& lock, MSG* out, HWND filter, UINT filterMin,
+               UINT filterMax) {
+    if ((filterMin || filterMax) && (WM_PAINT < filterMin || WM_PAINT > filterMax)) return false;
+    if (filter == kThreadMessagesOnly) return false;
+    lock.unlock();
+    HWND hwnd = FindWindowToPaint(queue.thread, filter);
+    lock.lock();
+    if (!hwnd) return false;
+    *out = MSG{hwnd, WM_PAINT, 0, 0, MessageTime(), {0, 0}};
+    return true;
+}
+
+// Lets a real display turn its pending events into input before the queue is read.
+void ProcessDisplayEvents(std::unique_lock<std::mutex>& lock) {
+    DisplayBackend* display = DisplayIfStarted();
+    if (!display) return;
+    lock.unlock();
+    display->ProcessEvents();
+    lock.lock();
+}
+
 bool FilterIsUsable(HWND filter) {
     return !filter || filter == kThreadMessagesOnly || LookupWindow(filter, nullptr);
 }
@@ -168,6 +192,13 @@ bool FilterIsUsable(HWND filter) {
 }  // namespace
 
 void EnsureCurrentThreadQueue() { CurrentQueue(); }
+
+void WakeThread(DWORD thread) {
+    auto queue = FindQueue(thread);
+    if (!queue) return;
+    std::lock_guard lock(queue->mutex);
+    queue->wake.notify_all();
+}
 
 bool PostToThread(DWORD thread, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto queue = FindQueue(thread);
@@ -238,8 +269,10 @@ extern "C" BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax
     if (!msg || !FilterIsUsable(hwnd)) return FALSE;
     MessageQueue& queue = CurrentQueue();
     std::unique_lock lock(queue.mutex);
+    ProcessDisplayEvents(lock);
     DeliverSentMessages(queue, lock);
-    return TakeMessage(queue, msg, hwnd, filterMin, filterMax, (remove & PM_REMOVE) != 0) ? TRUE : FALSE;
+    if (TakeMessage(queue, msg, hwnd, filterMin, filterMax, (remove & PM_REMOVE) != 0)) return TRUE;
+    return TakePaint(queue, lock, msg, hwnd, filterMin, filterMax) ? TRUE : FALSE;
 }
 
 extern "C" BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax) {
@@ -248,9 +281,15 @@ extern "C" BOOL GetMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax)
     MessageQueue& queue = CurrentQueue();
     std::unique_lock lock(queue.mutex);
     for (;;) {
+        ProcessDisplayEvents(lock);
         DeliverSentMessages(queue, lock);
         if (TakeMessage(queue, msg, hwnd, filterMin, filterMax, true)) return msg->message == WM_QUIT ? FALSE : TRUE;
-        queue.wake.wait(lock);
+        if (TakePaint(queue, lock, msg, hwnd, filterMin, filterMax)) return TRUE;
+        // A real display has no way to wake the queue: look at its events now and then.
+        if (DisplayIfStarted())
+            queue.wake.wait_for(lock, std::chrono::milliseconds(10));
+        else
+            queue.wake.wait(lock);
     }
 }
 

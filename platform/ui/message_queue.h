@@ -12,3 +12,5 @@ void PurgeWindowMessages(DWORD thread, HWND hwnd);
 // Delivers a message to a window of another thread and waits for its result, handling
 // messages sent to the calling thread meanwhile; 0 if the other thread ends first.
 LRESULT SendToOtherThread(DWORD thread, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Wakes a thread waiting in GetMessage so that it looks again (for paints).
+void WakeThread(DWORD thread);

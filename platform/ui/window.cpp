@@ -6,6 +6,7 @@
 // PostMessage FALSE, SendMessage 0), so nothing is ever called through a freed window.
 // Procedures are called without any table lock held, so they may create, destroy and
 // post freely.
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <memory>
@@ -13,7 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/display.h"
+#include "platform/ui/input.h"
 #include "platform/ui/message_queue.h"
+#include "platform/ui/window_surface.h"
 #include "platform/ui/window_table.h"
 
 namespace {
@@ -23,21 +27,19 @@ struct WindowClass {
     WNDPROC proc;
     HINSTANCE instance;
     WORD atom;
-};
-
-struct WindowRecord {
-    WNDPROC proc;
-    DWORD thread;
-    HWND parent;
-    bool destroying = false;
+    UINT style;
+    int extraBytes;
+    HCURSOR cursor;
+    HBRUSH background;
 };
 
 struct WindowTables {
-    std::mutex mutex;
+    std::recursive_mutex mutex;
     std::map<std::string, WindowClass> classes;  // by upper-case name
-    std::map<uintptr_t, std::shared_ptr<WindowRecord>> windows;
+    std::map<uintptr_t, std::shared_ptr<WindowState>> windows;  // handle order is creation order
     uintptr_t nextHandle = 0x10000;
     WORD nextAtom = 0xC000;
+    uint64_t nextZOrder = 1;
 };
 
 // Never destroyed: threads may end after static destruction began.
@@ -54,12 +56,17 @@ std::string ClassKey(const char* name) {
 }
 
 uintptr_t Key(HWND hwnd) { return reinterpret_cast<uintptr_t>(hwnd); }
+HWND Handle(uintptr_t key) { return reinterpret_cast<HWND>(key); }
 
-std::shared_ptr<WindowRecord> Find(HWND hwnd) {
-    auto& t = Tables();
-    std::lock_guard lock(t.mutex);
+std::shared_ptr<WindowState> FindLocked(WindowTables& t, HWND hwnd) {
     auto it = t.windows.find(Key(hwnd));
     return it == t.windows.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<WindowState> Find(HWND hwnd) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    return FindLocked(t, hwnd);
 }
 
 // A class name argument may also be an atom (a small integer in place of the pointer).
@@ -75,6 +82,29 @@ const WindowClass* FindClassLocked(WindowTables& t, const char* name) {
     return it == t.classes.end() ? nullptr : &it->second;
 }
 
+std::vector<HWND> ChildrenLocked(WindowTables& t, HWND parent) {
+    std::vector<std::pair<uint64_t, HWND>> found;
+    for (const auto& [key, w] : t.windows)
+        if (w->parent == parent && !w->destroying) found.emplace_back(parent ? key : w->zOrder, Handle(key));
+    std::sort(found.begin(), found.end());
+    std::vector<HWND> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
+bool Contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+HWND DeepestAtLocked(WindowTables& t, HWND parent, POINT inParent) {
+    auto children = ChildrenLocked(t, parent);
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        auto w = FindLocked(t, *it);
+        if (!(w->style & WS_VISIBLE) || !Contains(w->rect, inParent)) continue;
+        if (w->style & WS_DISABLED) return parent;  // a disabled child lets its parent answer
+        return DeepestAtLocked(t, *it, POINT{inParent.x - w->rect.left, inParent.y - w->rect.top});
+    }
+    return parent;
+}
+
 }  // namespace
 
 bool LookupWindow(HWND hwnd, WindowInfo* info) {
@@ -82,6 +112,105 @@ bool LookupWindow(HWND hwnd, WindowInfo* info) {
     if (!record) return false;
     if (info) *info = WindowInfo{record->proc, record->thread};
     return true;
+}
+
+bool ReadWindowState(HWND hwnd, WindowState* copy) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    auto w = FindLocked(t, hwnd);
+    if (w && copy) *copy = *w;
+    return w != nullptr;
+}
+
+bool ChangeWindowState(HWND hwnd, const std::function<void(WindowState&)>& change) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    auto w = FindLocked(t, hwnd);
+    if (w) change(*w);
+    return w != nullptr;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    return ChildrenLocked(t, parent);
+}
+
+HWND TopLevelOf(HWND hwnd) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    for (auto w = FindLocked(t, hwnd); w; w = FindLocked(t, w->parent))
+        if (!w->parent) return hwnd;
+        else hwnd = w->parent;
+    return nullptr;
+}
+
+bool IsShownOnScreen(HWND hwnd) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    auto w = FindLocked(t, hwnd);
+    for (; w; w = FindLocked(t, w->parent))
+        if (!(w->style & WS_VISIBLE)) return false;
+        else if (!w->parent) return true;
+    return false;
+}
+
+bool VisibleRectInTopLevel(HWND hwnd, POINT* origin, RECT* clip) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    auto w = FindLocked(t, hwnd);
+    if (!w) return false;
+    // Walk up, shifting the window's client rectangle into each parent's coordinates and
+    // clipping it by that parent's client area.
+    RECT r{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+    POINT o{0, 0};
+    while (w->parent) {
+        o.x += w->rect.left;
+        o.y += w->rect.top;
+        r = RECT{r.left + w->rect.left, r.top + w->rect.top, r.right + w->rect.left, r.bottom + w->rect.top};
+        w = FindLocked(t, w->parent);
+        if (!w) return false;
+        r.left = std::max<LONG>(r.left, 0);
+        r.top = std::max<LONG>(r.top, 0);
+        r.right = std::min<LONG>(r.right, w->rect.right - w->rect.left);
+        r.bottom = std::min<LONG>(r.bottom, w->rect.bottom - w->rect.top);
+    }
+    if (origin) *origin = o;
+    if (clip) *clip = r;
+    return true;
+}
+
+HWND WindowFromScreenPoint(POINT point) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    auto tops = ChildrenLocked(t, nullptr);
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+        auto w = FindLocked(t, *it);
+        if (!(w->style & WS_VISIBLE) || !Contains(w->rect, point)) continue;
+        if (w->style & WS_DISABLED) return nullptr;
+        return DeepestAtLocked(t, *it, POINT{point.x - w->rect.left, point.y - w->rect.top});
+    }
+    return nullptr;
+}
+
+HWND FindWindowToPaint(DWORD thread, HWND filter) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    // Pre-order over the tree: a parent paints before the children drawn over it.
+    std::vector<HWND> pending = ChildrenLocked(t, nullptr);
+    std::reverse(pending.begin(), pending.end());
+    while (!pending.empty()) {
+        HWND hwnd = pending.back();
+        pending.pop_back();
+        auto w = FindLocked(t, hwnd);
+        if (!(w->style & WS_VISIBLE)) continue;
+        if (w->thread == thread && w->update.right > w->update.left && w->update.bottom > w->update.top &&
+            (!filter || filter == hwnd))
+            return hwnd;
+        auto children = ChildrenLocked(t, hwnd);
+        pending.insert(pending.end(), children.rbegin(), children.rend());
+    }
+    return nullptr;
 }
 
 LRESULT CallWindowProcIfAlive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -95,15 +224,32 @@ void DropWindowsOfThread(DWORD thread) {
     std::erase_if(t.windows, [thread](const auto& entry) { return entry.second->thread == thread; });
 }
 
+void BringToFront(HWND hwnd) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    if (auto w = FindLocked(t, hwnd)) w->zOrder = t.nextZOrder++;
+}
+
 extern "C" WORD RegisterClassA(const WNDCLASSA* wc) {
     if (!wc || !wc->lpfnWndProc || !wc->lpszClassName || !*wc->lpszClassName) return 0;
+    if (wc->cbWndExtra < 0 || wc->cbWndExtra > 40 || wc->cbClsExtra < 0) return 0;
     auto& t = Tables();
     std::lock_guard lock(t.mutex);
     std::string key = ClassKey(wc->lpszClassName);
     if (t.classes.count(key) || t.nextAtom == 0xFFFF) return 0;
     WORD atom = t.nextAtom++;
-    t.classes.emplace(key, WindowClass{wc->lpszClassName, wc->lpfnWndProc, wc->hInstance, atom});
+    t.classes.emplace(key, WindowClass{wc->lpszClassName, wc->lpfnWndProc, wc->hInstance, atom, wc->style,
+                                       wc->cbWndExtra, wc->hCursor, wc->hbrBackground});
     return atom;
+}
+
+extern "C" BOOL UnregisterClassA(const char* className, HINSTANCE /*instance*/) {
+    auto& t = Tables();
+    std::lock_guard lock(t.mutex);
+    const WindowClass* c = FindClassLocked(t, className);
+    if (!c) return FALSE;
+    t.classes.erase(ClassKey(c->name.c_str()));
+    return TRUE;
 }
 
 extern "C" HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
@@ -111,7 +257,7 @@ extern "C" HWND CreateWindowExA(DWORD exStyle, const char* className, const char
                                 void* param) {
     if (parent && !LookupWindow(parent, nullptr)) return nullptr;
     EnsureCurrentThreadQueue();
-    auto record = std::make_shared<WindowRecord>();
+    auto record = std::make_shared<WindowState>();
     HWND hwnd = nullptr;
     {
         auto& t = Tables();
@@ -121,7 +267,18 @@ extern "C" HWND CreateWindowExA(DWORD exStyle, const char* className, const char
         record->proc = windowClass->proc;
         record->thread = GetCurrentThreadId();
         record->parent = parent;
-        hwnd = reinterpret_cast<HWND>(t.nextHandle);
+        record->classStyle = windowClass->style;
+        record->cursor = windowClass->cursor;
+        record->background = windowClass->background;
+        record->extra.assign(size_t(windowClass->extraBytes), 0);
+        // A child's "menu" argument is its item identifier.
+        record->id = parent ? int(reinterpret_cast<intptr_t>(menu)) : 0;
+        record->style = style & ~WS_VISIBLE;  // shown below, after WM_CREATE
+        record->exStyle = exStyle;
+        record->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+        record->text = windowName ? windowName : "";
+        record->zOrder = t.nextZOrder++;
+        hwnd = Handle(t.nextHandle);
         t.nextHandle += 4;
         t.windows.emplace(Key(hwnd), record);
     }
@@ -131,36 +288,38 @@ extern "C" HWND CreateWindowExA(DWORD exStyle, const char* className, const char
         DestroyWindow(hwnd);
         return nullptr;
     }
+    if (style & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
     return hwnd;
 }
 
 extern "C" BOOL DestroyWindow(HWND hwnd) {
-    std::shared_ptr<WindowRecord> record;
-    std::vector<HWND> children;
+    std::shared_ptr<WindowState> record;
     {
         auto& t = Tables();
         std::lock_guard lock(t.mutex);
-        auto it = t.windows.find(Key(hwnd));
+        auto w = FindLocked(t, hwnd);
         // Only the owning thread destroys a window, and only once.
-        if (it == t.windows.end() || it->second->thread != GetCurrentThreadId() || it->second->destroying)
-            return FALSE;
-        record = it->second;
-        record->destroying = true;
+        if (!w || w->thread != GetCurrentThreadId() || w->destroying) return FALSE;
+        record = w;
+        w->destroying = true;
     }
+    const bool shown = !record->parent && IsShownOnScreen(hwnd);
+    ForgetInputWindow(hwnd);
     record->proc(hwnd, WM_DESTROY, 0, 0);
-    {
-        auto& t = Tables();
-        std::lock_guard lock(t.mutex);
-        for (const auto& [key, child] : t.windows)
-            if (child->parent == hwnd) children.push_back(reinterpret_cast<HWND>(key));
-    }
-    for (HWND child : children) DestroyWindow(child);
+    for (HWND child : ChildWindows(hwnd)) DestroyWindow(child);
     {
         auto& t = Tables();
         std::lock_guard lock(t.mutex);
         t.windows.erase(Key(hwnd));
     }
     PurgeWindowMessages(record->thread, hwnd);
+    if (!record->parent) {
+        DropTopLevelSurface(hwnd);
+        if (shown) ActiveDisplay().TopLevelDestroyed(hwnd);
+    } else if (record->style & WS_VISIBLE) {
+        RECT r = record->rect;
+        InvalidateRect(record->parent, &r, TRUE);
+    }
     return TRUE;
 }
 
@@ -171,9 +330,4 @@ extern "C" LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (!LookupWindow(hwnd, &info)) return 0;
     if (info.thread == GetCurrentThreadId()) return info.proc(hwnd, msg, wParam, lParam);
     return SendToOtherThread(info.thread, hwnd, msg, wParam, lParam);
-}
-
-extern "C" LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/) {
-    if (msg == WM_CLOSE) DestroyWindow(hwnd);
-    return 0;
 }

@@ -1,0 +1,55 @@
+#include "tests/support/recording_window.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace testsupport {
+namespace {
+
+std::vector<SeenMessage>& Seen() {
+    static std::vector<SeenMessage> seen;
+    return seen;
+}
+
+LRESULT RecordingProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Seen().push_back({hwnd, msg, wParam, lParam});
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+HWND MakeRecordingWindow(HWND parent, int id, RECT rect, DWORD style) {
+    static const bool registered = [] {
+        setenv("QUILLET_DISPLAY", "headless", 0);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &RecordingProcedure;
+        wc.cbWndExtra = 16;
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = "Quillet Recording Window";
+        return RegisterClassA(&wc) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowExA(0, "Quillet Recording Window", "", style | (parent ? WS_CHILD : 0), rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, parent,
+                           reinterpret_cast<void*>(intptr_t(id)), nullptr, nullptr);
+}
+
+std::vector<SeenMessage> SeenBy(HWND hwnd, std::vector<UINT> only) {
+    std::vector<SeenMessage> out;
+    for (const auto& s : Seen())
+        if ((!hwnd || s.hwnd == hwnd) && (only.empty() || std::count(only.begin(), only.end(), s.message)))
+            out.push_back(s);
+    return out;
+}
+
+void ForgetSeenMessages() { Seen().clear(); }
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF color = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+}  // namespace testsupport

@@ -122,12 +122,6 @@ Picture MakeNoise(int width, int height, uint32_t seed, bool opaque) {
     return p;
 }
 
-size_t CountAlphaOtherThan(const Picture& picture, uint8_t alpha) {
-    size_t count = 0;
-    for (size_t i = 3; i < picture.bytes.size(); i += 4) count += picture.bytes[i] != alpha;
-    return count;
-}
-
 void PrintTo(const Picture& picture, std::ostream* os) {
     *os << picture.width << "x" << picture.height << " picture";
 }

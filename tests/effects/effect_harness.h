@@ -67,9 +67,6 @@ Picture MakeGradient(int width, int height);
 // Seeded noise. Opaque, or premultiplied with random alpha (every channel <= alpha).
 Picture MakeNoise(int width, int height, uint32_t seed, bool opaque = true);
 
-// How many pixels have an alpha other than `alpha` (one check for a whole frame).
-size_t CountAlphaOtherThan(const Picture& picture, uint8_t alpha);
-
 // Where two pictures first differ, for failure messages ("" when equal).
 std::string FirstDifference(const Picture& actual, const Picture& expected);
 

@@ -87,40 +87,29 @@ TEST(RecordsInterpolation, EveryFieldMovesFromAToB) {
     ExpectEndpoints(g_pastelSketchPresets[2], g_pastelSketchPresets[7]);
 }
 
-TEST(RecordsInterpolation, ColorizeTakesFlagFromFirstRecord) {
-    tCOLORIZE_PROPS a = g_colorizePresets[0], b = g_colorizePresets[1], out{};
-    a.flag = 1;
-    b.flag = 0;
-    InterpolateProps(&out, &a, &b, 1.0);
-    EXPECT_EQ(out.flag, 1);
-    a.flag = 0;
-    b.flag = 1;
-    InterpolateProps(&out, &a, &b, 0.0);
-    EXPECT_EQ(out.flag, 0);
-    EXPECT_EQ(out.padding[0] | out.padding[1] | out.padding[2], 0);
-}
-
-// Dream Glow, Duo Chrome, Metallic, Line Drawing and Pastel Sketch: set only when both are.
+// Colorize takes the first record's flag; the others set it only when both records
+// do (any non-zero byte counts). The result's padding is zero.
 template <class T>
-void ExpectFlagSetOnlyWhenBothAre(const T& row0, const T& row1) {
+void ExpectFlagRule(const T& row0, const T& row1, bool firstWins) {
     T a = row0, b = row1, out{};
     for (int fa = 0; fa < 2; ++fa)
         for (int fb = 0; fb < 2; ++fb) {
-            a.flag = static_cast<BYTE>(fa ? 0x80 : 0);  // any non-zero byte means set
+            a.flag = static_cast<BYTE>(fa ? (firstWins ? 1 : 0x80) : 0);
             b.flag = static_cast<BYTE>(fb);
             std::memset(&out, 0xCC, sizeof out);
             ASSERT_EQ(InterpolateProps(&out, &a, &b, 0.3), S_OK);
-            EXPECT_EQ(out.flag, (fa && fb) ? 1 : 0) << fa << fb;
-            EXPECT_EQ(out.padding[0] | out.padding[1] | out.padding[2], 0) << "padding of the result is zero";
+            EXPECT_EQ(out.flag, (firstWins ? fa : fa && fb) ? 1 : 0) << fa << fb;
+            EXPECT_EQ(out.padding[0] | out.padding[1] | out.padding[2], 0);
         }
 }
 
-TEST(RecordsInterpolation, FlagRuleOfTheOtherEffects) {
-    ExpectFlagSetOnlyWhenBothAre(g_dreamGlowPresets[0], g_dreamGlowPresets[1]);
-    ExpectFlagSetOnlyWhenBothAre(g_duoChromePresets[0], g_duoChromePresets[1]);
-    ExpectFlagSetOnlyWhenBothAre(g_metallicPresets[0], g_metallicPresets[1]);
-    ExpectFlagSetOnlyWhenBothAre(g_lineDrawingPresets[0], g_lineDrawingPresets[1]);
-    ExpectFlagSetOnlyWhenBothAre(g_pastelSketchPresets[0], g_pastelSketchPresets[1]);
+TEST(RecordsInterpolation, FlagRuleOfEachEffect) {
+    ExpectFlagRule(g_colorizePresets[0], g_colorizePresets[1], true);
+    ExpectFlagRule(g_dreamGlowPresets[0], g_dreamGlowPresets[1], false);
+    ExpectFlagRule(g_duoChromePresets[0], g_duoChromePresets[1], false);
+    ExpectFlagRule(g_metallicPresets[0], g_metallicPresets[1], false);
+    ExpectFlagRule(g_lineDrawingPresets[0], g_lineDrawingPresets[1], false);
+    ExpectFlagRule(g_pastelSketchPresets[0], g_pastelSketchPresets[1], false);
 }
 
 TEST(RecordsInterpolation, OutputMayAliasAnInput) {

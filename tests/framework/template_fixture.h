@@ -11,14 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "effects/airbrush.h"
-#include "effects/colorize.h"
-#include "effects/dreamglow.h"
-#include "effects/duochrome.h"
-#include "effects/linedrawing.h"
-#include "effects/metal.h"
-#include "effects/pastelsketch.h"
 #include "sdk/plugininterfaces.h"
+#include "tests/effects/effect_harness.h"
 #include "platform/com/kit/module.h"
 #include "platform/com/object.h"
 #include "platform/com/objidl.h"
@@ -239,35 +233,5 @@ inline ComPtr<IStream> MakeFailingStream(HRESULT code, FailingStream** raw = nul
     if (raw) *raw = failing;
     return stream;
 }
-
-// ---- the seven effects, for typed tests -------------------------------------------------
-
-template <class Effect, class Record, const Record* Table, int Count, UINT FirstStringId, DWORD Code,
-          const CLSID& Clsid, const CLSID& Page>
-struct EffectCase {
-    using Class = Effect;
-    using Props = Record;
-    static const Record* Presets() { return Table; }
-    static constexpr int kPresetCount = Count;
-    static constexpr UINT kFirstStringId = FirstStringId;
-    static constexpr DWORD kEffectCode = Code;
-    static const CLSID& ClassId() { return Clsid; }
-    static const CLSID& PageId() { return Page; }
-};
-using AirBrushCase =
-    EffectCase<CAirBrush, tAIR_BRUSH_PROPS, g_airBrushPresets, 6, 10100, 0x440, CLSID_AirBrush, CLSID_AirBrushPP>;
-using ColorizeCase =
-    EffectCase<CColorize, tCOLORIZE_PROPS, g_colorizePresets, 12, 10200, 0x401, CLSID_Colorize, CLSID_ColorizePP>;
-using DreamGlowCase =
-    EffectCase<CDreamGlow, tDREAM_GLOW_PROPS, g_dreamGlowPresets, 11, 10400, 0x400, CLSID_DreamGlow, CLSID_DreamGlowPP>;
-using DuoChromeCase =
-    EffectCase<CDuoChrome, tDUOCHROME_PROPS, g_duoChromePresets, 10, 10600, 0x4C1, CLSID_DuoChrome, CLSID_DuoChromePP>;
-using LineDrawingCase = EffectCase<CLineDrawing, tLINE_DRAWING_PROPS, g_lineDrawingPresets, 11, 10700, 0x441,
-                                   CLSID_LineDrawing, CLSID_LineDrawingPP>;
-using MetalCase = EffectCase<CMetal, tMETALLIC_PROPS, g_metallicPresets, 10, 10500, 0x4C1, CLSID_Metallic, CLSID_MetallicPP>;
-using PastelSketchCase = EffectCase<CPastelSketch, tPASTEL_SKETCHPROPS, g_pastelSketchPresets, 9, 10300, 0x441,
-                                    CLSID_PastelSketch, CLSID_PastelSketchPP>;
-using AllEffects = ::testing::Types<AirBrushCase, ColorizeCase, DreamGlowCase, DuoChromeCase, LineDrawingCase,
-                                   MetalCase, PastelSketchCase>;
 
 }  // namespace template_test

@@ -1,6 +1,7 @@
 // Who hears about a record change: the page (a WM_COMMAND posted to its window on a
-// real message queue), the host's change sink (counted), and the dirty flag, row by
-// row of the template's notification table.
+// real message queue), the host's change sink (counted), and the dirty flag; one row
+// per way of changing or storing the record, each on a fresh effect.
+#include <functional>
 #include <thread>
 
 #include "tests/framework/template_fixture.h"
@@ -18,9 +19,7 @@ protected:
         sink = MakeChangeSink(&counter);
         ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SetChangeSink(sink.Get()), S_OK);
         ASSERT_EQ(Exchange<tCOLORIZE_PROPS>(effect)->SetNotifyWindow(page.Handle(), kPageCommand), S_OK);
-        // Start from a known dirty state: clean.
-        auto stream = MemoryStream();
-        ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(stream.Get(), TRUE), S_OK);
+        ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE), S_OK);  // clean
         Reset();
     }
     void TearDown() override { EXPECT_EQ(page.OtherMessages(), 0); }
@@ -30,7 +29,7 @@ protected:
         counter->calls = 0;
     }
     // Page commands and sink calls since the last check.
-    void Expect(int posted, int sinkCalls, bool dirty, const char* what) {
+    void Expect(int posted, int sinkCalls, bool dirty, const std::string& what) {
         EXPECT_EQ(page.TakeCommands(kPageCommand), posted) << what << ": page";
         EXPECT_EQ(counter->calls.exchange(0), sinkCalls) << what << ": change sink";
         EXPECT_EQ(Query<IPersistStreamInit>(effect)->IsDirty(), dirty ? S_OK : S_FALSE) << what << ": dirty";
@@ -43,84 +42,65 @@ protected:
     ComPtr<ISfChangeSink> sink;
 };
 
-TEST_F(TemplateNotifications, SelectPresetPostsAndTellsButLeavesDirty) {
-    ASSERT_EQ(Query<IStaticFilterPreset>(effect)->SelectPreset(3), S_OK);
-    Expect(1, 1, false, "SelectPreset");
-    EXPECT_EQ(Query<IStaticFilterPreset>(effect)->SelectPreset(99), E_INVALIDARG);
-    Expect(0, 0, false, "SelectPreset out of range");
-}
+struct Row {
+    const char* what;
+    bool dirtyBefore;
+    std::function<HRESULT(const ComPtr<IUnknown>&)> act;
+    HRESULT result;
+    int posted, told;
+    bool dirty;
+    const tCOLORIZE_PROPS* after;  // the record afterwards, where the row says
+};
 
-TEST_F(TemplateNotifications, InitNewPostsTellsAndDirties) {
-    Query<IStaticFilterPreset>(effect)->SelectPreset(5);
-    Reset();
-    ASSERT_EQ(Query<IPersistStreamInit>(effect)->InitNew(), S_OK);
-    Expect(1, 1, true, "InitNew");
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(effect), g_colorizePresets[0]));
-}
-
-TEST_F(TemplateNotifications, LoadNotifiesOnlyOnSuccessButAlwaysDirties) {
-    auto good = StreamOf(g_colorizePresets[7]);
-    ASSERT_EQ(Query<IPersistStreamInit>(effect)->Load(good.Get()), S_OK);
-    Expect(1, 1, true, "Load");
-
-    Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE);
-    Reset();
-    auto shortStream = MemoryStream(&g_colorizePresets[1], 10);
-    EXPECT_TRUE(FAILED(Query<IPersistStreamInit>(effect)->Load(shortStream.Get())));
-    Expect(0, 0, true, "failed Load");
-}
-
-TEST_F(TemplateNotifications, LoadPropsAlwaysPostsNeverTellsAndDirties) {
-    auto good = StreamOf(g_colorizePresets[4]);
-    ASSERT_EQ(Query<IDXTSfAutomation>(effect)->LoadProps(good.Get()), S_OK);
-    Expect(1, 0, true, "LoadProps");
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(effect), g_colorizePresets[4]));
-
-    Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE);
-    Reset();
-    auto empty = MemoryStream();
-    EXPECT_TRUE(FAILED(Query<IDXTSfAutomation>(effect)->LoadProps(empty.Get())));
-    Expect(1, 0, true, "failed LoadProps");
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(effect), g_colorizePresets[0])) << "falls back to preset 0";
-}
-
-TEST_F(TemplateNotifications, SetKeyframesTellsNobody) {
-    auto a = StreamOf(g_colorizePresets[2]);
-    auto b = StreamOf(g_colorizePresets[3]);
-    ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SetKeyframes(a.Get(), b.Get()), S_OK);
-    Expect(0, 0, false, "SetKeyframes");
-}
-
-TEST_F(TemplateNotifications, SetPropsTellsTheSinkNotThePage) {
-    tCOLORIZE_PROPS record = g_colorizePresets[8];
-    record.flag = 1;
-    ASSERT_EQ(Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&record), S_OK);
-    Expect(0, 1, true, "SetProps");
-    EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(effect), record));
+TEST_F(TemplateNotifications, EveryWayOfChangingTheRecordTellsWhoItShould) {
+    const tCOLORIZE_PROPS& p0 = g_colorizePresets[0];
+    const tCOLORIZE_PROPS& p4 = g_colorizePresets[4];
+    const tCOLORIZE_PROPS& p7 = g_colorizePresets[7];
+    const tCOLORIZE_PROPS& p8 = g_colorizePresets[8];
+    auto persist = [](const ComPtr<IUnknown>& e) { return Query<IPersistStreamInit>(e); };
+    auto automation = [](const ComPtr<IUnknown>& e) { return Query<IDXTSfAutomation>(e); };
+    const Row rows[] = {
+        {"SelectPreset", false, [](auto& e) { return Query<IStaticFilterPreset>(e)->SelectPreset(7); }, S_OK, 1, 1,
+         false, &p7},
+        {"SelectPreset out of range", false, [](auto& e) { return Query<IStaticFilterPreset>(e)->SelectPreset(99); },
+         E_INVALIDARG, 0, 0, false, &p0},
+        {"InitNew", true, [&](auto& e) { return persist(e)->InitNew(); }, S_OK, 1, 1, true, &p0},
+        {"Load", false, [&](auto& e) { return persist(e)->Load(StreamOf(p7).Get()); }, S_OK, 1, 1, true, &p7},
+        {"failed Load", false, [&](auto& e) { return persist(e)->Load(MemoryStream(&p7, 10).Get()); },
+         kRecordReadFault, 0, 0, true, &p0},
+        {"LoadProps", false, [&](auto& e) { return automation(e)->LoadProps(StreamOf(p4).Get()); }, S_OK, 1, 0, true,
+         &p4},
+        {"failed LoadProps falls back to preset 0", true,
+         [&](auto& e) { return automation(e)->LoadProps(MemoryStream().Get()); }, kRecordReadFault, 1, 0, true, &p0},
+        {"SetKeyframes", false,
+         [&](auto& e) { return automation(e)->SetKeyframes(StreamOf(p4).Get(), StreamOf(p7).Get()); }, S_OK, 0, 0,
+         false, &p0},
+        {"SetProps", false, [](auto& e) { return Exchange<tCOLORIZE_PROPS>(e)->SetProps(&g_colorizePresets[8]); },
+         S_OK, 0, 1, true, &p8},
+        {"Save without clearing", false, [&](auto& e) { return persist(e)->Save(MemoryStream().Get(), FALSE); }, S_OK,
+         1, 0, true, nullptr},
+        {"Save clearing", true, [&](auto& e) { return persist(e)->Save(MemoryStream().Get(), TRUE); }, S_OK, 1, 0,
+         false, nullptr},
+        {"failed Save", true,
+         [&](auto& e) { return persist(e)->Save(MakeFailingStream(STG_E_MEDIUMFULL).Get(), TRUE); },
+         STG_E_MEDIUMFULL, 0, 0, true, nullptr},
+        {"SaveProps", false, [&](auto& e) { return automation(e)->SaveProps(MemoryStream().Get()); }, S_OK, 0, 0,
+         false, &p0},
+    };
+    for (const Row& row : rows) {
+        SetUp();
+        if (row.dirtyBefore) {
+            Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&g_colorizePresets[1]);
+            Reset();
+        }
+        EXPECT_EQ(row.act(effect), row.result) << row.what;
+        Expect(row.posted, row.told, row.dirty, row.what);
+        if (row.after) {
+            EXPECT_TRUE(SameBytes(PropsOf<tCOLORIZE_PROPS>(effect), *row.after)) << row.what;
+        }
+    }
     EXPECT_EQ(Exchange<tCOLORIZE_PROPS>(effect)->SetProps(nullptr), E_FAIL);
     EXPECT_EQ(Exchange<tCOLORIZE_PROPS>(effect)->GetProps(nullptr), E_FAIL);
-}
-
-TEST_F(TemplateNotifications, SavePostsAndSetsDirtyFromClearDirty) {
-    Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&g_colorizePresets[1]);
-    Reset();
-    ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), FALSE), S_OK);
-    Expect(1, 0, true, "Save without clearing");
-    ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE), S_OK);
-    Expect(1, 0, false, "Save clearing");
-
-    Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&g_colorizePresets[1]);
-    Reset();
-    auto failing = MakeFailingStream(STG_E_MEDIUMFULL);
-    EXPECT_EQ(Query<IPersistStreamInit>(effect)->Save(failing.Get(), TRUE), STG_E_MEDIUMFULL);
-    Expect(0, 0, true, "failed Save");
-}
-
-TEST_F(TemplateNotifications, SavePropsTellsNobody) {
-    auto stream = MemoryStream();
-    ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SaveProps(stream.Get()), S_OK);
-    Expect(0, 0, false, "SaveProps");
-    EXPECT_EQ(StreamBytes(stream.Get()), BytesOf(g_colorizePresets[0]));
 }
 
 TEST_F(TemplateNotifications, NullWindowStopsThePageAndNullSinkStopsTheSink) {
@@ -138,23 +118,21 @@ TEST_F(TemplateNotifications, PostedFromAnotherThreadReachesThePageThread) {
 }
 
 TEST_F(TemplateNotifications, TheSinkIsHeldWithAReferenceAndReleasedWhenReplaced) {
-    // The fixture's sink is held by the fixture and by the effect.
-    ULONG refs = sink->AddRef();
-    sink->Release();
-    EXPECT_EQ(refs, 3u);
+    auto refs = [](IUnknown* p) {
+        const ULONG n = p->AddRef();
+        p->Release();
+        return n;
+    };
+    EXPECT_EQ(refs(sink.Get()), 3u) << "held by the fixture and by the effect";
     CountingChangeSink* otherCounter = nullptr;
     auto other = MakeChangeSink(&otherCounter);
     ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SetChangeSink(other.Get()), S_OK);
-    refs = sink->AddRef();
-    sink->Release();
-    EXPECT_EQ(refs, 2u) << "the previous sink was released";
+    EXPECT_EQ(refs(sink.Get()), 2u) << "the previous sink was released";
     Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&g_colorizePresets[2]);
     EXPECT_EQ(otherCounter->calls.load(), 1);
     EXPECT_EQ(counter->calls.load(), 0);
     effect.Reset();
-    refs = other->AddRef();
-    other->Release();
-    EXPECT_EQ(refs, 2u) << "the effect releases its sink when it goes";
+    EXPECT_EQ(refs(other.Get()), 2u) << "the effect releases its sink when it goes";
 }
 
 }  // namespace

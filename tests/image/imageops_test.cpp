@@ -171,22 +171,4 @@ TEST(ImageOpsHsv, KeyColoursInPlace_AndOnlyFourChannelBuffers) {
     EXPECT_FALSE(CImageOps().HsvToRgb(key, plane));
 }
 
-// A frame routine wraps surface samples whose rows run upwards: the view is
-// turned, and an operation over it reaches exactly the caller's rows.
-TEST(ImageOpsViews, NegativeStepViewsWorkLikeAnyOther) {
-    const int w = 3, h = 4, pitch = 16;
-    std::vector<uint8_t> memory(static_cast<size_t>(pitch) * h);
-    testsupport::FillRandom(memory.data(), memory.size(), 12);
-    CImageBuffer upward;
-    // Top row at the highest address.
-    ASSERT_TRUE(upward.Attach(memory.data() + (h - 1) * pitch, w, h, -pitch, 4));
-    EXPECT_EQ(upward.GetData(), memory.data());
-    CImageBuffer copy;
-    ASSERT_TRUE(copy.Allocate(w, h, 4));
-    ASSERT_TRUE(CImageOps().Copy(upward, 0, 0, w, h, copy, 0, 0));
-    for (int y = 0; y < h; ++y) EXPECT_EQ(std::memcmp(copy.PixelAt(0, y, 0), memory.data() + y * pitch, w * 4), 0);
-    ASSERT_TRUE(CImageOps().RgbToHsv(copy, upward));
-    ASSERT_TRUE(CImageOps().CopyReplicateBorder(upward, upward, 1, 1));
-}
-
 }  // namespace

@@ -241,74 +241,9 @@ TEST_F(ModuleClassObjects, EffectsNameTheirPresetsFromTheModulesStrings) {
     EXPECT_EQ(std::wstring(name), L"Air Brushed");
 }
 
-// A host may build an effect into an object of its own; the effect's interfaces then
-// count on the outer object, and the module stays loaded while the inner one lives.
-class OuterObject final : public IUnknown {
-public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown) {
-            *object = static_cast<IUnknown*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs; }
-    ULONG Release() override { return --refs; }  // lives on the test's stack
-
-    ComPtr<IUnknown> inner;
-    ULONG refs = 1;
-};
-
-TEST_F(ModuleClassObjects, EffectsCanBeAggregated) {
-    ComPtr<IClassFactory> factory = Factory(CLSID_Colorize);
-    OuterObject outer;
-    void* refused = reinterpret_cast<void*>(1);
-    EXPECT_EQ(factory->CreateInstance(&outer, IID_IDXTransform, &refused), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(refused, nullptr);
-    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, outer.inner.ReleaseAndGetVoidAddress()), S_OK);
-    factory.Reset();
-    EXPECT_EQ(outer.refs, 1u);
-    {
-        ComPtr<IDXTransform> transform;
-        ASSERT_EQ(outer.QueryInterface(IID_IDXTransform, transform.ReleaseAndGetVoidAddress()), S_OK);
-        EXPECT_EQ(outer.refs, 2u);  // the effect's interface counts on the outer object
-        ComPtr<IUnknown> identity;
-        ASSERT_EQ(transform->QueryInterface(IID_IUnknown, identity.ReleaseAndGetVoidAddress()), S_OK);
-        EXPECT_EQ(identity.Get(), static_cast<IUnknown*>(&outer));
-    }
-    EXPECT_EQ(m_module.canUnloadNow(), S_FALSE);
-    outer.inner.Reset();
-    EXPECT_EQ(m_module.canUnloadNow(), S_OK);
-}
-
 // ---- registration ---------------------------------------------------------------------------
 
 const char* const kLibId = "{75c20786-10f9-43f2-b35f-36ecb32c51d1}";
-
-// Each class with its display name and, for effects, the 'TypeLib' value its script writes.
-const struct {
-    const CLSID& clsid;
-    const char* display;
-    const char* typeLibValue;
-} kClasses[] = {
-    {CLSID_AirBrush, "Quillet Air Brush", "{65bcee9e-5221-44dd-a0aa-ff375e3dfbce}"},
-    {CLSID_AirBrushPP, "Quillet Air Brush", nullptr},
-    {CLSID_PastelSketch, "Quillet Pastel Sketch", "{bec30f5e-ffa1-4769-b12c-11b8d6611c67}"},
-    {CLSID_PastelSketchPP, "Quillet Pastel Sketch", nullptr},
-    {CLSID_Colorize, "Quillet Colorize", "{7d6a1a4d-5331-42d4-be02-c18a24250d15}"},
-    {CLSID_ColorizePP, "Quillet Colorize", nullptr},
-    {CLSID_DreamGlow, "Quillet Dream Glow", "{3c61d9f2-c1c8-41a4-907b-0995258ca4c9}"},
-    {CLSID_DreamGlowPP, "Quillet Dream Glow", nullptr},
-    {CLSID_LineDrawing, "Quillet Line Drawing", "{c501f4cd-9c4b-4ad0-9943-f899ee8f3ad8}"},
-    {CLSID_LineDrawingPP, "Quillet Line Drawing", nullptr},
-    {CLSID_Metallic, "Quillet Metallic", "{fa1eaa6b-d6de-4b7f-9e70-db81c5f0dafd}"},
-    {CLSID_MetallicPP, "Quillet Metallic", nullptr},
-    {CLSID_DuoChrome, "Quillet DuoChrome", "{c86526ea-902d-4432-b27c-c59c729e75b2}"},
-    {CLSID_DuoChromePP, "Quillet DuoChrome", nullptr},
-};
 
 std::string ClassKey(const CLSID& clsid) { return "CLSID\\" + GuidToString(clsid); }
 
@@ -330,11 +265,11 @@ protected:
 
 TEST_F(ModuleRegistration, WritesEachClassWithExactlyTheKeysOfItsKind) {
     ASSERT_EQ(m_module.registerServer(), S_OK);
-    for (const auto& c : kClasses) {
-        SCOPED_TRACE(c.display);
-        const std::string key = ClassKey(c.clsid);
-        const bool effect = c.typeLibValue != nullptr;
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key), c.display);
+    for (const ObjectMapEntry& c : ObjectMap()) {
+        SCOPED_TRACE(c.displayName);
+        const std::string key = ClassKey(*c.clsid);
+        const bool effect = c.kind == ObjectKind::Effect;
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key), c.displayName);
         EXPECT_EQ(ValueNames(HKEY_CLASSES_ROOT, key), std::vector<std::string>{""});
         ExpectNamesTheModule(ReadString(HKEY_CLASSES_ROOT, key + "\\InprocServer32"));
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\InprocServer32", "ThreadingModel"), "Both");
@@ -350,7 +285,7 @@ TEST_F(ModuleRegistration, WritesEachClassWithExactlyTheKeysOfItsKind) {
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\ProgID"), "Main.Plugin.1");
         EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\VersionIndependentProgID"), "Main.Plugin");
         // The per-effect 'TypeLib' value is never the library's own identifier.
-        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\TypeLib"), c.typeLibValue);
+        EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, key + "\\TypeLib"), GuidToString(c.descriptor->scriptTypeLib));
         EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, key + "\\Implemented Categories"),
                   std::vector<std::string>{"{c501edbe-9e70-11d1-9053-00c04fd9189d}"});
     }

@@ -17,6 +17,7 @@
 #include "platform/ui/display.h"
 #include "platform/ui/input.h"
 #include "platform/ui/message_queue.h"
+#include "platform/ui/standard_controls.h"
 #include "platform/ui/window_surface.h"
 #include "platform/ui/window_table.h"
 
@@ -256,6 +257,7 @@ extern "C" HWND CreateWindowExA(DWORD exStyle, const char* className, const char
                                 int y, int width, int height, HWND parent, void* menu, HINSTANCE instance,
                                 void* param) {
     if (parent && !LookupWindow(parent, nullptr)) return nullptr;
+    RegisterStandardClasses();
     EnsureCurrentThreadQueue();
     auto record = std::make_shared<WindowState>();
     HWND hwnd = nullptr;

@@ -1,6 +1,7 @@
 // The module's five exports. Everything they do lives beside this file (object map,
 // class-object cache, registration); this file only wires the entry points to it and
 // runs the load and unload work in order.
+#include "controls/skin.h"
 #include "module/classobjects.h"
 #include "module/registration.h"
 #include "image/cpudispatch.h"
@@ -16,11 +17,16 @@ namespace {
 
 constexpr const char* kProductDisplayName = "Quillet Brushwerk";
 
-// The pages' shared settings (knob-dragging choice, dropper cursor, skin bitmaps) are
-// loaded here once the pages' controls are part of the module; until then the module
-// has no shared user-interface state to set up or tear down.
-void StartSharedUiSettings(HINSTANCE /*module*/, const char* /*displayName*/) {}
-void StopSharedUiSettings() {}
+// The pages' shared settings (knob-dragging choice, dropper cursor, skin bitmaps) live
+// from load to unload.
+void StartSharedUiSettings(HINSTANCE module, const char* displayName) {
+    g_pSkin = new CSkin;
+    g_pSkin->Init(module, displayName);
+}
+void StopSharedUiSettings() {
+    delete g_pSkin;
+    g_pSkin = nullptr;
+}
 
 void AttachProcess(HINSTANCE module) {
     // The module object first, so that class lookups and resources answer for this handle.

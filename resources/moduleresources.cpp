@@ -23,6 +23,7 @@ struct ResourceTable {
         std::sort(strings.begin(), strings.end(),
                   [](const ModuleStringResource& a, const ModuleStringResource& b) { return a.id < b.id; });
         for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
+        for (const ModuleBinaryResource& dialog : DialogResources()) binaries.push_back(dialog);
         const std::string_view typeLib = MainTypeLibraryResource();
         binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, typeLib.data(), typeLib.size()});
         table = {strings.data(), strings.size(), binaries.data(), binaries.size()};

@@ -1,5 +1,5 @@
 // The module's resources: the string table, the registry scripts ("REGISTRY" 101 and
-// 105 to 119) and the type library ("TYPELIB" 1), gathered into the one table that
+// 105 to 119), the dialogs ("DIALOG") and the type library ("TYPELIB" 1), gathered into the one table that
 // DllMain hands to the platform.
 #pragma once
 
@@ -17,6 +17,9 @@ inline constexpr const char* kTypeLibResourceType = "TYPELIB";
 std::span<const ModuleBinaryResource> RegistryScriptResources();
 // The text of script id; empty when the module carries no such script.
 std::string_view RegistryScriptText(UINT id);
+
+// The dialog templates as "DIALOG" resources (the options dialog, 115).
+std::span<const ModuleBinaryResource> DialogResources();
 
 // The library MAINLib, and the "TYPELIB" resource that describes it.
 const TypeLibDescription& MainTypeLibrary();

@@ -139,3 +139,10 @@ BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 BOOL TextOutA(HDC dc, int x, int y, const char* text, int length);
 int DrawTextA(HDC dc, const char* text, int length, RECT* rect, UINT format);
 }
+
+extern "C" {
+// A module's "BITMAP" resource: a packed 32-bit DIB (BITMAPINFOHEADER, then the rows in
+// the header's order), pixels premultiplied where they carry alpha. Null when absent or
+// malformed.
+HBITMAP LoadBitmapA(HINSTANCE module, const char* name);
+}

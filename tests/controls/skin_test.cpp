@@ -1,0 +1,92 @@
+// The shared UI settings: the knob setting read from either root as its rules say,
+// written where it will be found again, changed through the options dialog from the
+// module's own template, and the help pages opened through the shell.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "controls/skin.h"
+#include "platform/ui/input.h"
+#include "platform/ui/shell.h"
+#include "resources/moduleresources.h"
+#include "tests/support/environment.h"
+
+namespace {
+
+std::string RegistryWith(const char* machine, const char* user) {
+    std::string text = "Windows Registry Editor Version 5.00\n\n";
+    if (machine) text += std::string("[HKEY_LOCAL_MACHINE\\Software\\Quillet\\Common]\n\"Knobs Drag Vertical\"=\"") + machine + "\"\n\n";
+    if (user) text += std::string("[HKEY_CURRENT_USER\\Software\\Quillet\\Common]\n\"Knobs Drag Vertical\"=\"") + user + "\"\n\n";
+    return text;
+}
+
+TEST(Skin, KnobSettingIsReadFromMachineThenUserAndOnlyALowerCaseYTurnsItOn) {
+    const struct {
+        const char *machine, *user;
+        bool expected;
+    } cases[] = {{"yes", nullptr, true},  {"Yes", nullptr, false}, {"y", nullptr, true}, {nullptr, "yes", true},
+                 {"no", "yes", false},    {nullptr, nullptr, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.machine ? c.machine : "-") << " / " << (c.user ? c.user : "-"));
+        testsupport::TempRegistry registry;
+        registry.WriteText(RegistryWith(c.machine, c.user));
+        registry.ForceReload();
+        CSkin skin;
+        skin.Init(nullptr, "Quillet Brushwerk");
+        EXPECT_EQ(skin.GetKnobsDragVertical(), c.expected);
+    }
+    testsupport::TempRegistry registry;
+    CSkin skin;
+    skin.Init(nullptr, "Quillet Brushwerk");
+    skin.SetKnobsDragVertical(true);
+    registry.ForceReload();
+    CSkin next;
+    next.Init(nullptr, "Quillet Brushwerk");
+    EXPECT_TRUE(next.GetKnobsDragVertical());
+    EXPECT_EQ(next.GetBitmap(999), nullptr);  // no such bitmap: nothing cached, nothing returned
+}
+
+void ClickItem(HWND dialog, int id) {
+    RECT r;
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
+    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONUP);
+}
+
+// A person opens the options, asks for help, ticks the box and presses OK.
+TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
+    testsupport::TempRegistry registry;
+    auto* module = reinterpret_cast<HINSTANCE>(0x5EED);
+    RegisterModuleResources(module, &BrushwerkModuleResources());
+    CSkin skin;
+    skin.Init(module, "Quillet Brushwerk");
+    ASSERT_FALSE(skin.GetKnobsDragVertical());
+    std::string caption;
+    std::thread person([&] {
+        HWND focus = nullptr;
+        for (int i = 0; i < 400 && !((focus = GetFocus()) && GetDlgItem(GetParent(focus), 230)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_NE(focus, nullptr);
+        HWND dialog = GetParent(focus);
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        ClickItem(dialog, 9);
+        ClickItem(dialog, 230);
+        ClickItem(dialog, IDOK);
+    });
+    skin.ShowOptions(nullptr);
+    person.join();
+    EXPECT_FALSE(g_bOptionsOpen);
+    EXPECT_EQ(caption, "Quillet Brushwerk");
+    EXPECT_TRUE(skin.GetKnobsDragVertical());
+    EXPECT_NE(registry.ReadText().find("\"Knobs Drag Vertical\"=\"yes\""), std::string::npos);
+    ASSERT_FALSE(HeadlessShellRequests().empty());
+    EXPECT_EQ(HeadlessShellRequests().back(), "help/options.html");
+    skin.ShowHelp(nullptr, 3);
+    EXPECT_EQ(HeadlessShellRequests().back(), "help/colorize.html");
+    UnregisterModuleResources(module);
+}
+
+}  // namespace

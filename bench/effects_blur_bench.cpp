@@ -2,7 +2,9 @@
 // (host site, memory surfaces, Setup once, Execute per iteration) at 1920x1080 and
 // 3840x2160, on one band (one processor) and on four bands (four processors), each at
 // the preset with its shortest and its longest kernel (Colorize: fewest and most
-// smoothing passes), beside a plain copy of the frame (the memory floor). Also the
+// smoothing passes), beside a plain copy of the frame (the memory floor); and in
+// whole-frame banding (bands are slices of one picture) on one band and on two, the
+// speed-up that two processors give while the picture stays the one-band picture. Also the
 // column and row filters over a padded full-HD frame with the 97-tap tent, generic
 // beside the running-sum path. Wall-clock time: four bands run on the workers.
 #include <benchmark/benchmark.h>
@@ -54,7 +56,8 @@ void ReportFrames(benchmark::State& state, int width, int height) {
 }
 
 template <class Effect, class T>
-void RunEffect(benchmark::State& state, const T& record, int width, int height, ULONG processors) {
+void RunEffect(benchmark::State& state, const T& record, int width, int height, ULONG processors,
+               QuilletBandingMode banding) {
     std::vector<uint8_t> input = TestFrame(width, height);
     std::vector<uint8_t> output(input.size());
     ComPtr<IUnknown> effect, site;
@@ -65,7 +68,7 @@ void RunEffect(benchmark::State& state, const T& record, int width, int height, 
     const LONG pitch = width * 4;
     if (FAILED(CreateComInstance<Effect>(nullptr, IID_IUnknown, effect.ReleaseAndGetVoidAddress())) ||
         FAILED(effect.As(&transform)) || FAILED(effect.As(&withSite)) || FAILED(effect.As(&exchange)) ||
-        FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf())) || FAILED(withSite->SetSite(site.Get())) ||
+        FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding)) || FAILED(withSite->SetSite(site.Get())) ||
         FAILED(exchange->SetProps(&record)) ||
         FAILED(CreateSurfaceOnMemory(input.data(), width, height, pitch, DXPF_PMARGB32, in.ReleaseAndGetAddressOf())) ||
         FAILED(CreateSurfaceOnMemory(output.data(), width, height, pitch, DXPF_PMARGB32, out.ReleaseAndGetAddressOf()))) {
@@ -95,11 +98,20 @@ void Register(const std::string& name, const std::function<void(benchmark::State
 
 template <class Effect, class T>
 void RegisterEffect(const char* name, const T& record, const FrameSize& f) {
-    for (ULONG bands : {1u, 4u}) {
-        const std::string label =
-            std::string(name) + "/" + f.name + "/" + std::to_string(bands) + (bands == 1 ? "band" : "bands");
+    const struct {
+        ULONG bands;
+        QuilletBandingMode banding;
+    } runs[] = {{1, QUILLET_BANDING_PER_BAND},
+                {4, QUILLET_BANDING_PER_BAND},
+                {1, QUILLET_BANDING_WHOLE_FRAME},
+                {2, QUILLET_BANDING_WHOLE_FRAME}};
+    for (const auto& run : runs) {
+        const ULONG bands = run.bands;
+        const QuilletBandingMode banding = run.banding;
+        const std::string label = std::string(name) + "/" + f.name + "/" + std::to_string(bands) +
+                                  (bands == 1 ? "band" : "bands") + (banding == QUILLET_BANDING_WHOLE_FRAME ? "/wholeframe" : "");
         const int w = f.width, h = f.height;
-        Register(label, [=](benchmark::State& state) { RunEffect<Effect, T>(state, record, w, h, bands); });
+        Register(label, [=](benchmark::State& state) { RunEffect<Effect, T>(state, record, w, h, bands, banding); });
     }
 }
 

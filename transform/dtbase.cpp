@@ -73,6 +73,7 @@ void CDXBaseNTo1::ReleaseSiteServices() {
     m_cpSurfFact = nullptr;
     m_cpTaskMgr = nullptr;
     m_cpDirectDraw = nullptr;
+    m_cpBandingMode = nullptr;
 }
 
 HRESULT CDXBaseNTo1::ObtainSiteServices(IUnknown* site) {
@@ -101,6 +102,10 @@ HRESULT CDXBaseNTo1::ObtainSiteServices(IUnknown* site) {
     hr = m_cpTransFact->QueryService(SID_SDirectDraw, IID_IDirectDraw, m_cpDirectDraw.ReleaseAndGetVoidAddress());
     if (FAILED(hr)) return hr;
     // A mesh service would be obtained here when meshes are in use; no effect uses them.
+    // The banding mode is our own service: a site without it keeps bands per band.
+    if (FAILED(m_cpTransFact->QueryService(SID_SQuilletBandingMode, IID_IQuilletBandingMode,
+                                           m_cpBandingMode.ReleaseAndGetVoidAddress())))
+        m_cpBandingMode = nullptr;
     return S_OK;
 }
 

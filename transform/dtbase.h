@@ -19,6 +19,7 @@
 
 #include "platform/dx/dxtrans.h"
 #include "transform/dtbase_trace.h"
+#include "sdk/banding_service.h"
 
 class CDXBaseNTo1;
 
@@ -142,6 +143,10 @@ public:
     IDXSurface* OutputSurface() const;
     // The frame routine: renders one band. Runs on worker threads, several at once.
     virtual HRESULT ProcessBand(const BandWorkInfo& work, BOOL* pbContinue) = 0;
+    // Whether the bands of the frame being executed are slices of one picture (the
+    // site's banding-mode service said so at the start of Execute). Read by the bands
+    // without a lock: Execute sets it before they start and holds the object lock.
+    bool BandsAreSlicesOfOneFrame() const { return m_bWholeFrameBands; }
 
 protected:
     // ---- hooks -------------------------------------------------------------------------
@@ -198,6 +203,8 @@ protected:
     ComPtr<IDXSurfaceFactory> m_cpSurfFact;
     ComPtr<IDXTaskManager> m_cpTaskMgr;
     ComPtr<IDirectDraw> m_cpDirectDraw;
+    ComPtr<IQuilletBandingMode> m_cpBandingMode;  // optional; none: per band
+    bool m_bWholeFrameBands = false;
 
     std::recursive_mutex m_csLock;  // the object lock
 

@@ -149,7 +149,14 @@ HRESULT CDXBaseNTo1::Execute(const GUID* requestId, const DXBNDS* clip, const DX
         return hr;  // S_FALSE: nothing of the input reaches the output
     }
 
-    ULONG bandCount = ChooseBandCount(work.inputBounds);
+    ULONG mode = QUILLET_BANDING_PER_BAND;
+    if (m_cpBandingMode && FAILED(m_cpBandingMode->GetBandingMode(&mode))) mode = QUILLET_BANDING_PER_BAND;
+    m_bWholeFrameBands = mode == QUILLET_BANDING_WHOLE_FRAME;
+
+    // A band that is a slice of one picture needs rows beyond its edges that the
+    // effects do not read yet; until they do, such a frame is rendered as one band,
+    // which is the picture every slicing must give.
+    ULONG bandCount = m_bWholeFrameBands ? 1 : ChooseBandCount(work.inputBounds);
     hr = OnBeginBands(work, bandCount);
     if (FAILED(hr)) return hr;
     // Whatever the hook asked for: at least one band, never more than the events, the

@@ -185,7 +185,9 @@ void CheckedSession::SaveStateFile(const std::string& path) {
     file.Commit();
 }
 
-void CheckedSession::SetSite(unsigned processors) { Check(m_session.UseProcessors(processors)); }
+void CheckedSession::SetSite(unsigned processors, QuilletBandingMode banding) {
+    Check(m_session.UseSite(processors, banding));
+}
 
 void CheckedSession::SetKeyframes(const RecordBytes& from, const RecordBytes& to) {
     Check(m_session.SetKeyframes(from, to));

@@ -11,6 +11,7 @@
 #include "host/cli/module_host.h"
 #include "host/cli/record_values.h"
 #include "host/common/effect_session.h"
+#include "sdk/banding_service.h"
 
 namespace brushwerk::cli {
 
@@ -34,8 +35,9 @@ public:
     void LoadStateFile(const std::string& path);
     void SaveStateFile(const std::string& path);
 
-    // Hands the object a site whose task manager reports this many processors.
-    void SetSite(unsigned processors);
+    // Hands the object a site whose task manager reports this many processors and
+    // whose bands are slices of one picture (whole frame) or pictures of their own.
+    void SetSite(unsigned processors, QuilletBandingMode banding = QUILLET_BANDING_WHOLE_FRAME);
     // Animation between two records: each frame at its position in 0..1.
     void SetKeyframes(const RecordBytes& from, const RecordBytes& to);
     void SetPosition(double t);

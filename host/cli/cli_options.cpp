@@ -58,6 +58,23 @@ long ParseInteger(const std::string& option, const std::string& text, long low, 
     return v;
 }
 
+QuilletBandingMode ParseBanding(const std::string& text) {
+    if (text == "whole-frame") return QUILLET_BANDING_WHOLE_FRAME;
+    if (text == "per-band") return QUILLET_BANDING_PER_BAND;
+    Usage("--banding is whole-frame or per-band, not '" + text + "'");
+}
+
+// "A-B": frames A to B, counted from 1.
+FrameRange ParseRange(const std::string& text) {
+    const size_t dash = text.find('-');
+    if (dash == std::string::npos) Usage("--range needs FIRST-LAST such as 101-200, not '" + text + "'");
+    FrameRange r;
+    r.first = ParseInteger("--range", text.substr(0, dash), 1, 100000000);
+    r.last = ParseInteger("--range", text.substr(dash + 1), 1, 100000000);
+    if (r.last < r.first) Usage("--range " + text + " ends before it starts");
+    return r;
+}
+
 bool IsOption(const std::string& word) { return word.size() > 1 && word[0] == '-' && word != "-"; }
 
 ListOptions ParseList(ArgCursor& cur) {
@@ -78,6 +95,7 @@ DemoOptions ParseDemo(ArgCursor& cur) {
         std::string w = cur.Next();
         if (w == "--out") o.target = cur.Value(w), haveTarget = true;
         else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
+        else if (w == "--banding") o.banding = ParseBanding(cur.Value(w));
         else if (w == "--module") o.modulePath = cur.Value(w);
         else if (!IsOption(w) && !haveTarget) o.target = w, haveTarget = true;
         else Usage("demo: unknown argument '" + w + "'");
@@ -106,6 +124,8 @@ RenderOptions ParseRender(ArgCursor& cur) {
         else if (w == "--to-preset") o.toPreset = cur.Value(w);
         else if (w == "--to-set") o.toSets.push_back(cur.Value(w));
         else if (w == "--processors") o.processors = unsigned(ParseInteger(w, cur.Value(w), 1, 64));
+        else if (w == "--banding") o.banding = ParseBanding(cur.Value(w));
+        else if (w == "--range") o.range = ParseRange(cur.Value(w));
         else if (w == "--size") {
             std::string v = cur.Value(w);
             bool tooLarge = false;
@@ -140,6 +160,10 @@ RenderOptions ParseRender(ArgCursor& cur) {
         Usage("render: expected EFFECT IN OUT (or EFFECT --save-state FILE alone)");
     }
     if (o.input.empty() && (o.Animated() || o.frames)) Usage("render: animation needs IN and OUT");
+    if (o.range && !o.frames) Usage("render: --range needs --frames N, the length of the whole job");
+    if (o.range && o.range->last > *o.frames)
+        Usage("render: --range ends at frame " + std::to_string(o.range->last) + " but the job has " +
+              std::to_string(*o.frames) + " frames");
     return o;
 }
 
@@ -190,6 +214,7 @@ Usage:
       ./brushwerk-demo/): a contact sheet of the original and the seven effects at
       their first preset, the test picture, and each effect at its first three
       presets; prints what it wrote. With SHEET.png: the contact sheet alone.
+      Takes --processors and --banding as render does.
   brushwerk register | unregister
       Registers (or removes) the module's classes in the registry file, as a
       registration tool does. Rendering registers them by itself when needed.
@@ -222,13 +247,24 @@ Options of render:
                           stream needs it to know where the last frame is
   --start N               first frame number of a sequence (default: the first of
                           0..4 that exists; 1 when writing from a stream or still)
+  --range A-B             render only frames A to B (counted from 1) of the job of
+                          --frames N: each frame at the keyframe position it has in
+                          the whole job, output files numbered as the whole job
+                          numbers them. A sequence IN is read from its frame A, a
+                          stream IN holds just frames A to B, a still serves each.
+                          Ranges rendered apart and joined equal the whole job
   --processors N          the processor count the host site reports (default: this
                           machine's). Frames are cut into up to 4 horizontal bands,
-                          one per processor, and each band is rendered as a picture
-                          of its own: Air Brush and Dream Glow size their blur by the
-                          band's height, Colorize, Line Drawing and Pastel Sketch
-                          treat band edges as picture edges. Their output therefore
-                          depends on N; fix N for repeatable results.
+                          one per processor, rendered in parallel. With the default
+                          banding N only changes the speed
+  --banding whole-frame|per-band
+                          whole-frame (default): each band is a slice of one
+                          picture, so the output is the same for every N.
+                          per-band: each band is rendered as a picture of its own,
+                          as hosts that do not choose see it (stored projects): Air
+                          Brush and Dream Glow size their blur by the band's height,
+                          Colorize, Line Drawing and Pastel Sketch treat band edges
+                          as picture edges, so the output depends on N
   --size WxH              size of raw frames (.bgra files and streams); at most
                           32768 a side and 268435456 pixels (16384x16384)
   --alpha straight|premultiplied

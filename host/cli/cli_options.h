@@ -8,12 +8,20 @@
 
 #include "host/cli/image.h"
 #include "host/cli/raw_frames.h"
+#include "sdk/banding_service.h"
 
 namespace brushwerk::cli {
 
 struct ListOptions {
     bool json = false;
     std::string modulePath;
+};
+
+// Frames first..last of a job, counted from 1, both included.
+struct FrameRange {
+    long first = 1;
+    long last = 1;
+    long Count() const { return last - first + 1; }
 };
 
 struct RenderOptions {
@@ -23,10 +31,12 @@ struct RenderOptions {
     std::optional<std::string> toPreset;
     std::vector<std::string> toSets;
     unsigned processors = 0;  // 0: the machine's
+    QuilletBandingMode banding = QUILLET_BANDING_WHOLE_FRAME;
     std::optional<FrameSize> size;
     AlphaForm streamAlpha = AlphaForm::Straight;
     std::optional<long> frames;
     std::optional<long> start;
+    std::optional<FrameRange> range;  // with frames: only these frames of the job
     std::string loadState;
     std::string saveState;
     int jpegQuality = 92;
@@ -45,6 +55,7 @@ struct DemoOptions {
     // presets; a name ending in ".png" gets the contact sheet alone.
     std::string target = "brushwerk-demo";
     unsigned processors = 0;
+    QuilletBandingMode banding = QUILLET_BANDING_WHOLE_FRAME;
     std::string modulePath;
 };
 

@@ -55,6 +55,7 @@ Image RenderWith(CheckedSession& fx, int preset, const Image& picture) {
 struct DemoRun {
     const ModuleHost& host;
     unsigned processors;
+    QuilletBandingMode banding;
     std::ostream& out;
     std::ostream& errors;
     int failed = 0;
@@ -69,7 +70,7 @@ void WriteSheet(DemoRun& run, const std::string& path) {
     for (const EffectInfo& effect : AllEffects()) {
         try {
             CheckedSession fx(run.host, effect);
-            fx.SetSite(run.processors);
+            fx.SetSite(run.processors, run.banding);
             renders.push_back(RenderWith(fx, 0, picture));
             labels.push_back(run.host.DisplayName(effect));
         } catch (const CliError& e) {
@@ -89,7 +90,7 @@ void WriteSheet(DemoRun& run, const std::string& path) {
 int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors) {
     ModuleHost host(ModuleLocation{options.modulePath});
     const unsigned processors = options.processors ? options.processors : std::max(1u, std::thread::hardware_concurrency());
-    DemoRun run{host, processors, out, errors};
+    DemoRun run{host, processors, options.banding, out, errors};
 
     if (EndsWithPng(options.target)) {
         WriteSheet(run, options.target);
@@ -110,7 +111,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out, std::ostream& errors)
     for (const EffectInfo& effect : AllEffects()) {
         try {
             CheckedSession fx(host, effect);
-            fx.SetSite(processors);
+            fx.SetSite(processors, options.banding);
             const std::vector<std::string> presets = fx.PresetNames();
             for (int i = 0; i < kPresetsPerEffect && i < static_cast<int>(presets.size()); ++i) {
                 const Image result = RenderWith(fx, i, picture);

@@ -15,7 +15,7 @@ std::string SizeText(int w, int h) { return std::to_string(w) + "x" + std::to_st
 class StillSource final : public FrameSource {
 public:
     StillSource(std::string path, const FrameIoSettings& s, long copies)
-        : m_path(std::move(path)), m_settings(s), m_copies(copies), m_number(s.start.value_or(1)) {}
+        : m_path(std::move(path)), m_settings(s), m_copies(copies), m_number(s.start.value_or(1) + s.skip) {}
     std::optional<Frame> Next() override {
         if (m_given >= m_copies) return std::nullopt;
         if (!m_image) m_image = ReadPicture(m_path, m_settings.rawSize);
@@ -40,11 +40,13 @@ public:
         if (!first)
             throw CliError("no frames found for " + m_pattern.Text() + " (looked for " +
                            (s.start ? m_pattern.FileFor(*s.start) : m_pattern.FileFor(0) + " .. " + m_pattern.FileFor(4)) + ")");
-        m_next = *first;
+        m_next = *first + s.skip;
+        if (s.skip > 0 && !m_pattern.Exists(m_next))
+            throw CliError("no frame " + m_pattern.FileFor(m_next) + " for the range's first frame");
         // Count the run of existing files now, so an animation knows its last frame.
-        long n = *first;
-        while (m_pattern.Exists(n) && (!s.frames || n - *first < *s.frames)) ++n;
-        m_count = n - *first;
+        long n = m_next;
+        while (m_pattern.Exists(n) && (!s.frames || n - m_next < *s.frames)) ++n;
+        m_count = n - m_next;
     }
     std::optional<Frame> Next() override {
         if (m_given >= m_count) return std::nullopt;
@@ -67,7 +69,7 @@ class StreamSource final : public FrameSource {
 public:
     StreamSource(std::FILE* in, const FrameIoSettings& s)
         : m_reader(in, *s.rawSize, s.streamAlpha, "standard input"), m_limit(s.frames.value_or(0)),
-          m_number(s.start.value_or(1)) {}
+          m_number(s.start.value_or(1) + s.skip) {}
     std::optional<Frame> Next() override {
         if (m_limit > 0 && m_reader.FramesRead() >= m_limit) return std::nullopt;
         std::optional<Image> image = m_reader.Next(std::exchange(m_spare, std::nullopt));

@@ -43,13 +43,16 @@ public:
 struct FrameIoSettings {
     std::optional<FrameSize> rawSize;        // --size
     AlphaForm streamAlpha = AlphaForm::Straight;
-    std::optional<long> frames;              // --frames
+    std::optional<long> frames;              // --frames, or the frames of --range
+    long skip = 0;                           // frames of the job before the first one given (--range)
     std::optional<long> start;               // --start
     int jpegQuality = 92;
 };
 
 // IN: "-" (stream), a pattern with %d, or a picture file. A still picture gives
-// --frames copies (default 1) when repeat is set, so a still can be animated.
+// --frames copies (default 1) when repeat is set, so a still can be animated. With
+// `skip`, a sequence starts that many files after its first and every frame is
+// numbered as it would be without the skip.
 std::unique_ptr<FrameSource> OpenFrameSource(const std::string& in, const FrameIoSettings& settings, bool repeatStill,
                                              std::FILE* stdinStream = stdin);
 // OUT: "-" (stream), a pattern, or a picture file.

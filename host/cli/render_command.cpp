@@ -76,7 +76,13 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
     const EffectInfo& effect = EffectNamed(o.effect);
     CheckAssignments(o, effect, messages);
 
-    FrameIoSettings io{o.size, o.streamAlpha, o.frames, o.start, o.jpegQuality};
+    // A range renders frames of a longer job: its frames keep their numbers and their
+    // keyframe positions in that job.
+    FrameIoSettings io{o.size, o.streamAlpha, o.frames, 0, o.start, o.jpegQuality};
+    if (o.range) {
+        io.frames = o.range->Count();
+        io.skip = o.range->first - 1;
+    }
     std::unique_ptr<FrameSource> source;
     std::unique_ptr<FrameSink> sink;
     if (!o.input.empty()) {
@@ -117,17 +123,18 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
     }
     if (!source) return 0;
 
-    fx.SetSite(ProcessorCount(o.processors));
+    fx.SetSite(ProcessorCount(o.processors), o.banding);
     if (o.Animated()) fx.SetKeyframes(first, second);
 
     FrameProgress progress(o.progress, o.quiet);
     const bool showProgress = source->IsSequence();
-    const long total = source->KnownCount();
+    const long total = o.range ? *o.frames : source->KnownCount();
+    const long firstIndex = o.range ? o.range->first - 1 : 0;
     const auto started = std::chrono::steady_clock::now();
     long index = 0;
     Frame out;
     while (std::optional<Frame> in = source->Next()) {
-        if (o.Animated()) fx.SetPosition(PositionOf(index, total));
+        if (o.Animated()) fx.SetPosition(PositionOf(firstIndex + index, total));
         // The output buffer is kept from frame to frame while the size stays.
         if (out.image.width != in->image.width || out.image.height != in->image.height)
             out.image = MakeImage(in->image.width, in->image.height, sink->Alpha());
@@ -136,7 +143,7 @@ int RunRender(const RenderOptions& o, std::ostream& messages) {
         sink->Write(out);
         source->GiveBack(std::move(in->image));
         ++index;
-        if (showProgress) progress.Frame(index, total);
+        if (showProgress) progress.Frame(index, source->KnownCount());
     }
     progress.Finish();
     // An empty stream gives nothing to render: a failure, as any input that holds no picture.

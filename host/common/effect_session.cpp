@@ -121,14 +121,18 @@ HRESULT EffectSession::SaveState(IStream* stream) {
     return FAILED(hr) ? Fail(SessionStep::SaveState, hr) : hr;
 }
 
-HRESULT EffectSession::UseProcessors(unsigned processors) {
-    if (m_processors == processors) return S_OK;
+HRESULT EffectSession::UseSite(unsigned processors, QuilletBandingMode banding) {
+    if (m_processors == processors) {
+        const HRESULT hr = SetHostSiteBanding(m_site.Get(), banding);
+        return FAILED(hr) ? Fail(SessionStep::HandSite, hr) : hr;
+    }
     ComPtr<IUnknown> site;
-    HRESULT hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf());
+    HRESULT hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding);
     if (FAILED(hr)) return Fail(SessionStep::MakeSite, hr);
     hr = m_withSite->SetSite(site.Get());
     if (FAILED(hr)) return Fail(SessionStep::HandSite, hr);
     m_processors = processors;
+    m_site = site;
     return S_OK;
 }
 

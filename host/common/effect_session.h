@@ -1,6 +1,7 @@
 // One effect object driven as our hosts drive it: started from InitNew; presets
 // through IStaticFilterPreset; the record's bytes through IPersistStreamInit; keyframes
-// through IDXTSfAutomation; a site whose task manager reports a processor count; and
+// through IDXTSfAutomation; a site whose task manager reports a processor count and
+// whose banding service says whether bands are slices of one picture; and
 // frames rendered through IDXTransform on surfaces over the host's own memory.
 //
 // The host makes the object (through the registry or a class object, as any host
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "sdk/banding_service.h"
 #include "sdk/effect_descriptor.h"
 #include "sdk/plugininterfaces.h"
 
@@ -93,8 +95,11 @@ public:
     HRESULT SaveState(IStream* stream);
 
     // Hands the object a new site whose task manager reports this many processors,
-    // unless its site already reports that many.
-    HRESULT UseProcessors(unsigned processors);
+    // unless its site already reports that many, and tells the site the banding mode:
+    // whole frame (bands are slices of one picture, so the processor count changes only
+    // the speed) unless the host asks for per band (each band a picture of its own, as
+    // stored projects were rendered).
+    HRESULT UseSite(unsigned processors, QuilletBandingMode banding = QUILLET_BANDING_WHOLE_FRAME);
 
     // Animation between two records, each frame at its position in 0..1.
     HRESULT SetKeyframes(const RecordBytes& from, const RecordBytes& to);
@@ -121,6 +126,7 @@ private:
     ComPtr<IDXTransform> m_transform;
     std::optional<RecordBytes> m_heldRecord;  // what the object is known to hold
     std::optional<unsigned> m_processors;     // what its site reports, once it has one
+    ComPtr<IUnknown> m_site;
     std::vector<uint8_t> m_inputCopy;         // the input, when it shares the output's memory
     double m_executeSeconds = 0.0;
     SessionStep m_failedStep = SessionStep::None;

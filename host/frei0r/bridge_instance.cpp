@@ -139,6 +139,13 @@ void BridgeInstance::SetParameter(int index, const void* value) {
             m_processors = processors;
             return;
         }
+        case ParameterRole::Banding: {
+            const double on = *static_cast<const f0r_param_bool*>(value);
+            if (std::isnan(on)) return;
+            std::lock_guard lock(m_mutex);
+            m_perBand = on >= 0.5;
+            return;
+        }
         case ParameterRole::Field:
             break;
     }
@@ -175,6 +182,9 @@ void BridgeInstance::GetParameter(int index, void* value) const {
         case ParameterRole::Processors:
             *static_cast<f0r_param_string*>(value) = const_cast<char*>(CountText(m_processors));
             return;
+        case ParameterRole::Banding:
+            *static_cast<f0r_param_bool*>(value) = m_perBand ? 1.0 : 0.0;
+            return;
         case ParameterRole::Field:
             break;
     }
@@ -190,6 +200,11 @@ unsigned BridgeInstance::Processors() const {
     return m_processors;
 }
 
+bool BridgeInstance::PerBand() const {
+    std::lock_guard lock(m_mutex);
+    return m_perBand;
+}
+
 RecordBytes BridgeInstance::Record() const {
     std::lock_guard lock(m_mutex);
     return m_record;
@@ -200,17 +215,19 @@ void BridgeInstance::Update(const uint32_t* in, uint32_t* out) {
     if (!FrameSizeIsRenderable(m_width, m_height)) return;
     RecordBytes record;
     unsigned processors = 0;
+    QuilletBandingMode banding = QUILLET_BANDING_WHOLE_FRAME;
     {
         std::lock_guard lock(m_mutex);
         record = m_record;
         processors = m_processors;
+        if (m_perBand) banding = QUILLET_BANDING_PER_BAND;
     }
     std::unique_ptr<common::EffectSession> session = m_pool.Take();
     if (!session) {
         PassThrough(in, out, m_width, m_height);
         return;
     }
-    HRESULT hr = session->UseProcessors(processors);
+    HRESULT hr = session->UseSite(processors, banding);
     if (SUCCEEDED(hr)) hr = session->UseRecord(record);
     if (SUCCEEDED(hr)) {
         // Frames are straight B, G, R, A words, rows packed: the surfaces' straight format,

@@ -38,6 +38,7 @@ public:
     void Update(const uint32_t* in, uint32_t* out);
 
     unsigned Processors() const;
+    bool PerBand() const;
     RecordBytes Record() const;
 
 private:
@@ -56,6 +57,7 @@ private:
     std::string m_requestedPreset;    // the last preset string the host sent
     std::vector<std::array<double, 3>> m_hostValues;  // per index: the number, or r, g, b, the host last gave
     unsigned m_processors;
+    bool m_perBand = false;           // the "per-band" parameter
 };
 
 // The largest frame the bridge renders: the surfaces address rows with 32-bit pitches.

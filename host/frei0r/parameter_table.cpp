@@ -20,7 +20,12 @@ ParameterTable::ParameterTable(const common::EffectInfo& effect) {
     }
     m_parameters.push_back({ParameterRole::Processors, F0R_PARAM_STRING, "processors",
                             "Processor count the effect sees, as text such as \"2\" (0 or empty: this machine's); "
-                            "frames are cut into up to 4 bands, one per processor, and the result depends on it",
+                            "frames are cut into up to 4 bands, one per processor, rendered in parallel",
+                            nullptr});
+    m_parameters.push_back({ParameterRole::Banding, F0R_PARAM_BOOL, "per-band",
+                            "Off (default): bands are slices of one picture, the same for every processor count. "
+                            "On: each band is a picture of its own, as stored projects were rendered, and the "
+                            "result depends on the processor count",
                             nullptr});
 }
 

@@ -5,6 +5,9 @@
 //   n + 1    "processors"  string: the processor count the effect's site reports, which
 //            sets how many bands a frame is cut into ("0" or empty: this machine's); text
 //            rather than a double because GStreamer bounds doubles to 0..1
+//   n + 2    "per-band"    bool: off (default) renders each band as a slice of one
+//            picture, the same for every processor count; on renders each band as a
+//            picture of its own, as hosts that do not choose see it
 // The preset comes first so that hosts which set parameters in index order (ffmpeg's
 // filter_params) apply it before the fields that override it.
 #pragma once
@@ -16,7 +19,7 @@
 
 namespace brushwerk::frei0r {
 
-enum class ParameterRole { Preset, Field, Processors };
+enum class ParameterRole { Preset, Field, Processors, Banding };
 
 struct ParameterInfo {
     ParameterRole role;

@@ -149,6 +149,8 @@ public:
 
     IDXTransform* Transform() const { return m_transform.Get(); }
     IUnknown* Unknown() const { return m_unknown.Get(); }
+    // What a band is from the next frame on; per band until changed.
+    void SetBanding(QuilletBandingMode banding) { EXPECT_EQ(SetHostSiteBanding(m_site.Get(), banding), S_OK); }
 
 private:
     ComPtr<IUnknown> m_unknown;

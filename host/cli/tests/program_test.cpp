@@ -38,8 +38,13 @@ TEST(Program, HelpAndRefusalsThatNeedNoModule) {
     const RunResult help = RunProgram(dir, {"--help"}), none = RunProgram(dir, {});
     EXPECT_TRUE(help.exitCode == 0 && help.out.find("--processors N") != std::string::npos);
     EXPECT_TRUE(none.exitCode == 2 && none.out.find("Usage:") != std::string::npos);
-    const RunResult paint = RunProgram(dir, {"paint"});
-    EXPECT_TRUE(paint.exitCode == 2 && paint.err.find("unknown command 'paint'") != std::string::npos) << paint.err;
+    for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"paint"}, "unknown command 'paint'"},
+             {{"render", "duochrome", "--banding", "tiled", "a.png", "b.png"}, "--banding is whole-frame or per-band"},
+             {{"render", "duochrome", "--range", "2-3", "a.png", "b_%d.png"}, "--range needs --frames N"}}) {
+        const RunResult r = RunProgram(dir, args);
+        EXPECT_TRUE(r.exitCode == 2 && r.err.find(message) != std::string::npos) << r.err;
+    }
     WritePicture(dir.File("in.png"), DrawTestCard(32, 16));
     const std::string in = dir.File("in.png"), out = dir.File("o.png");
     const struct {
@@ -161,7 +166,7 @@ TEST(Render, StatesAndPresets) {
 }
 
 // Straight alpha survives the round trip; the processor count changes a blur's picture
-// but not a per-pixel effect's; damaged inputs are refused naming the file and never
+// only in per-band banding; damaged inputs are refused naming the file and never
 // leave a partial output or replace an existing one.
 TEST(Render, PicturesAndTheirRefusals) {
     TempDir dir;
@@ -169,16 +174,19 @@ TEST(Render, PicturesAndTheirRefusals) {
     for (int y = 0; y < card.height; ++y)
         for (int x = 0; x < card.width; ++x) card.Pixel(x, y)[3] = uint8_t(x * 255 / (card.width - 1));
     WritePicture(dir.File("card.png"), card);
-    auto render = [&](const std::string& effect, const std::string& n) {
-        const std::string out = dir.File(effect + n + ".png");
-        EXPECT_EQ(RunProgram(dir, {"render", effect, "--processors", n, dir.File("card.png"), out}).exitCode, 0);
+    auto render = [&](const std::string& banding, const std::string& n) {
+        const std::string out = dir.File(banding + n + ".png");
+        EXPECT_EQ(RunProgram(dir, {"render", "airbrush", "--banding", banding, "--processors", n, dir.File("card.png"), out})
+                      .exitCode,
+                  0);
         return ReadPicture(out, std::nullopt).bgra;
     };
-    const std::vector<uint8_t> air1 = render("airbrush", "1");
+    const std::vector<uint8_t> air1 = render("whole-frame", "1");
     for (size_t i = 3; i < air1.size(); i += 4) ASSERT_EQ(air1[i], card.bgra[i]) << "sample " << i / 4;
     EXPECT_NE(air1, card.bgra);
-    EXPECT_NE(air1, render("airbrush", "4"));
-    EXPECT_EQ(render("metallic", "1"), render("metallic", "4"));
+    EXPECT_EQ(air1, render("whole-frame", "4"));
+    EXPECT_EQ(air1, render("per-band", "1"));
+    EXPECT_NE(air1, render("per-band", "4"));
 
     WritePicture(dir.File("card.jpg"), DrawTestCard(64, 48));
     const std::vector<uint8_t> png = ReadBytes(dir.File("card.png")), jpeg = ReadBytes(dir.File("card.jpg"));
@@ -221,6 +229,24 @@ TEST(Render, SequencesAndStreams) {
     EXPECT_EQ(ReadBytes(dir.File("out_001.png")), ReadBytes(dir.File("Aqua.png")));
     EXPECT_EQ(ReadBytes(dir.File("out_003.png")), ReadBytes(dir.File("Darkroom.png")));
     EXPECT_NE(ReadBytes(dir.File("out_002.png")), ReadBytes(dir.File("Aqua.png")));
+    // Three ranges of a longer job, rendered apart from a sequence or a still, are the
+    // whole job's files; a range beyond the job is refused.
+    for (int n = 4; n <= 7; ++n) WritePicture(dir.File("in_" + std::to_string(n) + ".png"), DrawTestCard(40 + n, 24));
+    for (const std::string in : {"in_%d.png", "in_3.png"}) {
+        auto job = [&](const std::string& out, const std::vector<std::string>& range) {
+            std::vector<std::string> args = {"render", "dreamglow", "--preset", "Aqua", "--to-preset", "Darkroom", "--frames", "7"};
+            args.insert(args.end(), range.begin(), range.end());
+            args.insert(args.end(), {dir.File(in), dir.File(out)});
+            return RunProgram(dir, args).exitCode;
+        };
+        ASSERT_EQ(job("whole_%d.png", {}), 0);
+        for (const char* range : {"1-2", "3-5", "6-7"}) ASSERT_EQ(job("part_%d.png", {"--range", range}), 0);
+        for (int n = 1; n <= 7; ++n)
+            EXPECT_EQ(ReadBytes(dir.File("part_" + std::to_string(n) + ".png")),
+                      ReadBytes(dir.File("whole_" + std::to_string(n) + ".png"))) << in << " frame " << n;
+        EXPECT_FALSE(fs::exists(dir.File("part_8.png")));
+        EXPECT_EQ(job("x_%d.png", {"--range", "6-8"}), 2);
+    }
 
     std::vector<uint8_t> stream;
     for (int n = 0; n < 3; ++n) stream.insert(stream.end(), card.bgra.begin(), card.bgra.end());

@@ -21,7 +21,7 @@ namespace {
 class EveryPlugin : public ::testing::TestWithParam<std::string> {};
 
 // The module's display name, a parameter per record field of its kind between the
-// preset and the processor count, names unique (MLT and GStreamer key by name); asking
+// preset and the processor count, then the per-band switch; names unique (MLT and GStreamer key by name); asking
 // past either end describes nothing harmful; a new instance of any size, none included,
 // holds preset row 0, and probes of empty frames touch nothing.
 TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
@@ -34,8 +34,9 @@ TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
     EXPECT_TRUE(info.plugin_type == F0R_PLUGIN_TYPE_FILTER && info.color_model == F0R_COLOR_MODEL_BGRA8888 &&
                 info.frei0r_version == FREI0R_MAJOR_VERSION);
     const std::vector<f0r_param_info_t> params = plugin.Params();
-    ASSERT_EQ(params.size(), effect.fields.size() + 2);
-    EXPECT_TRUE(params.front().name == std::string("preset") && params.back().name == std::string("processors"));
+    ASSERT_EQ(params.size(), effect.fields.size() + 3);
+    EXPECT_TRUE(params.front().name == std::string("preset") && params[params.size() - 2].name == std::string("processors"));
+    EXPECT_TRUE(params.back().name == std::string("per-band") && params.back().type == F0R_PARAM_BOOL);
     std::set<std::string> names;
     for (const f0r_param_info_t& p : params) names.insert(p.name);
     EXPECT_EQ(names.size(), params.size());
@@ -52,7 +53,7 @@ TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
         ASSERT_TRUE(a && b) << w << "x" << h;
         plugin.SetString(b, 0, "0");
         EXPECT_EQ(plugin.GetString(a, 0), PresetName(GetParam(), 0));
-        for (size_t i = 1; i + 1 < params.size(); ++i) {  // a number fills the first two components
+        for (size_t i = 1; i + 2 < params.size(); ++i) {  // a number fills the first two components
             const f0r_param_color_t ca = plugin.GetColour(a, int(i)), cb = plugin.GetColour(b, int(i));
             EXPECT_EQ(std::tie(ca.r, ca.g, ca.b), std::tie(cb.r, cb.g, cb.b)) << params[i].name;
         }
@@ -69,7 +70,7 @@ TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
 TEST_P(EveryPlugin, AnySizeAndInPlaceMatchTheBrushwerkProgram) {
     TempFolder dir;
     PluginLibrary plugin(GetParam());
-    const int processors = plugin.Info().num_params - 1;
+    const int processors = plugin.ParamIndex("processors");
     const std::string preset = PresetName(GetParam(), 1);
     for (auto [w, h, bands] : {std::tuple{1u, 1u, 1u}, {2u, 3u, 4u}, {37u, 23u, 1u}, {5u, 301u, 4u}, {301u, 5u, 4u}, {64u, 61u, 4u}}) {
         std::vector<uint8_t> frames = StraightTestFrames(w, h, 2);
@@ -131,7 +132,7 @@ TEST(Frei0rPresets, SelectionAndWhenTheyApply) {
 TEST(Frei0rBadValues, NeverCrashAndLeaveTheInstanceAsItWas) {
     PluginLibrary colorize("colorize");
     const int n = colorize.Info().num_params, color2 = colorize.ParamIndex("Color 2"),
-              smoothing = colorize.ParamIndex("Smoothing"), processors = n - 1;
+              smoothing = colorize.ParamIndex("Smoothing"), processors = colorize.ParamIndex("processors");
     f0r_instance_t c = colorize.construct(40, 30);
     colorize.SetString(c, 0, "Skin Tone");
     colorize.SetString(c, processors, "2");
@@ -246,7 +247,7 @@ TEST(Frei0rConcurrency, OneInstanceFromManyThreadsAndInstancesOfTheirOwn) {
     PluginLibrary plugin("dreamglow");
     constexpr unsigned w = 96, h = 90;
     const std::vector<uint8_t> frame = StraightTestFrames(w, h, 1);
-    const int processors = plugin.Info().num_params - 1;  // a blur's picture depends on the count
+    const int processors = plugin.ParamIndex("processors");
     std::vector<std::vector<uint8_t>> expected;
     for (const char* preset : {"Aqua", "Darkroom", "Afterlife", "Black Light "}) {
         f0r_instance_t i = plugin.construct(w, h);

@@ -26,6 +26,20 @@ TEST(HostSite, AnswersTheFactoryAndItsServices) {
     EXPECT_EQ(factory->QueryService(SID_SDXTaskManager, IID_IDXSurface, none.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
     EXPECT_EQ(factory->QueryService(SID_SDXTaskManager, IID_IDXTaskManager, nullptr), E_POINTER);
     EXPECT_EQ(CreateHostSite(2, nullptr), E_POINTER);
+
+    // The banding mode: per band unless the host chose, changed in place by the host.
+    ComPtr<IQuilletBandingMode> banding;
+    ASSERT_EQ(factory->QueryService(SID_SQuilletBandingMode, IID_IQuilletBandingMode, banding.ReleaseAndGetVoidAddress()),
+              S_OK);
+    ULONG mode = 99;
+    EXPECT_EQ(banding->GetBandingMode(&mode), S_OK);
+    EXPECT_EQ(mode, ULONG{QUILLET_BANDING_PER_BAND});
+    EXPECT_EQ(SetHostSiteBanding(site.Get(), QUILLET_BANDING_WHOLE_FRAME), S_OK);
+    banding->GetBandingMode(&mode);
+    EXPECT_EQ(mode, ULONG{QUILLET_BANDING_WHOLE_FRAME});
+    EXPECT_EQ(banding->GetBandingMode(nullptr), E_POINTER);
+    EXPECT_EQ(SetHostSiteBanding(tasks.Get(), QUILLET_BANDING_WHOLE_FRAME), E_INVALIDARG);
+    EXPECT_EQ(SetHostSiteBanding(nullptr, QUILLET_BANDING_WHOLE_FRAME), E_INVALIDARG);
 }
 
 TEST(HostDisplaySurface, FactoryGivesBackTheCarriedSurfaceAndCreatesEitherFormat) {

@@ -1,8 +1,10 @@
 // Whole frames through the real effect objects of Line Drawing, Duo Chrome, Metallic
 // and Pastel Sketch (host site, memory surfaces, Setup once, Execute per iteration) at
 // 1920x1080 and 3840x2160, on one band (one processor) and on four bands (four
-// processors), beside a plain copy of the same frame (the memory floor). Reports frames
-// per second; wall-clock time, since four bands run on the task manager's workers.
+// processors), and in whole-frame banding (bands are slices of one picture) on one
+// band and on two, the speed-up two processors give while the picture stays the
+// one-band picture; beside a plain copy of the same frame (the memory floor). Reports
+// frames per second; wall-clock time, since the bands run on the task manager's workers.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -51,7 +53,8 @@ void ReportFrames(benchmark::State& state, int width, int height) {
 
 // One effect object, sited with `processors` workers, set up on two memory surfaces.
 template <class Effect, class T>
-void RunEffect(benchmark::State& state, const T& record, int width, int height, ULONG processors) {
+void RunEffect(benchmark::State& state, const T& record, int width, int height, ULONG processors,
+               QuilletBandingMode banding) {
     std::vector<uint8_t> input = Picture(width, height);
     std::vector<uint8_t> output(input.size());
     ComPtr<IUnknown> effect, site;
@@ -62,7 +65,7 @@ void RunEffect(benchmark::State& state, const T& record, int width, int height, 
     const LONG pitch = width * 4;
     if (FAILED(CreateComInstance<Effect>(nullptr, IID_IUnknown, effect.ReleaseAndGetVoidAddress())) ||
         FAILED(effect.As(&transform)) || FAILED(effect.As(&withSite)) || FAILED(effect.As(&exchange)) ||
-        FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf())) || FAILED(withSite->SetSite(site.Get())) ||
+        FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding)) || FAILED(withSite->SetSite(site.Get())) ||
         FAILED(exchange->SetProps(&record)) ||
         FAILED(CreateSurfaceOnMemory(input.data(), width, height, pitch, DXPF_PMARGB32, in.ReleaseAndGetAddressOf())) ||
         FAILED(CreateSurfaceOnMemory(output.data(), width, height, pitch, DXPF_PMARGB32, out.ReleaseAndGetAddressOf()))) {
@@ -92,11 +95,21 @@ void Register(const std::string& name, const std::function<void(benchmark::State
 
 template <class Effect, class T>
 void RegisterEffect(const char* name, const T& record, const FrameSize& f) {
-    for (ULONG bands : {1u, 4u}) {
-        const std::string label =
-            std::string(name) + "/" + f.name + "/" + std::to_string(bands) + (bands == 1 ? "band" : "bands");
+    const struct {
+        ULONG bands;
+        QuilletBandingMode banding;
+    } runs[] = {{1, QUILLET_BANDING_PER_BAND},
+                {4, QUILLET_BANDING_PER_BAND},
+                {1, QUILLET_BANDING_WHOLE_FRAME},
+                {2, QUILLET_BANDING_WHOLE_FRAME}};
+    for (const auto& run : runs) {
+        const ULONG bands = run.bands;
+        const QuilletBandingMode banding = run.banding;
+        const std::string label = std::string(name) + "/" + f.name + "/" + std::to_string(bands) +
+                                  (bands == 1 ? "band" : "bands") +
+                                  (banding == QUILLET_BANDING_WHOLE_FRAME ? "/wholeframe" : "");
         const int W = f.width, H = f.height;
-        Register(label, [=](benchmark::State& state) { RunEffect<Effect, T>(state, record, W, H, bands); });
+        Register(label, [=](benchmark::State& state) { RunEffect<Effect, T>(state, record, W, H, bands, banding); });
     }
 }
 

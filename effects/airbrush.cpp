@@ -1,12 +1,13 @@
-// The Air Brush algorithm for one band. Each band is rendered as if it were the whole
-// picture: the tent blur's length follows the band's height and its borders are
-// replicated at the band's edges, so the result depends on how the frame was cut.
+// The Air Brush algorithm for one band. The tent blur's length follows the picture's
+// height and its borders are replicated at the picture's edges: a band that is a
+// picture of its own gets a blur of its own; a band that is a slice of the frame
+// reads the rows the blur reaches beyond it and gives its rows of the frame's picture.
 //
 // Choices for records the knobs cannot produce:
 //  - n below 0 (`spray` well below -0.1): the band is left as the output surface held
 //    it, as for a failed allocation; n = 0 keeps the defined meaning (no blur, the
 //    combine works against what the output surface held).
-//  - n above the band's height + 1 is held there (see effects/tentblur.h): longer
+//  - n above the picture's height + 1 is held there (see effects/tentblur.h): longer
 //    kernels would only cost memory and time.
 //  - a NaN field makes its working value 0 (effects/truncation.h): n = 0, or
 //    `threshold` 0 (as `edge` 1); a negative `threshold` (`edge` above 1) lifts
@@ -65,22 +66,31 @@ void Combine(const CImageBuffer& in, CImageBuffer& out, int threshold) {
     }
 }
 
+int KernelLengthFor(float spray, int pictureHeight) {
+    return std::min(KernelLengthOf(spray, pictureHeight), TentLengthLimit(pictureHeight));
+}
+
 }  // namespace
 
-HRESULT CAirBrush::RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
-                              const BandGeometry& /*band*/) {
-    const int height = out.GetHeight();
+int CAirBrush::RowsReachedBeyondBand(const tAIR_BRUSH_PROPS& props, int /*pictureWidth*/, int pictureHeight) {
+    const int n = KernelLengthFor(props.spray, pictureHeight);
+    return n > 0 ? TentBlurReach(n) : 0;
+}
 
+HRESULT CAirBrush::RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                              const BandGeometry& band) {
     const int threshold = ThresholdOf(props.edge);
-    const int n = std::min(KernelLengthOf(props.spray, height), TentLengthLimit(height));
+    const int n = KernelLengthFor(props.spray, band.pictureHeight);
     if (n < 0) return S_OK;
     if (n > 0) {
         CTentKernel kernel;
         if (!kernel.Build(n)) return S_OK;
-        if (!TentBlur(in, out, kernel)) return S_OK;
+        if (!TentBlur(in, out, kernel, band)) return S_OK;
     }
     // With n = 0 there is no blur: both filters would refuse, and the combine works
     // against the colours the output surface held.
-    Combine(in, out, threshold);
+    CImageBuffer inBand;
+    inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
+    Combine(inBand, out, threshold);
     return S_OK;
 }

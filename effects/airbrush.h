@@ -14,6 +14,8 @@ public:
     // No colour to pick: Air Brush keeps rendering while an eyedropper samples.
     static constexpr BandTraits kBandTraits{.passInputThroughForDropper = false};
 
+    // The rows its blur reads beyond a band that is a slice of the picture.
+    static int RowsReachedBeyondBand(const tAIR_BRUSH_PROPS& props, int pictureWidth, int pictureHeight);
     // The effect's algorithm for one band (effects/airbrush.cpp).
     static HRESULT RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);

@@ -1,5 +1,7 @@
-// The Colorize algorithm for one band. Each band is rendered as if it were the whole
-// picture: its hue plane is smoothed with the band's own replicated border.
+// The Colorize algorithm for one band. Its hue plane is smoothed with the picture's
+// replicated border: a band that is a picture of its own smooths its own plane; a
+// band that is a slice of the frame smooths the hues of the rows the passes reach
+// beyond it too, and gives its rows of the frame's picture.
 //
 // Choices the knobs never reach:
 //  - the key hues go through the same conversion as the pixels, in a 4 x 1 view on
@@ -46,26 +48,78 @@ void KeyHuesOf(const tCOLORIZE_PROPS& props, int hue[3]) {
     for (int i = 0; i < 3; ++i) hue[i] = pixels[i * 4];
 }
 
-// Smooths the hue plane (channel 0 of OUT) `passes` times with the 5 x 5 box, each pass
-// over the band less a border that is then replicated from 3 pixels in. False when
-// the two planes cannot be allocated.
-bool SmoothHuePlane(CImageBuffer& out, int passes) {
-    const int w = out.GetWidth();
-    const int h = out.GetHeight();
-    CImageBuffer p, q;
-    if (!p.Allocate(w, h, 1) || !q.Allocate(w, h, 1)) return false;
+// The box pass computes plane rows 2 .. H - 4 from the rows 2 around each; the
+// replication then makes every row the one nearest to it of rows 3 .. H - 4 (and
+// likewise the columns), so a pass reaches 2 rows, and up to 5 from the picture's
+// first and last rows. A picture narrower or lower than 7 pixels is never changed
+// (the box refuses below 6, the replication below 7).
+constexpr int kBoxReach = 2;
+constexpr int kKeptFrom = 3;
+bool PlaneIsSmoothed(int width, int height) { return width >= 2 * kKeptFrom + 1 && height >= 2 * kKeptFrom + 1; }
+int SmoothingReach(int passes) { return passes * kBoxReach + kKeptFrom; }
+
+// Rows [first, end) of the picture in a plane that holds picture rows from `planeFirst` on.
+struct RowSpan {
+    int first, end;
+};
+
+// One pass over the rows of the plane that hold their smoothed values before it
+// (`valid`); returns the rows that hold them after it.
+RowSpan SmoothPass(CImageBuffer& p, CImageBuffer& q, int planeFirst, int pictureHeight, RowSpan valid) {
+    const int w = p.GetWidth();
+    const int keptLast = pictureHeight - 1 - kKeptFrom;
+    const int qFirst = std::max(valid.first + kBoxReach, kKeptFrom);
+    const int qEnd = std::min(valid.end - kBoxReach, keptLast + 1);
+    if (qFirst >= qEnd) return {0, 0};
+    // A box filter that refuses (no memory for its working rows) leaves Q unwritten,
+    // so nothing is copied from it.
+    if (ippiFilterLowpass_8u_C1R(p.PixelAt(2, qFirst - planeFirst, 0), p.GetStep(), q.PixelAt(2, qFirst - planeFirst, 0),
+                                 q.GetStep(), IppiSize{w - 5, qEnd - qFirst}, ippMskSize5x5) != ippStsNoErr)
+        return {0, 0};
+    RowSpan next = {qFirst <= kKeptFrom ? 0 : qFirst, qEnd > keptLast ? pictureHeight : qEnd};
+    next.first = std::max(next.first, planeFirst);
+    next.end = std::min(next.end, planeFirst + p.GetHeight());
+    const int top = std::max(next.first, kKeptFrom) - next.first;
+    const int kept = std::min(next.end - 1, keptLast) - std::max(next.first, kKeptFrom) + 1;
+    ippiCopyReplicateBorder_8u_C1R(q.PixelAt(kKeptFrom, std::max(next.first, kKeptFrom) - planeFirst, 0), q.GetStep(),
+                                   IppiSize{w - 2 * kKeptFrom, kept}, p.PixelAt(0, next.first - planeFirst, 0),
+                                   p.GetStep(), IppiSize{w, next.end - next.first}, top, kKeptFrom);
+    return next;
+}
+
+// Hue bytes of `rows` rows of IN from `row` on into the plane's rows from `row` on.
+bool HuesOfRows(const CImageBuffer& in, int row, int rows, CImageBuffer& plane) {
+    if (rows < 1) return true;
+    CImageBuffer source, hsv, target;
+    source.AttachRegion(in, 0, row, in.GetWidth(), rows);
+    target.AttachRegion(plane, 0, row, plane.GetWidth(), rows);
+    if (!hsv.Allocate(in.GetWidth(), rows, 4)) return false;
     CImageOps ops;
-    ops.CopyChannel(out, p, 0, 0);
-    for (int pass = 0; pass < passes; ++pass) {
-        // A box filter that refuses (a band under 6 pixels, or no memory for its working
-        // rows) leaves Q unwritten, so nothing is copied from it.
-        if (ippiFilterLowpass_8u_C1R(p.PixelAt(2, 2, 0), p.GetStep(), q.PixelAt(2, 2, 0), q.GetStep(),
-                                     IppiSize{w - 5, h - 5}, ippMskSize5x5) != ippStsNoErr)
-            break;
-        // Refuses (keeping P) for a band narrower or lower than 7 pixels.
-        ops.CopyReplicateBorder(q, p, 3, 3);
+    ops.RgbToHsv(source, hsv);
+    return ops.CopyChannel(hsv, target, 0, 0);
+}
+
+// Smooths the hue plane (channel 0 of OUT, whose pixels are already converted)
+// `passes` times with the 5 x 5 box, each pass over the picture less a border that is
+// then replicated from 3 pixels in; IN's rows beyond the band give the hues the passes
+// reach. False when the planes cannot be allocated.
+bool SmoothHuePlane(const CImageBuffer& in, CImageBuffer& out, int passes, const BandGeometry& band) {
+    const int w = out.GetWidth();
+    const int planeRows = in.GetHeight();
+    const int planeFirst = band.firstRow - band.rowsAbove;
+    CImageBuffer p, q, outPlane;
+    if (!p.Allocate(w, planeRows, 1) || !q.Allocate(w, planeRows, 1)) return false;
+    CImageOps ops;
+    outPlane.AttachRegion(p, 0, band.rowsAbove, w, band.rows);
+    ops.CopyChannel(out, outPlane, 0, 0);
+    if (!HuesOfRows(in, 0, band.rowsAbove, p) || !HuesOfRows(in, band.rowsAbove + band.rows, band.rowsBelow, p))
+        return false;
+    if (PlaneIsSmoothed(w, band.pictureHeight)) {
+        RowSpan valid = {planeFirst, planeFirst + planeRows};
+        for (int pass = 0; pass < passes && valid.first < valid.end; ++pass)
+            valid = SmoothPass(p, q, planeFirst, band.pictureHeight, valid);
     }
-    ops.CopyChannel(p, out, 0, 0);
+    ops.CopyChannel(outPlane, out, 0, 0);
     return true;
 }
 
@@ -125,29 +179,40 @@ void CopyAlpha(const CImageBuffer& in, CImageBuffer& out) {
         for (int x = 0; x < out.GetWidth(); ++x) *out.PixelAt(x, y, 3) = *in.PixelAt(x, y, 3);
 }
 
+int SmoothingPassesOf(float smoothing) {
+    return std::min(TruncateToInt32(static_cast<double>(smoothing) * 13.0), kMaxSmoothingPasses);
+}
+
 }  // namespace
 
+int CColorize::RowsReachedBeyondBand(const tCOLORIZE_PROPS& props, int pictureWidth, int pictureHeight) {
+    const int passes = SmoothingPassesOf(props.smoothing);
+    return passes >= 1 && PlaneIsSmoothed(pictureWidth, pictureHeight) ? SmoothingReach(passes) : 0;
+}
+
 HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
-                              const BandGeometry& /*band*/) {
+                              const BandGeometry& band) {
     HueKeys keys;
     KeyHuesOf(props, keys.hue);
     keys.gain = TruncateToInt32(static_cast<double>(props.saturation) * 512.0);
-    const int passes = std::min(TruncateToInt32(static_cast<double>(props.smoothing) * 13.0), kMaxSmoothingPasses);
+    const int passes = SmoothingPassesOf(props.smoothing);
     keys.window[0] = TruncateToInt32(static_cast<double>(props.strength1) * 128.0);
     keys.window[1] = TruncateToInt32(static_cast<double>(props.strength2) * 128.0);
     keys.window[2] = TruncateToInt32(static_cast<double>(props.strength3) * 128.0);
 
+    CImageBuffer inBand;
+    inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
     CImageOps ops;
-    ops.RgbToHsv(in, out);
+    ops.RgbToHsv(inBand, out);
     // Without passes the planes would only carry the hues there and back.
-    const bool smoothed = passes < 1 || SmoothHuePlane(out, passes);
+    const bool smoothed = passes < 1 || SmoothHuePlane(in, out, passes, band);
     if (smoothed) {
         if (FitsNarrowArithmetic(keys))
-            MapHues<int32_t>(in, out, keys);
+            MapHues<int32_t>(inBand, out, keys);
         else
-            MapHues<WideProduct>(in, out, keys);
+            MapHues<WideProduct>(inBand, out, keys);
     } else {
-        CopyAlpha(in, out);
+        CopyAlpha(inBand, out);
     }
     ops.HsvToRgb(out, out);
     return S_OK;

@@ -11,6 +11,8 @@ public:
         : CPluginEffect(g_colorizePresets, kColorizeFirstPresetStringId, kColorizePresetCount, CLSID_Colorize,
                         kColorizeEffectCode) {}
 
+    // The rows its hue smoothing reads beyond a band that is a slice of the picture.
+    static int RowsReachedBeyondBand(const tCOLORIZE_PROPS& props, int pictureWidth, int pictureHeight);
     // The effect's algorithm for one band (effects/colorize.cpp).
     static HRESULT RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);

@@ -1,11 +1,12 @@
-// The Dream Glow algorithm for one band. Each band is rendered as if it were the whole
-// picture: the tent blur's length follows the band's height and its borders are
-// replicated at the band's edges, so the result depends on how the frame was cut.
+// The Dream Glow algorithm for one band. The tent blur's length follows the picture's
+// height and its borders are replicated at the picture's edges: a band that is a
+// picture of its own gets a blur of its own; a band that is a slice of the frame
+// reads the rows the blur reaches beyond it and gives its rows of the frame's picture.
 //
 // Choices for records the knobs cannot produce:
 //  - K below 1 (`blur` negative enough): no blur, as K = 1 (what every `blur` in
 //    (-5 / H, 0] already gives); the glow still works against the unblurred band.
-//  - K above the band's height + 1 is held there (see effects/tentblur.h).
+//  - K above the picture's height + 1 is held there (see effects/tentblur.h).
 //  - NaN fields count as 0 (effects/truncation.h); `gainT` is held within +-2^20,
 //    beyond which nothing changes: any lit pixel's glow already reaches the colour's
 //    ceiling and full alpha, and a negative gain glows nowhere.
@@ -61,16 +62,20 @@ void Combine(const CImageBuffer& in, CImageBuffer& out, int gainT, GlowColour co
 
 }  // namespace
 
-HRESULT CDreamGlow::RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
-                               const BandGeometry& /*band*/) {
-    const int height = out.GetHeight();
+int CDreamGlow::RowsReachedBeyondBand(const tDREAM_GLOW_PROPS& props, int /*pictureWidth*/, int pictureHeight) {
+    return TentBlurReach(KernelLengthOf(props.blur, pictureHeight));
+}
 
+HRESULT CDreamGlow::RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                               const BandGeometry& band) {
     const int gainT = std::clamp(TruncateToInt32(static_cast<double>(props.glow) * 512.0), -kGainLimit, kGainLimit);
     const GlowColour colour = {RedOf(props.color), GreenOf(props.color), BlueOf(props.color)};
 
     CTentKernel kernel;
-    if (!kernel.Build(KernelLengthOf(props.blur, height))) return S_OK;
-    if (!TentBlur(in, out, kernel)) return S_OK;
-    Combine(in, out, gainT, colour);
+    if (!kernel.Build(KernelLengthOf(props.blur, band.pictureHeight))) return S_OK;
+    if (!TentBlur(in, out, kernel, band)) return S_OK;
+    CImageBuffer inBand;
+    inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
+    Combine(inBand, out, gainT, colour);
     return S_OK;
 }

@@ -11,6 +11,8 @@ public:
         : CPluginEffect(g_dreamGlowPresets, kDreamGlowFirstPresetStringId, kDreamGlowPresetCount, CLSID_DreamGlow,
                         kDreamGlowEffectCode) {}
 
+    // The rows its blur reads beyond a band that is a slice of the picture.
+    static int RowsReachedBeyondBand(const tDREAM_GLOW_PROPS& props, int pictureWidth, int pictureHeight);
     // The effect's algorithm for one band (effects/dreamglow.cpp).
     static HRESULT RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);

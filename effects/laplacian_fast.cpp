@@ -10,6 +10,7 @@
 
 #include "image/cpudispatch.h"
 #include "image/imageops.h"
+#include "image/ippi.h"
 
 namespace {
 
@@ -62,16 +63,12 @@ bool IsScaledLaplacian(const float kernel[9], float* scale) {
     return true;
 }
 
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
-    const float scale = kernel[0];
-    // The refusals of CImageOps::Convolve and the filter routine, in their order.
-    if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
-    const int width = (src.GetWidth() < dst.GetWidth() ? src.GetWidth() : dst.GetWidth()) - 2;
-    const int height = (src.GetHeight() < dst.GetHeight() ? src.GetHeight() : dst.GetHeight()) - 2;
-    if (width < 1 || height < 1) return false;
-    if (!src.GetData() || !dst.GetData()) return false;
-    if (src.GetStep() < (int64_t{width} + 2) * 4 || dst.GetStep() < int64_t{width} * 4) return false;
+namespace {
 
+// The table path over `rows` rows (see ConvolveEdgeKernelRows); false when its row of
+// column sums cannot be allocated.
+bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows, int width,
+                         float scale) {
     uint8_t table[kTableSize];
     for (int n = -kLaplacianReach; n <= kLaplacianReach; ++n)
         table[n + kLaplacianReach] = OutputByte(static_cast<double>(scale) * n);
@@ -80,14 +77,15 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const f
     // byte's 3 x 3 sum less nine times itself, which is N.
     const size_t rowBytes = static_cast<size_t>(width + 2) * 4;
     std::unique_ptr<uint16_t[]> columns(new (std::nothrow) uint16_t[rowBytes]);
-    if (!columns) return CImageOps().Convolve(src, dst, kernel, 3);
-    for (int y = 1; y <= height; ++y) {
+    if (!columns) return false;
+    for (int k = 0; k < rows; ++k) {
+        const int y = srcRow + k;
         const uint8_t* above = src.PixelAt(0, y - 1, 0);
         const uint8_t* mid = src.PixelAt(0, y, 0);
         const uint8_t* below = src.PixelAt(0, y + 1, 0);
         for (size_t i = 0; i < rowBytes; ++i)
             columns[i] = static_cast<uint16_t>(above[i] + mid[i] + below[i]);
-        uint8_t* out = dst.PixelAt(1, y, 0);
+        uint8_t* out = dst.PixelAt(1, dstRow + k, 0);
         const uint16_t* c = columns.get();
         for (int i = 0; i < width * 4; ++i) {
             const int n = c[i] + c[i + 4] + c[i + 8] - 9 * mid[i + 4];
@@ -97,10 +95,43 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const f
     return true;
 }
 
+bool Overlapping(const CImageBuffer& a, const CImageBuffer& b) {
+    const Span x = SpanOf(a), y = SpanOf(b);
+    return x.first < y.end && y.first < x.end;
+}
+
+}  // namespace
+
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
+    // The refusals of CImageOps::Convolve and the filter routine, in their order.
+    if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
+    const int width = (src.GetWidth() < dst.GetWidth() ? src.GetWidth() : dst.GetWidth()) - 2;
+    const int height = (src.GetHeight() < dst.GetHeight() ? src.GetHeight() : dst.GetHeight()) - 2;
+    if (width < 1 || height < 1) return false;
+    if (!src.GetData() || !dst.GetData()) return false;
+    if (src.GetStep() < (int64_t{width} + 2) * 4 || dst.GetStep() < int64_t{width} * 4) return false;
+    if (!ScaledLaplacianRows(src, 1, dst, 1, height, width, kernel[0])) return CImageOps().Convolve(src, dst, kernel, 3);
+    return true;
+}
+
+void ConvolveEdgeKernelRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows,
+                            const float kernel[9], bool tables) {
+    const int width = dst.GetWidth() - 2;
+    float scale = 0.0f;
+    if (tables && ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale) &&
+        ScaledLaplacianRows(src, srcRow, dst, dstRow, rows, width, scale))
+        return;
+    ippiFilter32f_8u_C4R(src.PixelAt(1, srcRow, 0), src.GetStep(), dst.PixelAt(1, dstRow, 0), dst.GetStep(),
+                         IppiSize{width, rows}, kernel, IppiSize{3, 3}, IppiPoint{1, 1});
+}
+
+void ReplicateEdgeColumns(CImageBuffer& out) {
+    ippiCopyReplicateBorder_8u_C4R(out.PixelAt(1, 0, 0), out.GetStep(), IppiSize{out.GetWidth() - 2, out.GetHeight()},
+                                   out.PixelAt(0, 0, 0), out.GetStep(), IppiSize{out.GetWidth(), out.GetHeight()}, 0, 1);
+}
+
 bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
     float scale = 0.0f;
-    const Span a = SpanOf(src), b = SpanOf(dst);
-    const bool overlap = a.first < b.end && b.first < a.end;
-    if (ippTablesEnabled() && !overlap && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
+    if (ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
     return CImageOps().Convolve(src, dst, kernel, 3);
 }

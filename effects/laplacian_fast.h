@@ -10,6 +10,7 @@
 // or NaN c, another shape) goes to the generic Convolve.
 #pragma once
 
+#include "framework/bandsteps.h"
 #include "image/imagebuffer.h"
 
 // kernelScale = density^3 * 20 + 0.3, each step rounded to single precision; the
@@ -30,3 +31,36 @@ bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float 
 // The table path alone, for a kernel that IsScaledLaplacian accepts; the generic
 // routine only if its row of column sums cannot be allocated.
 bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
+
+// The filter at `rows` successive rows: dst rows dstRow.. (columns 1 .. W - 2) from
+// the 3 x 3 neighbourhoods of src rows srcRow.., which need a row before and after
+// them. With `tables`, what ConvolveEdgeKernel would run; without, the generic filter.
+void ConvolveEdgeKernelRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows,
+                            const float kernel[9], bool tables);
+
+// The edge effects' rows: inside the picture a pixel is filtered at its own place; the
+// picture's outermost rows and columns are copies of their inner neighbours. So OUT's
+// row j of a band holds the filter at picture row clamp(firstRow + j, 1, H - 2).
+// Calls run(outRow, inRow, count) for each run of OUT's rows that take successive
+// picture rows, inRow being IN's row of the first (a picture at least 3 rows high).
+template <class Run>
+void ForEachEdgeRowRun(const BandGeometry& band, Run run) {
+    const int last = band.pictureHeight - 2;
+    auto source = [&](int j) {
+        const int y = band.firstRow + j;
+        return y < 1 ? 1 : (y > last ? last : y);
+    };
+    for (int j = 0; j < band.rows;) {
+        int count = 1;
+        while (j + count < band.rows && source(j + count) == source(j) + count) ++count;
+        run(j, source(j) - band.firstRow + band.rowsAbove, count);
+        j += count;
+    }
+}
+
+// Rows beyond a band's edges that the edge effects read: the filter's one, and one
+// more where the picture's outermost row copies its inner neighbour.
+constexpr int kEdgeFilterReach = 2;
+
+// Each row's outermost pixels become copies of their inner neighbours (all channels).
+void ReplicateEdgeColumns(CImageBuffer& out);

@@ -1,14 +1,15 @@
 // The Line Drawing algorithm for one band: a density-scaled 3 x 3 Laplacian measures how much
 // darker each pixel is than its neighbours; the sum of the three filtered colours,
 // through a 96-entry contrast curve, mixes ink (strong response) with paper (none).
-// Each band is rendered as if it were the whole picture: its outermost rows and
-// columns are copies of their inner neighbours, alpha included.
+// The picture's outermost rows and columns are copies of their inner neighbours,
+// alpha included: at every band's edges when a band is a picture of its own, at the
+// frame's edges when it is a slice of the frame.
 //
 // Choices for what the filter cannot reach:
-//  - only the band's inner pixels are mapped before the border is replicated; the
-//    border's own mapping would be overwritten by the replication anyway, and this way
+//  - only inner pixels are filtered and mapped, an outermost row being the mapping of
+//    its inner neighbour and an outermost pixel of a row a copy of its neighbour; so
 //    nothing reads output samples the routine has not written;
-//  - a band narrower or lower than 3 pixels has no inner pixels to filter or replicate
+//  - a picture narrower or lower than 3 pixels has no inner pixels to filter or replicate
 //    from: every pixel of it is rendered as a flat area (filter response 0, so the mix
 //    of paper and ink at curve[0]) with the input's alpha;
 //  - NaN curve values count as 0 (effects/truncation.h); an infinite or NaN kernel
@@ -55,17 +56,18 @@ inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* ou
     out[3] = source[3];
 }
 
-// Maps pixels [x0, x1) x [y0, y1) of OUT in place.
-void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const int curve[kCurveSize],
-               const LineColours& colours) {
-    for (int y = y0; y < y1; ++y) {
-        const uint8_t* s = in.PixelAt(x0, y, 0);
-        uint8_t* d = out.PixelAt(x0, y, 0);
-        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, curve, colours);
+// Maps the inner pixels of `count` rows of OUT from outRow on in place, the source
+// pixels being IN's rows from inRow on.
+void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const int curve[kCurveSize],
+             const LineColours& colours) {
+    for (int k = 0; k < count; ++k) {
+        const uint8_t* s = in.PixelAt(1, inRow + k, 0);
+        uint8_t* d = out.PixelAt(1, outRow + k, 0);
+        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) MapPixel(d, s, d, curve, colours);
     }
 }
 
-// A band with no inner pixels: every pixel as on a flat area (response 0).
+// A picture with no inner pixels: every pixel as on a flat area (response 0).
 void MapFlat(const CImageBuffer& in, CImageBuffer& out, const int curve[kCurveSize], const LineColours& colours) {
     static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
     for (int y = 0; y < out.GetHeight(); ++y) {
@@ -77,12 +79,13 @@ void MapFlat(const CImageBuffer& in, CImageBuffer& out, const int curve[kCurveSi
 
 }  // namespace
 
-HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
-                                 const BandGeometry& /*band*/) {
-    const int width = out.GetWidth();
-    const int height = out.GetHeight();
+int CLineDrawing::RowsReachedBeyondBand(const tLINE_DRAWING_PROPS& /*props*/, int pictureWidth, int pictureHeight) {
+    return pictureWidth < 3 || pictureHeight < 3 ? 0 : kEdgeFilterReach;
+}
 
-    CImageOps ops;
+HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                                 const BandGeometry& band) {
+    const int width = out.GetWidth();
 
     const LineColours colours = {{BlueOf(props.paper), GreenOf(props.paper), RedOf(props.paper)},
                                  {BlueOf(props.ink), GreenOf(props.ink), RedOf(props.ink)}};
@@ -91,12 +94,16 @@ HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageB
     int curve[kCurveSize];
     BuildContrastCurve(props.contrast, curve);
 
-    if (width < 3 || height < 3) {
-        MapFlat(in, out, curve, colours);
+    if (width < 3 || band.pictureHeight < 3) {
+        CImageBuffer inBand;
+        inBand.AttachRegion(in, 0, band.rowsAbove, width, out.GetHeight());
+        MapFlat(inBand, out, curve, colours);
         return S_OK;
     }
-    ConvolveEdgeKernel(in, out, kernel);
-    MapRegion(in, out, 1, 1, width - 1, height - 1, curve, colours);
-    ops.CopyReplicateBorder(out, out, 1, 1);
+    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
+        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, true);
+        MapRows(in, inRow, out, outRow, count, curve, colours);
+    });
+    ReplicateEdgeColumns(out);
     return S_OK;
 }

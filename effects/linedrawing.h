@@ -11,6 +11,8 @@ public:
         : CPluginEffect(g_lineDrawingPresets, kLineDrawingFirstPresetStringId, kLineDrawingPresetCount, CLSID_LineDrawing,
                         kLineDrawingEffectCode) {}
 
+    // The rows its edge filter reads beyond a band that is a slice of the picture.
+    static int RowsReachedBeyondBand(const tLINE_DRAWING_PROPS& props, int pictureWidth, int pictureHeight);
     // The effect's algorithm for one band (effects/linedrawing.cpp).
     static HRESULT RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);

@@ -1,14 +1,15 @@
 // The Pastel Sketch algorithm for one band: the same density-scaled 3 x 3 Laplacian as Line
 // Drawing picks, per pixel, the ink colour (filtered channel sum of 400 or more) or
-// the paper colour, which is then mixed with the picture by `blend`. Each band is
-// rendered as if it were the whole picture: its outermost rows and columns are copies
-// of their inner neighbours, alpha included.
+// the paper colour, which is then mixed with the picture by `blend`. The picture's
+// outermost rows and columns are copies of their inner neighbours, alpha included:
+// at every band's edges when a band is a picture of its own, at the frame's edges
+// when it is a slice of the frame.
 //
 // Choices for what the filter cannot reach:
-//  - only the band's inner pixels are mapped before the border is replicated; the
-//    border's own mapping would be overwritten by the replication anyway, and this way
+//  - only inner pixels are filtered and mapped, an outermost row being the mapping of
+//    its inner neighbour and an outermost pixel of a row a copy of its neighbour; so
 //    nothing reads output samples the routine has not written;
-//  - a band narrower or lower than 3 pixels has no inner pixels to filter or replicate
+//  - a picture narrower or lower than 3 pixels has no inner pixels to filter or replicate
 //    from: every pixel of it is rendered as a flat area (filter response 0, so paper
 //    mixed with the picture) with the input's alpha; "Reset To None" then leaves it as
 //    it was;
@@ -81,17 +82,18 @@ inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* ou
     out[3] = alpha;
 }
 
-// Maps pixels [x0, x1) x [y0, y1) of OUT in place.
+// Maps the inner pixels of `count` rows of OUT from outRow on in place, the source
+// pixels being IN's rows from inRow on.
 template <class Mixer>
-void MapRegion(const CImageBuffer& in, CImageBuffer& out, int x0, int y0, int x1, int y1, const Mixer& mixed) {
-    for (int y = y0; y < y1; ++y) {
-        const uint8_t* s = in.PixelAt(x0, y, 0);
-        uint8_t* d = out.PixelAt(x0, y, 0);
-        for (int x = x0; x < x1; ++x, s += 4, d += 4) MapPixel(d, s, d, mixed);
+void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const Mixer& mixed) {
+    for (int k = 0; k < count; ++k) {
+        const uint8_t* s = in.PixelAt(1, inRow + k, 0);
+        uint8_t* d = out.PixelAt(1, outRow + k, 0);
+        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) MapPixel(d, s, d, mixed);
     }
 }
 
-// A band with no inner pixels: every pixel as on a flat area (response 0).
+// A picture with no inner pixels: every pixel as on a flat area (response 0).
 template <class Mixer>
 void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mixed) {
     static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
@@ -103,29 +105,42 @@ void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mixed) {
 }
 
 template <class Mixer>
-void Render(const CImageBuffer& in, CImageBuffer& out, const float kernel[9], bool tables, const Mixer& mixed) {
-    const int width = out.GetWidth(), height = out.GetHeight();
-    if (width < 3 || height < 3) {
-        MapFlat(in, out, mixed);
+void Render(const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band, const float kernel[9], bool tables,
+            const Mixer& mixed) {
+    if (out.GetWidth() < 3 || band.pictureHeight < 3) {
+        CImageBuffer inBand;
+        inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
+        MapFlat(inBand, out, mixed);
         return;
     }
-    if (tables)
-        ConvolveEdgeKernel(in, out, kernel);
-    else
-        CImageOps().Convolve(in, out, kernel, 3);
-    MapRegion(in, out, 1, 1, width - 1, height - 1, mixed);
-    CImageOps().CopyReplicateBorder(out, out, 1, 1);
+    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
+        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, tables);
+        MapRows(in, inRow, out, outRow, count, mixed);
+    });
+    ReplicateEdgeColumns(out);
 }
 
 }  // namespace
 
+int CPastelSketch::RowsReachedBeyondBand(const tPASTEL_SKETCHPROPS& /*props*/, int pictureWidth, int pictureHeight) {
+    return pictureWidth < 3 || pictureHeight < 3 ? 0 : kEdgeFilterReach;
+}
+
 HRESULT CPastelSketch::RenderBand(const tPASTEL_SKETCHPROPS& props, const CImageBuffer& in, CImageBuffer& out,
-                                  const BandGeometry& /*band*/) {
-    RenderPastelSketch(in, out, props, ippTablesEnabled());
+                                  const BandGeometry& band) {
+    RenderPastelSketch(in, out, props, ippTablesEnabled(), band);
     return S_OK;
 }
 
 void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables) {
+    BandGeometry picture;
+    picture.rows = picture.pictureHeight = out.GetHeight();
+    picture.pictureWidth = out.GetWidth();
+    RenderPastelSketch(in, out, props, tables, picture);
+}
+
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables,
+                        const BandGeometry& band) {
     PastelMix mix;
     mix.blend = props.blend;
     mix.keep = static_cast<float>(1.0 - static_cast<double>(props.blend));
@@ -137,8 +152,8 @@ void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL
     mix.ink[2] = RedOf(props.ink);
     float kernel[9];
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
-    if (!tables) return Render(in, out, kernel, false, MixRule{mix});
+    if (!tables) return Render(in, out, band, kernel, false, MixRule{mix});
     MixTable table;
     BuildMixTable(mix, table);
-    Render(in, out, kernel, true, MixLookup{table});
+    Render(in, out, band, kernel, true, MixLookup{table});
 }

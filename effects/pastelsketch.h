@@ -12,6 +12,8 @@ public:
         : CPluginEffect(g_pastelSketchPresets, kPastelSketchFirstPresetStringId, kPastelSketchPresetCount, CLSID_PastelSketch,
                         kPastelSketchEffectCode) {}
 
+    // The rows its edge filter reads beyond a band that is a slice of the picture.
+    static int RowsReachedBeyondBand(const tPASTEL_SKETCHPROPS& props, int pictureWidth, int pictureHeight);
     // The effect's algorithm for one band (effects/pastelsketch.cpp).
     static HRESULT RenderBand(const tPASTEL_SKETCHPROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);
@@ -21,3 +23,6 @@ public:
 // the mix's tables, without them the generic filter and the mixing rule per pixel
 // (the same bytes).
 void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables);
+// The same for a band of a picture, IN holding the rows around it that `band` says.
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables,
+                        const BandGeometry& band);

@@ -7,7 +7,11 @@
 // algorithm. An effect class adds its constructor arguments and
 //   static HRESULT RenderBand(const T& props, const CImageBuffer& in, CImageBuffer& out,
 //                             const BandGeometry& band);
-// and, where its band steps differ, a `static constexpr BandTraits kBandTraits`.
+// and, where its band steps differ, a `static constexpr BandTraits kBandTraits`. An
+// effect whose output rows depend on input rows beyond them also adds
+//   static int RowsReachedBeyondBand(const T& props, int pictureWidth, int pictureHeight);
+// the most rows its filters read beyond a band's edges when the band is a slice of
+// a picture of that size; without it a band reads only its own rows.
 //
 // Created through ComObject<Derived> / ComAggObject<Derived> (CreateComInstance).
 #pragma once
@@ -17,6 +21,7 @@
 #include "framework/sfvideoplugin.h"
 #include "transform/dtbase.h"
 #include "transform/dxatlpb.h"
+#include "transform/dxbounds.h"
 #include "platform/com/combase.h"
 #include "platform/com/kit/module.h"
 #include "platform/com/object.h"
@@ -89,13 +94,19 @@ public:
 
     // The band steps every effect takes unless it says otherwise.
     static constexpr BandTraits kBandTraits{};
+    static int RowsReachedBeyondBand(const T& /*props*/, int /*pictureWidth*/, int /*pictureHeight*/) { return 0; }
 
     // One band: its own record snapshot, taken before any surface lock, then the shared
-    // steps and the effect's RenderBand.
+    // steps and the effect's RenderBand. A band that is a slice of the frame reads the
+    // rows the effect's filters reach beyond it for a picture of the frame's size.
     HRESULT ProcessBand(const BandWorkInfo& work, BOOL* /*pbContinue*/) override {
         const T props = this->TakeFrameSnapshot();
-        return RunBandSteps(InputSurface(0), OutputSurface(), work, m_frameKnown ? m_frame : work.inputBounds,
-                            Derived::kBandTraits, &RenderWithRecord, &props);
+        if (!m_frameKnown || !BandsAreSlicesOfOneFrame())
+            return RunBandSteps(InputSurface(0), OutputSurface(), work, nullptr, 0, Derived::kBandTraits,
+                                &RenderWithRecord, &props);
+        const int reach = Derived::RowsReachedBeyondBand(props, BoundsWidth(m_frame), BoundsHeight(m_frame));
+        return RunBandSteps(InputSurface(0), OutputSurface(), work, &m_frame, reach, Derived::kBandTraits,
+                            &RenderWithRecord, &props);
     }
 
     // ---- the record interpolation of this effect ----------------------------------------

@@ -27,57 +27,81 @@ bool CTentKernel::Build(int n) {
 
 namespace {
 
-// Fills `padded` around the band it holds at (r, r) by edge replication. Normally the
-// region kept starts r + 2 pixels in on both axes (which also replaces the band's two
-// outer rows and columns at the top and left, and one or two at the bottom and right).
-// On an axis where that region would be empty, the band's own extent is kept instead.
-void ReplicateAroundBand(CImageBuffer& padded, int r, int bandWidth, int bandHeight) {
-    const int trim = r + 2;
-    const int trimmedWidth = padded.GetWidth() - 2 * trim;
-    const int trimmedHeight = padded.GetHeight() - 2 * trim;
-    if (trimmedWidth >= 1 && trimmedHeight >= 1) {
-        CImageOps().CopyReplicateBorder(padded, padded, trim, trim);
-        return;
-    }
-    const int left = trimmedWidth >= 1 ? trim : r;
-    const int top = trimmedHeight >= 1 ? trim : r;
-    const IppiSize kept = {trimmedWidth >= 1 ? trimmedWidth : bandWidth, trimmedHeight >= 1 ? trimmedHeight : bandHeight};
-    ippiCopyReplicateBorder_8u_C4R(padded.PixelAt(left, top, 0), padded.GetStep(), kept, padded.PixelAt(0, 0, 0),
-                                   padded.GetStep(), IppiSize{padded.GetWidth(), padded.GetHeight()}, top, left);
+// The pixels kept on one axis of a picture `size` long; the others are replaced by
+// the nearest kept one. The trimmed region starts r + 2 pixels into the padded image
+// (which also replaces the picture's two first pixels, and one or two last ones); on
+// an axis where it would be empty, the picture's own extent is kept instead.
+struct KeptSpan {
+    int first, last;
+    int Clamp(int p) const { return p < first ? first : (p > last ? last : p); }
+    int Count() const { return last - first + 1; }
+};
+KeptSpan KeptOf(int size, int n) {
+    const int trimmed = size + n - 2 * ((n >> 1) + 2);
+    return trimmed >= 1 ? KeptSpan{2, trimmed + 1} : KeptSpan{0, size - 1};
+}
+
+// Fills the columns of `padded` (the picture at column r) outside the kept ones by
+// replication from the kept ones, on every row.
+void ReplicateColumns(CImageBuffer& padded, int r, KeptSpan kept) {
+    const int left = r + kept.first;
+    ippiCopyReplicateBorder_8u_C4R(padded.PixelAt(left, 0, 0), padded.GetStep(), IppiSize{kept.Count(), padded.GetHeight()},
+                                   padded.PixelAt(0, 0, 0), padded.GetStep(),
+                                   IppiSize{padded.GetWidth(), padded.GetHeight()}, 0, left);
 }
 
 }  // namespace
 
-bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kernel) {
-    const int w = in.GetWidth();
-    const int h = in.GetHeight();
+bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kernel, const BandGeometry& band) {
+    const int w = out.GetWidth();
+    const int rows = out.GetHeight();
     const int n = kernel.Length();
     const int r = kernel.Radius();
-    if (n < 1 || w < 1 || h < 1) return false;
+    if (n < 1 || w < 1 || rows < 1 || band.pictureHeight < 1) return false;
     const int64_t paddedWidth = int64_t{w} + n;
-    const int64_t paddedHeight = int64_t{h} + n;
-    if (paddedWidth > INT32_MAX || paddedHeight > INT32_MAX) return false;
+    if (paddedWidth > INT32_MAX) return false;
+    const KeptSpan keptX = KeptOf(w, n);
+    const KeptSpan keptY = KeptOf(band.pictureHeight, n);
+    const int inFirstRow = band.firstRow - band.rowsAbove;  // picture row of IN's row 0
+
+    // The column pass yields the kept rows the band's rows take: b0 .. b1. Cell i of
+    // the kernel meets the row (r - i) below, so those read picture rows
+    // b0 + r - (n - 1) .. b1 + r, each the kept row nearest to it.
+    const int b0 = keptY.Clamp(band.firstRow);
+    const int b1 = keptY.Clamp(band.firstRow + rows - 1);
+    const int blurredRows = b1 - b0 + 1;
+    const int paddedFirstRow = b0 + r - (n - 1);
+    const int64_t paddedRows = int64_t{blurredRows} + n - 1;
+    if (paddedRows > INT32_MAX) return false;
 
     CImageBuffer a, b;
-    if (!a.Allocate(static_cast<int>(paddedWidth), static_cast<int>(paddedHeight), 4) ||
-        !b.Allocate(static_cast<int>(paddedWidth), static_cast<int>(paddedHeight), 4))
+    if (!a.Allocate(static_cast<int>(paddedWidth), static_cast<int>(paddedRows), 4) ||
+        !b.Allocate(static_cast<int>(paddedWidth), blurredRows, 4))
         return false;
     // The column pass writes only B's colour bytes; its alpha bytes are carried along by
     // the replication but never used. Clearing B keeps every byte read a defined one.
     std::memset(b.GetData(), 0, static_cast<size_t>(b.GetStep()) * b.GetHeight());
 
-    CImageOps ops;
-    const IppiSize band = {w, h};
+    // Vertical pass over the padded rows.
+    const size_t keptBytes = static_cast<size_t>(keptX.Count()) * 4;
+    for (int t = 0; t < a.GetHeight(); ++t) {
+        const int source = keptY.Clamp(paddedFirstRow + t) - inFirstRow;
+        std::memcpy(a.PixelAt(r + keptX.first, t, 0), in.PixelAt(keptX.first, source, 0), keptBytes);
+    }
+    ReplicateColumns(a, r, keptX);
+    ippiFilterColumn_8u_AC4R(a.PixelAt(r + keptX.first, n - 1 - r, 0), a.GetStep(), b.PixelAt(r + keptX.first, 0, 0),
+                             b.GetStep(), IppiSize{keptX.Count(), blurredRows}, kernel.Cells(), n, r, kernel.Sum());
 
-    // Vertical pass.
-    ops.Copy(in, 0, 0, w, h, a, r, r);
-    ReplicateAroundBand(a, r, w, h);
-    ippiFilterColumn_8u_AC4R(a.PixelAt(r, r, 0), a.GetStep(), b.PixelAt(r, r, 0), b.GetStep(), band, kernel.Cells(), n,
-                             r, kernel.Sum());
-
-    // Horizontal pass, straight into OUT.
-    ReplicateAroundBand(b, r, w, h);
-    ippiFilterRow_8u_AC4R(b.PixelAt(r, r, 0), b.GetStep(), out.PixelAt(0, 0, 0), out.GetStep(), band, kernel.Cells(), n,
-                          r, kernel.Sum());
+    // Horizontal pass, straight into OUT: each run of output rows that take successive
+    // blurred rows in one call.
+    ReplicateColumns(b, r, keptX);
+    for (int y = 0; y < rows;) {
+        const int first = keptY.Clamp(band.firstRow + y);
+        int run = 1;
+        while (y + run < rows && keptY.Clamp(band.firstRow + y + run) == first + run) ++run;
+        ippiFilterRow_8u_AC4R(b.PixelAt(r, first - b0, 0), b.GetStep(), out.PixelAt(0, y, 0), out.GetStep(),
+                              IppiSize{w, run}, kernel.Cells(), n, r, kernel.Sum());
+        y += run;
+    }
     return true;
 }

@@ -1,4 +1,5 @@
-// The separable tent blur shared by Air Brush and Dream Glow.
+// The separable tent blur shared by Air Brush and Dream Glow, over a picture or over
+// the rows of one band of it.
 //
 // A tent kernel of length n has k[i] = i + 1 while i < (n + 1) >> 1 and mirrors
 // after that (n = 7: 1 2 3 4 3 2 1; n = 8: 1 2 3 4 4 3 2 1); its radius, the anchor
@@ -8,14 +9,20 @@
 // scratch image, replicates that one the same way, and filters its rows straight into
 // OUT. Only the colour bytes of OUT are written.
 //
-// Bands too small for the trimmed region (at most 3 pixels across for odd n, 4 for
-// even n) have nothing to replicate from on that axis; there the band's own edge
+// Pictures too small for the trimmed region (at most 3 pixels across for odd n, 4 for
+// even n) have nothing to replicate from on that axis; there the picture's own edge
 // pixels are replicated instead, so the filters never read memory nobody wrote.
+//
+// Every padded pixel is thus the picture's pixel at the position clamped into the
+// kept region, so a band of the picture's rows is blurred from the kept rows its
+// output rows reach: the rows between (kernel radius + 2) above and below it, and
+// only the scratch rows those need are made.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "framework/bandsteps.h"
 #include "image/imagebuffer.h"
 
 // Longest kernel the effects use: a band's height plus one, and never more than this,
@@ -23,7 +30,7 @@
 // within 32 bits).
 constexpr int kMaxTentLength = 65535;
 
-// The kernel length limit for a band of `height` rows.
+// The kernel length limit for a picture of `height` rows.
 inline int TentLengthLimit(int height) {
     const int64_t limit = static_cast<int64_t>(height) + 1;
     return limit > kMaxTentLength ? kMaxTentLength : static_cast<int>(limit);
@@ -46,6 +53,10 @@ private:
     int m_sum = 0;
 };
 
-// Blurs the colour bytes of `in` into `out` (both 4-channel, W x H) with `kernel`.
+// Rows beyond a band's edges that the blur of a tent of length n reads.
+inline int TentBlurReach(int n) { return (n >> 1) + 2; }
+
+// Blurs the colour bytes of the band's rows of the picture into `out` with `kernel`:
+// `in` holds the band's rows and the rows around them that `band` says (4 channels).
 // False when a scratch image cannot be allocated; `out` is then untouched.
-bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kernel);
+bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kernel, const BandGeometry& band);

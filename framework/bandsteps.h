@@ -9,16 +9,23 @@
 #include "platform/dx/dxtrans.h"
 #include "transform/dtbase.h"
 
-// Where a band lies in the frame that one Execute renders. Bands are horizontal
-// slices, so a band is as wide as the frame. While each band is a picture of its
-// own, IN and OUT are both the band's rows and an effect reads only their sizes; a
-// mode in which bands are slices of one picture reads the frame's size and the
-// band's place in it from here.
+// What an effect's RenderBand is given to work on. OUT holds the band's rows; IN holds
+// the same rows plus `rowsAbove` before and `rowsBelow` after them (IN's row
+// rowsAbove is OUT's row 0). The effect's size rules (kernel lengths, the picture's
+// edges) apply to the picture of pictureWidth x pictureHeight, in which OUT's rows
+// start at firstRow:
+//   - a band that is a picture of its own: the picture is the band, firstRow 0, no
+//     rows beyond it;
+//   - a band that is a slice of one picture: the picture is the frame, and IN carries
+//     the rows the effect's filters reach beyond the band (fewer at the frame's edges).
+// Rows are counted in the order the views present them (row 0 at the lowest address).
 struct BandGeometry {
-    int firstRow = 0;     // the band's first row, counted from the frame's first row
-    int rows = 0;         // the band's rows: OUT's height
-    int frameWidth = 0;   // the frame: the region of this Execute, all bands together
-    int frameHeight = 0;
+    int firstRow = 0;
+    int rows = 0;
+    int rowsAbove = 0;
+    int rowsBelow = 0;
+    int pictureWidth = 0;
+    int pictureHeight = 0;
 };
 
 // What the band steps do differently per effect.
@@ -32,10 +39,11 @@ struct BandTraits {
 using BandRenderer = HRESULT (*)(const void* context, const CImageBuffer& in, CImageBuffer& out,
                                  const BandGeometry& band);
 
-// Runs the steps for `band` of the frame `frame` (input coordinates; the band itself
-// when it is not known) and calls `render` in between. Returns a failing lock's code,
-// E_OUTOFMEMORY when the input needed a private copy that could not be made (nothing
-// is written then), S_OK for an empty region or a passed-through band, else what
-// `render` returned.
-HRESULT RunBandSteps(IDXSurface* input, IDXSurface* output, const BandWorkInfo& band, const DXBNDS& frame,
+// Runs the steps for `band` and calls `render` in between. With `frame` null the band
+// is a picture of its own; otherwise it is a slice of `frame` (input coordinates) and
+// its input reaches `reach` rows beyond it on both sides, held within the frame.
+// Returns a failing lock's code, E_OUTOFMEMORY when the input needed a private copy
+// that could not be made (nothing is written then), S_OK for an empty region or a
+// passed-through band, else what `render` returned.
+HRESULT RunBandSteps(IDXSurface* input, IDXSurface* output, const BandWorkInfo& band, const DXBNDS* frame, int reach,
                      BandTraits traits, BandRenderer render, const void* context);

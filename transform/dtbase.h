@@ -222,6 +222,9 @@ private:
     HRESULT AttachAll(IUnknown* const* inputs, ULONG inputCount, IUnknown* output, DWORD flags);
     HRESULT ComputeRegion(const DXBNDS* clip, const DXVEC* placement, BandWorkInfo& work);
     ULONG ChooseBandCount(const DXBNDS& region) const;
+    // Whether writing the output region may change the input region (shared memory, or
+    // a surface that does not show its memory).
+    bool OutputMayOverwriteInput(const BandWorkInfo& work) const;
     HRESULT RunBands(const GUID* requestId, BandWorkInfo& work, ULONG bandCount);
     static bool ObjectChanged(TransformObjectSlot& slot);
 };

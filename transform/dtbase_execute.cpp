@@ -41,7 +41,36 @@ HRESULT CombineBandResults(const BandWorkInfo* bands, ULONG count) {
     return S_OK;
 }
 
+// The bytes a surface's region occupies, when the surface lends its memory; false when
+// it does not say (no lock, no memory of its own).
+struct ByteSpan {
+    uintptr_t first, end;
+};
+bool MemoryOf(IDXSurface* surface, const DXBNDS& region, ByteSpan& span) {
+    ComPtr<IDXARGBReadPtr> access;
+    if (!surface || FAILED(surface->LockSurface(&region, 0, DXLOCKF_READ, IID_IDXARGBReadPtr,
+                                                access.ReleaseAndGetVoidAddress(), nullptr)) ||
+        !access)
+        return false;
+    DXNATIVETYPEINFO info{};
+    access->GetNativeType(&info);
+    if (!info.pFirstByte) return false;
+    const auto top = reinterpret_cast<uintptr_t>(info.pFirstByte);
+    const int64_t last = int64_t{BoundsHeight(region) - 1} * info.lPitch;
+    const auto rowBytes = static_cast<uintptr_t>(BoundsWidth(region)) * 4;
+    span = last >= 0 ? ByteSpan{top, top + static_cast<uintptr_t>(last) + rowBytes}
+                     : ByteSpan{top - static_cast<uintptr_t>(-last), top + rowBytes};
+    return true;
+}
+
 }  // namespace
+
+bool CDXBaseNTo1::OutputMayOverwriteInput(const BandWorkInfo& work) const {
+    ByteSpan in{}, out{};
+    if (!MemoryOf(InputSurface(0), work.inputBounds, in) || !MemoryOf(OutputSurface(), work.outputBounds, out))
+        return true;
+    return in.first < out.end && out.first < in.end;
+}
 
 HRESULT CDXBaseNTo1::ComputeRegion(const DXBNDS* clip, const DXVEC* placement, BandWorkInfo& work) {
     DXBNDS in{};
@@ -153,10 +182,11 @@ HRESULT CDXBaseNTo1::Execute(const GUID* requestId, const DXBNDS* clip, const DX
     if (m_cpBandingMode && FAILED(m_cpBandingMode->GetBandingMode(&mode))) mode = QUILLET_BANDING_PER_BAND;
     m_bWholeFrameBands = mode == QUILLET_BANDING_WHOLE_FRAME;
 
-    // A band that is a slice of one picture needs rows beyond its edges that the
-    // effects do not read yet; until they do, such a frame is rendered as one band,
-    // which is the picture every slicing must give.
-    ULONG bandCount = m_bWholeFrameBands ? 1 : ChooseBandCount(work.inputBounds);
+    // A band that is a slice of one picture reads rows of its neighbours' input; while
+    // they write their output over that input (one memory for both, or memory we
+    // cannot see), the frame is rendered as one band, the picture every slicing gives.
+    ULONG bandCount = ChooseBandCount(work.inputBounds);
+    if (m_bWholeFrameBands && bandCount > 1 && OutputMayOverwriteInput(work)) bandCount = 1;
     hr = OnBeginBands(work, bandCount);
     if (FAILED(hr)) return hr;
     // Whatever the hook asked for: at least one band, never more than the events, the

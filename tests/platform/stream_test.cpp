@@ -1,6 +1,6 @@
 // Streams and storages as effects and hosts use them to save and load records: what
-// they answer for short reads, seeks, refused modes and names, the bytes that reach the
-// file, atomic saves, saving on the last release, and files that are no storage.
+// they answer for short reads, seeks, refused modes and names, and the bytes that reach
+// the file. (Storage files: only the effects' persistence suite opens them.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,11 +165,10 @@ TEST(FileStream, WritesReadsAndEditsTheFileAndSaysWhyAnOpenFails) {
     }
 }
 
-HRESULT WriteStream(IStorage* storage, const wchar_t* name, const Bytes& bytes, IStream** kept = nullptr) {
+HRESULT WriteStream(IStorage* storage, const wchar_t* name, const Bytes& bytes) {
     ComPtr<IStream> s;
     HRESULT hr = storage->CreateStream(name, kCreateMode, 0, 0, s.ReleaseAndGetAddressOf());
     if (SUCCEEDED(hr)) hr = s->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    if (kept) *kept = s.Detach();
     return hr;
 }
 
@@ -228,95 +227,6 @@ TEST(Storage, KeepsNamedStreamsUnderTheSubStreamRules) {
     EXPECT_EQ(WriteStream(storage.Get(), std::wstring(31, L'n').c_str(), {1}), S_OK);
     EXPECT_EQ(storage->CreateStream(L"Contents", kCreateMode, 0, 0, nullptr), STG_E_INVALIDPOINTER);
     EXPECT_EQ(ReadStream(storage.Get(), L"Contents"), Bytes({1, 2, 3, 4}));
-
-    // Destroying an element reverts a stream still open on it.
-    ASSERT_EQ(WriteStream(storage.Get(), L"Gone", {}, &s), S_OK);
-    ASSERT_EQ(storage->DestroyElement(L"gone"), S_OK);
-    EXPECT_EQ(s->Write("x", 1, nullptr), STG_E_REVERTED);
-    EXPECT_EQ(Read(s, 1).first, STG_E_REVERTED);
-    s->Release();
-    EXPECT_EQ(storage->DestroyElement(L"Gone"), STG_E_FILENOTFOUND);
-}
-
-TEST(StorageFile, SavedAtomicallyEditedInPlaceAndSavedOnTheLastRelease) {
-    TempFolder folder;
-    const std::string path = folder.File("effect.stg");
-    WriteBytes(path, {'k', 'e', 'e', 'p'});
-    IStorage* storage = nullptr;
-    EXPECT_EQ(StgCreateStorageFileA(path.c_str(), STGM_READWRITE, &storage), STG_E_FILEALREADYEXISTS);
-    EXPECT_EQ(storage, nullptr);
-    EXPECT_EQ(ReadText(path), "keep");
-    IStream* late = nullptr;
-    ASSERT_EQ(StgCreateStorageFileA(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &storage), S_OK);
-    ASSERT_EQ(WriteStream(storage, L"A", {0x10, 0x20, 0x30, 0x40, 0, 0, 0x80, 0x3F}), S_OK);
-    ASSERT_EQ(WriteStream(storage, L"Empty", {}), S_OK);
-    ASSERT_EQ(WriteStream(storage, L"B", {2}, &late), S_OK);
-    ASSERT_EQ(storage->Commit(0), S_OK);
-    EXPECT_EQ(ReadText(path).substr(0, 8), "QSTORAGE");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);  // no temporary file left
-    storage->Release();
-    ASSERT_EQ(late->Write("\x03", 1, nullptr), S_OK);  // the stream outlives the storage
-    late->Release();                                   // the last reference: saved now
-
-    ASSERT_EQ(StgOpenStorageFileA(path.c_str(), STGM_READWRITE, &storage), S_OK);
-    EXPECT_EQ(ReadStream(storage, L"A"), Bytes({0x10, 0x20, 0x30, 0x40, 0, 0, 0x80, 0x3F}));
-    EXPECT_EQ(ReadStream(storage, L"Empty"), Bytes());
-    EXPECT_EQ(ReadStream(storage, L"B"), Bytes({2, 3}));
-    ASSERT_EQ(storage->DestroyElement(L"a"), S_OK);
-    storage->Release();
-
-    // Read-only: refuses every change and never touches the file.
-    const std::string before = ReadText(path);
-    ASSERT_EQ(StgOpenStorageFileA(path.c_str(), STGM_READ, &storage), S_OK);
-    IStream* s = nullptr;
-    EXPECT_EQ(ReadStream(storage, L"A"), Bytes({'?'}));
-    EXPECT_EQ(storage->CreateStream(L"New", kCreateMode, 0, 0, &s), STG_E_ACCESSDENIED);
-    EXPECT_EQ(storage->OpenStream(L"B", nullptr, 0x12, 0, &s), STG_E_ACCESSDENIED);
-    EXPECT_EQ(storage->DestroyElement(L"B"), STG_E_ACCESSDENIED);
-    EXPECT_EQ(storage->Commit(0), S_OK);
-    storage->Release();
-    EXPECT_EQ(ReadText(path), before);
-}
-
-TEST(StorageFile, RefusesBadFlagsMissingPathsCorruptFilesAndReportsAFailedSave) {
-    TempFolder folder;
-    const std::string path = folder.File("s.stg"), corrupt = folder.File("corrupt.stg");
-    IStorage* storage = reinterpret_cast<IStorage*>(0x1);
-    EXPECT_EQ(StgOpenStorageFileA(path.c_str(), STGM_READ, &storage), STG_E_FILENOTFOUND);
-    EXPECT_EQ(storage, nullptr);
-    EXPECT_EQ(StgOpenStorageFileA(path.c_str(), STGM_CREATE | STGM_READWRITE, &storage), STG_E_INVALIDFLAG);
-    EXPECT_EQ(StgCreateStorageFileA(path.c_str(), STGM_CREATE | STGM_READ, &storage), STG_E_INVALIDFLAG);
-    EXPECT_EQ(StgCreateStorageFileA(folder.File("no/folder.stg").c_str(), STGM_CREATE | STGM_WRITE, &storage),
-              STG_E_PATHNOTFOUND);
-
-    ASSERT_EQ(StgCreateStorageFileA(path.c_str(), STGM_CREATE | STGM_READWRITE, &storage), S_OK);
-    ASSERT_EQ(WriteStream(storage, L"Contents", {1, 2, 3, 4, 5, 6, 7, 8}), S_OK);
-    storage->Release();
-    const Bytes image = ReadBytes(path);
-    std::vector<Bytes> bad = {{}, Bytes(18, '!'), image};
-    bad.back().push_back(0);  // a trailing byte
-    for (size_t cut = 1; cut < image.size(); ++cut) bad.emplace_back(image.begin(), image.begin() + cut);
-    for (size_t i = 0; i < image.size(); ++i) {
-        bad.push_back(image);
-        bad.back()[i] ^= 0x01;
-    }
-    for (const Bytes& bytes : bad) {
-        WriteBytes(corrupt, bytes);
-        storage = nullptr;
-        EXPECT_EQ(StgOpenStorageFileA(corrupt.c_str(), STGM_READ, &storage), STG_E_INVALIDHEADER) << bytes.size();
-        EXPECT_EQ(storage, nullptr);
-        if (storage) storage->Release();
-    }
-
-    DebugOutputCapture debug;
-    const std::string sub = folder.File("sub"), vanishing = sub + "/vanishing.stg";
-    std::filesystem::create_directory(sub);
-    ASSERT_EQ(StgCreateStorageFileA(vanishing.c_str(), STGM_CREATE | STGM_READWRITE, &storage), S_OK);
-    ASSERT_EQ(WriteStream(storage, L"Contents", {1}), S_OK);
-    std::filesystem::remove_all(sub);
-    EXPECT_EQ(storage->Commit(0), STG_E_PATHNOTFOUND);
-    storage->Release();
-    EXPECT_NE(debug.Text().find(vanishing), std::string::npos);
 }
 
 }  // namespace

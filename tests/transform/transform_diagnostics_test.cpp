@@ -1,8 +1,7 @@
-// The transform base's class-wide parts: the debug-flags word from the registry, the
-// traces and failure reports on the debug output channel, and class registration.
+// The transform base's class-wide parts: the debug-flags word from the registry, and the
+// traces and failure reports on the debug output channel. (Class registration: the
+// module's registration suite, which registers every class through the base.)
 #include "transform/dtbase_trace.h"
-#include "platform/com/kit/module.h"
-#include "platform/ui/resource.h"
 #include "tests/transform/transform_test_effect.h"
 #include "tests/support/environment.h"
 #include "tests/support/registry_contents.h"
@@ -70,71 +69,4 @@ TEST(TransformDiagnostics, TracesAndFailureReports) {
         }
         EXPECT_EQ(text.empty(), flags == 0);
     }
-}
-
-namespace {
-
-constexpr GUID kTestClass = MakeGuid("5e1f0a2b-3c4d-4e5f-8a9b-0c1d2e3f4a5b");
-constexpr GUID kRequiredCategory = MakeGuid("7a8b9c0d-1e2f-4a3b-8c4d-5e6f7a8b9c0d");
-const char kScript[] =
-    "HKCR\n"
-    "{\n"
-    "    NoRemove CLSID\n"
-    "    {\n"
-    "        ForceRemove {5e1f0a2b-3c4d-4e5f-8a9b-0c1d2e3f4a5b} = s 'Test Transform'\n"
-    "        {\n"
-    "            InprocServer32 = s '%MODULE%'\n"
-    "        }\n"
-    "    }\n"
-    "}\n";
-
-// A module handle of the test's own, with one registry script as resource 301.
-class ScriptModule {
-public:
-    ScriptModule() {
-        m_binaries[0] = ModuleBinaryResource{"REGISTRY", 301, kScript, sizeof kScript - 1};
-        m_resources = ModuleResources{nullptr, 0, m_binaries, 1};
-        m_saved = ComModule::Instance();
-        RegisterModuleResources(Handle(), &m_resources);
-        ComModule::Init(Handle());
-    }
-    ~ScriptModule() {
-        ComModule::Init(m_saved);
-        UnregisterModuleResources(Handle());
-    }
-    HINSTANCE Handle() { return static_cast<HINSTANCE>(&m_binaries); }
-
-private:
-    ModuleBinaryResource m_binaries[1];
-    ModuleResources m_resources;
-    HINSTANCE m_saved;
-};
-
-}  // namespace
-
-// The script first, then the categories, with or without required ones; unregistering
-// takes everything; a missing script fails registering only and writes nothing.
-TEST(TransformRegistration, ScriptThenCategoriesAndBack) {
-    testsupport::TempRegistry registry;
-    ScriptModule module;
-    const std::string key = "CLSID\\" + GuidToString(kTestClass);
-    for (ULONG required : {1u, 0u}) {
-        ASSERT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, required, &kRequiredCategory,
-                                                 TRUE),
-                  S_OK);
-        EXPECT_EQ(testsupport::ReadString(HKEY_CLASSES_ROOT, key), "Test Transform");
-        EXPECT_NE(testsupport::ReadString(HKEY_CLASSES_ROOT, key + "\\InprocServer32"), std::nullopt);
-        EXPECT_TRUE(testsupport::KeyExists(HKEY_CLASSES_ROOT,
-                                           key + "\\Implemented Categories\\" + GuidToString(CATID_DXImageTransform)));
-        EXPECT_EQ(testsupport::KeyExists(HKEY_CLASSES_ROOT,
-                                         key + "\\Required Categories\\" + GuidToString(kRequiredCategory)),
-                  required == 1);
-        EXPECT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 301, 1, &CATID_DXImageTransform, required, &kRequiredCategory,
-                                                 FALSE),
-                  S_OK);
-        EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, key));
-    }
-    EXPECT_TRUE(FAILED(CDXBaseNTo1::RegisterTransform(kTestClass, 999, 1, &CATID_DXImageTransform, 0, nullptr, TRUE)));
-    EXPECT_FALSE(testsupport::KeyExists(HKEY_CLASSES_ROOT, key));
-    EXPECT_EQ(CDXBaseNTo1::RegisterTransform(kTestClass, 999, 1, &CATID_DXImageTransform, 0, nullptr, FALSE), S_OK);
 }

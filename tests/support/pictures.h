@@ -23,12 +23,6 @@ inline uint8_t BiasedByte(std::mt19937& rng) {
 void FillRandom(uint8_t* p, size_t n, uint32_t seed);
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);
 
-// Bytes a region of `rows` rows of `rowBytes` each at `step` spans: the last row
-// ends exactly at the block's end (so AddressSanitizer sees any byte beyond it).
-inline size_t SpanBytes(int rows, int64_t step, int64_t rowBytes) {
-    return static_cast<size_t>((rows - 1) * step + rowBytes);
-}
-
 // FNV-1a over a region's rows, skipping padding between rows.
 uint64_t Digest(const uint8_t* p, int64_t step, int rows, int64_t rowBytes);
 

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 
-#include "platform/ui/dialog.h"
+#include "platform/ui/commdlg.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -139,6 +141,66 @@ TEST(Dialogs, ModalDialogsRunUntilEndDialogWithTheOwnerDisabled) {
     }
     DestroyWindow(owner);
     testsupport::ForgetSeenMessages();
+}
+
+
+// The colour chooser driven by a person on another thread, as a swatch opens it: numbers
+// typed into the boxes, a colour added to the custom ones, basic and custom cells picked;
+// OK returns the colour, Cancel returns nothing, the custom colours stay the caller's.
+HWND WaitForFocusIn(int dialogItem, int focusItem = 0) {
+    for (int i = 0; i < 400; ++i) {
+        HWND focus = GetFocus();
+        HWND dialog = focus ? GetParent(focus) : nullptr;
+        if (dialog && GetDlgItem(dialog, dialogItem) && (!focusItem || GetDlgCtrlID(focus) == focusItem)) return dialog;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return nullptr;
+}
+
+void ClickCell(HWND grid, int column, int row, int rows) {
+    RECT r;
+    GetWindowRect(grid, &r);
+    const int x = r.left + (2 * column + 1) * (r.right - r.left) / 16;
+    const int y = r.top + (2 * row + 1) * (r.bottom - r.top) / (2 * rows);
+    InjectMouseInput(x, y, WM_LBUTTONDOWN);
+    InjectMouseInput(x, y, WM_LBUTTONUP);
+}
+
+TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
+    COLORREF custom[16] = {};
+    CHOOSECOLORA choose{sizeof choose, nullptr, nullptr, RGB(10, 20, 30), custom,
+                        CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR, 0, nullptr, nullptr};
+    const struct {
+        const char* what;
+        BOOL expected;
+        COLORREF result;
+    } steps[] = {{"type red 200, add to custom, OK", TRUE, RGB(200, 20, 30)},
+                 {"white from the basic colours, OK", TRUE, RGB(255, 255, 255)},
+                 {"first custom colour, Cancel", FALSE, RGB(255, 255, 255)},
+                 {"first custom colour, OK", TRUE, RGB(200, 20, 30)}};
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE(steps[step].what);
+        std::thread person([step] {
+            HWND dialog = WaitForFocusIn(720);
+            ASSERT_NE(dialog, nullptr);
+            if (step == 0) {
+                for (int i = 0; i < 3; ++i) InjectKeyInput(VK_TAB, 0);
+                ASSERT_EQ(WaitForFocusIn(720, 706), dialog);
+                Type("200");
+                InjectKeyInput(VK_TAB, 0);
+                Click(GetDlgItem(dialog, 712));
+            } else if (step == 1) {
+                ClickCell(GetDlgItem(dialog, 720), 7, 5, 6);
+            } else {
+                ClickCell(GetDlgItem(dialog, 721), 0, 0, 2);
+            }
+            Click(GetDlgItem(dialog, step == 2 ? IDCANCEL : IDOK));
+        });
+        EXPECT_EQ(ChooseColorA(&choose), steps[step].expected);
+        person.join();
+        EXPECT_EQ(choose.rgbResult, steps[step].result);
+        EXPECT_EQ(custom[0], RGB(200, 20, 30));
+    }
 }
 
 }  // namespace

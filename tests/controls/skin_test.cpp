@@ -52,6 +52,10 @@ void ClickItem(HWND dialog, int id) {
     GetWindowRect(GetDlgItem(dialog, id), &r);
     InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
     InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONUP);
+    // A person's next click comes after the button has let go of the mouse; input sent
+    // sooner would go to the button still holding the capture.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 // A person opens the options, asks for help, ticks the box and presses OK.
@@ -63,10 +67,16 @@ TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
     skin.Init(module, "Quillet Brushwerk");
     ASSERT_FALSE(skin.GetKnobsDragVertical());
     std::string caption;
+    const DWORD tester = GetCurrentThreadId();
     std::thread person([&] {
         HWND focus = nullptr;
-        for (int i = 0; i < 400 && !((focus = GetFocus()) && GetDlgItem(GetParent(focus), 230)); ++i)
+        // A fresh process loads its fonts first, which takes a while on a busy machine.
+        auto ready = [&] {
+            return (focus = GetFocus()) && GetDlgItem(GetParent(focus), 230) && IsWindowVisible(GetParent(focus));
+        };
+        for (int i = 0; i < 6000 && !ready(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!ready()) focus = nullptr, PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
         ASSERT_NE(focus, nullptr);
         HWND dialog = GetParent(focus);
         char text[64] = {};

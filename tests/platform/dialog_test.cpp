@@ -48,6 +48,10 @@ void Click(HWND control) {
     GetWindowRect(control, &r);
     InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
     InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONUP);
+    // A person's next click comes after the button has let go of the mouse; input sent
+    // sooner would go to the button still holding the capture.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 TEST(Dialogs, ChildDialogLaysOutInDialogUnitsAndEditsTakeTyping) {
@@ -148,10 +152,14 @@ TEST(Dialogs, ModalDialogsRunUntilEndDialogWithTheOwnerDisabled) {
 // typed into the boxes, a colour added to the custom ones, basic and custom cells picked;
 // OK returns the colour, Cancel returns nothing, the custom colours stay the caller's.
 HWND WaitForFocusIn(int dialogItem, int focusItem = 0) {
-    for (int i = 0; i < 400; ++i) {
+    // A fresh process loads its fonts first, which takes a while on a busy machine.
+    for (int i = 0; i < 6000; ++i) {
         HWND focus = GetFocus();
         HWND dialog = focus ? GetParent(focus) : nullptr;
-        if (dialog && GetDlgItem(dialog, dialogItem) && (!focusItem || GetDlgCtrlID(focus) == focusItem)) return dialog;
+        // Focus comes before the dialog is shown; clicks need it on screen.
+        if (dialog && GetDlgItem(dialog, dialogItem) && IsWindowVisible(dialog) &&
+            (!focusItem || GetDlgCtrlID(focus) == focusItem))
+            return dialog;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return nullptr;
@@ -164,6 +172,8 @@ void ClickCell(HWND grid, int column, int row, int rows) {
     const int y = r.top + (2 * row + 1) * (r.bottom - r.top) / (2 * rows);
     InjectMouseInput(x, y, WM_LBUTTONDOWN);
     InjectMouseInput(x, y, WM_LBUTTONUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
@@ -180,8 +190,9 @@ TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
                  {"first custom colour, OK", TRUE, RGB(200, 20, 30)}};
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE(steps[step].what);
-        std::thread person([step] {
+        std::thread person([step, tester = GetCurrentThreadId()] {
             HWND dialog = WaitForFocusIn(720);
+            if (!dialog) PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
             ASSERT_NE(dialog, nullptr);
             if (step == 0) {
                 for (int i = 0; i < 3; ++i) InjectKeyInput(VK_TAB, 0);

@@ -131,8 +131,9 @@ RenderOptions ParseRender(ArgCursor& cur) {
             bool tooLarge = false;
             o.size = ParseFrameSize(v, &tooLarge);
             if (tooLarge)
-                throw CliError("--size " + v + " is too large: at most " + std::to_string(kMaxImageSide) + " pixels a side and " +
-                      std::to_string(kMaxImagePixels) + " in all (16384x16384)", kExitUsage);
+                throw CliError("--size " + v + " is too large: frames must fit in memory, so at most " +
+                               std::to_string(kMaxImageSide) + " pixels a side and " + std::to_string(kMaxImagePixels) +
+                               " in all (16384x16384)");
             if (!o.size) Usage("--size needs WIDTHxHEIGHT such as 1920x1080, not '" + v + "'");
         } else if (w == "--alpha") {
             std::string v = cur.Value(w);

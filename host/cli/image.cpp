@@ -1,5 +1,6 @@
 #include "host/cli/image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -23,6 +24,14 @@ Image MakeImage(int width, int height, AlphaForm alpha) {
     image.alpha = alpha;
     image.bgra.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
     return image;
+}
+
+void GrowToRows(Image& image, int rows) {
+    const size_t needed = image.Pitch() * static_cast<size_t>(rows);
+    if (needed > image.bgra.capacity())
+        image.bgra.reserve(std::min(image.Pitch() * static_cast<size_t>(image.height),
+                                    std::max(needed, image.bgra.capacity() * 2)));
+    image.bgra.resize(needed);
 }
 
 bool IsOpaque(const Image& image) {

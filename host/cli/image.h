@@ -30,6 +30,11 @@ constexpr uint64_t kMaxImagePixels = uint64_t(1) << 28;
 // Allocates a zeroed image; throws CliError for sizes that are empty or too large.
 Image MakeImage(int width, int height, AlphaForm alpha);
 
+// Makes room for rows [0, rows) of an image whose width and height are set, taking
+// memory in doubling steps that stop at the whole picture: decoders call it as rows
+// arrive, so a short file that claims a huge picture fails before taking much.
+void GrowToRows(Image& image, int rows);
+
 // True when every sample's alpha is 255.
 bool IsOpaque(const Image& image);
 // True when every sample has red = green = blue.

@@ -82,12 +82,13 @@ bool DecodeJpeg(FILE* file, JpegErrorManager& err, Image& image, std::vector<uin
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
     image.alpha = AlphaForm::Straight;
-    image.bgra.resize(size_t(width) * height * 4);
+    // Memory is taken as rows arrive (see the PNG reader).
     row.resize(size_t(width) * 3);
     while (cinfo.output_scanline < height) {
         JSAMPROW rowPointer = row.data();
         const JDIMENSION y = cinfo.output_scanline;
         jpeg_read_scanlines(&cinfo, &rowPointer, 1);
+        GrowToRows(image, static_cast<int>(y) + 1);
         uint8_t* d = image.bgra.data() + size_t(y) * width * 4;
         for (JDIMENSION x = 0; x < width; ++x, d += 4) {
             d[0] = row[x * 3 + 2];

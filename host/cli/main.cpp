@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
         std::cerr << "brushwerk: " << e.what() << "\n";
         return e.ExitCode();
     } catch (const std::bad_alloc&) {
-        std::cerr << "brushwerk: out of memory\n";
+        std::cout.flush();
+        std::cerr << "brushwerk: out of memory: the pictures and the work on them do not fit in the memory available\n";
         return kExitFailure;
     }
     return 0;

@@ -81,10 +81,20 @@ bool ReadPngInto(FILE* file, PngErrorContext& ctx, Image& image, std::vector<png
     image.width = static_cast<int>(width);
     image.height = static_cast<int>(height);
     image.alpha = AlphaForm::Straight;
-    image.bgra.resize(size_t(width) * height * 4);
-    rows.resize(height);
-    for (png_uint_32 y = 0; y < height; ++y) rows[y] = image.bgra.data() + size_t(y) * width * 4;
-    png_read_image(png, rows.data());
+    const size_t rowBytes = size_t(width) * 4;
+    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) {
+        image.bgra.resize(rowBytes * height);
+        rows.resize(height);
+        for (png_uint_32 y = 0; y < height; ++y) rows[y] = image.bgra.data() + y * rowBytes;
+        png_read_image(png, rows.data());
+    } else {
+        // Memory is taken as rows arrive, so a short file whose header claims a huge
+        // picture ends early instead of asking for all of it first.
+        for (png_uint_32 y = 0; y < height; ++y) {
+            GrowToRows(image, static_cast<int>(y) + 1);
+            png_read_row(png, image.bgra.data() + y * rowBytes, nullptr);
+        }
+    }
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;

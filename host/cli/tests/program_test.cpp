@@ -2,6 +2,7 @@
 // refusals that need no module, registration into a registry file of the test's own,
 // listing, and renders of pictures, states, sequences, streams and the demo.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -58,8 +59,7 @@ TEST(Program, HelpAndRefusalsThatNeedNoModule) {
         {{"dreamglow", "--to-set", "blur=lots", in, dir.File("o_%d.png")}, "bad number", 2},
         {{"dreamglow", "--set", "blur=1e308", in, out},
          "blur: number '1e308' is out of range: a field holds -3.4e38 .. 3.4e38 (its page offers 0..1)", 2},
-        {{"dreamglow", "--size", "20000x20000", in, out},
-         "--size 20000x20000 is too large: at most 32768 pixels a side and 268435456 in all (16384x16384)", 2},
+        {{"dreamglow", "--size", "100000x100000", in, out}, "--size 100000x100000 is too large: frames must fit in memory", 1},
         {{"duochrome", in, dir.File("o.gif")}, "unknown picture format", 2},
         {{"duochrome", "-", dir.File("o_%d.png")}, "needs --size", 2},
         {{"duochrome", dir.File("in_%d.png"), dir.File("o_%d.png")}, "no frames found", 1},
@@ -197,6 +197,16 @@ TEST(Render, PicturesAndTheirRefusals) {
     WriteBytes(dir.File("damaged.jpg"), damaged);
     WriteBytes(dir.File("f.bgra"), std::vector<uint8_t>(10 * 10 * 4));
     WriteBytes(dir.File("short.bgra"), std::vector<uint8_t>(8 * 8 * 4 - 1));
+    // The card's PNG claiming a picture past the limits, and one within them whose rows
+    // then end at once: refused before the memory of the whole is taken.
+    for (uint32_t side : {40000u, 16000u}) {
+        std::vector<uint8_t> claims = png;
+        for (int at : {16, 20})
+            for (int i = 0; i < 4; ++i) claims[at + i] = uint8_t(side >> (24 - 8 * i));
+        const uLong crc = crc32(0, claims.data() + 12, 17);
+        for (int i = 0; i < 4; ++i) claims[29 + i] = uint8_t(crc >> (24 - 8 * i));
+        WriteBytes(dir.File(std::to_string(side) + ".png"), claims);
+    }
     const std::string out = dir.File("o.png");
     for (auto [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{dir.File("cut.png"), out}, "cannot read " + dir.File("cut.png") + ": the file ends early"},
@@ -204,10 +214,21 @@ TEST(Render, PicturesAndTheirRefusals) {
              {{dir.File("damaged.jpg"), out}, "cannot read " + dir.File("damaged.jpg") + ": the data is damaged"},
              {{"--size", "8x8", "-", "-"}, "no frames arrived: standard input was empty (expected raw frames of --size 8x8)"},
              {{"--size", "10x11", dir.File("f.bgra"), dir.File("o.bgra")}, "size mismatch"},
-             {{"--size", "8x8", dir.File("short.bgra"), dir.File("card.png")}, "short.bgra"}}) {
+             {{"--size", "8x8", dir.File("short.bgra"), dir.File("card.png")}, "short.bgra"},
+             {{dir.File("40000.png"), out}, "unsupported size 40000x40000"},
+             {{dir.File("16000.png"), out}, "cannot read " + dir.File("16000.png")}}) {
         args.insert(args.begin(), {"render", "dreamglow"});
         ExpectRefused(dir, args, 1, message);
     }
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Frames that do not fit in the memory there is: a clear error, never an abort.
+    const RunResult starved = ::testsupport::RunShell(
+        "ulimit -v 400000; exec " + ::testsupport::ShellQuote(BRUSHWERK_PROGRAM) +
+            " render dreamglow --size 6000x6000 --frames 1 - - </dev/zero",
+        {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+    EXPECT_EQ(starved.exitCode, 1) << starved.err;
+    EXPECT_NE(starved.err.find("out of memory"), std::string::npos) << starved.err;
+#endif
     EXPECT_EQ(ReadBytes(dir.File("card.png")), png);
     for (const auto& entry : fs::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();

@@ -160,6 +160,19 @@ LSTATUS SaveAtomically(const std::string& path, const std::string& text, std::st
     return ERROR_SUCCESS;
 }
 
+// Temporary files are written only under the file lock, so one found while holding it
+// was left by a writer that died in the middle of a save: it is removed.
+void RemoveAbandonedTemporaries(const std::string& path) {
+    const std::filesystem::path file(path);
+    const std::string prefix = file.filename().string() + ".tmp.";
+    std::error_code ec;
+    std::filesystem::directory_iterator it(file.parent_path().empty() ? "." : file.parent_path(), ec), end;
+    for (; !ec && it != end; it.increment(ec)) {
+        std::error_code ignored;
+        if (it->path().filename().string().starts_with(prefix)) std::filesystem::remove(it->path(), ignored);
+    }
+}
+
 // Holds an exclusive flock on "<path>.lock" for its lifetime.
 class FileLock {
 public:
@@ -336,6 +349,7 @@ LSTATUS Store::Write(const std::function<LSTATUS(Tree&, bool& changed)>& change)
         return status;
     }
     if (changed) {
+        RemoveAbandonedTemporaries(path);
         std::string error;
         status = SaveAtomically(path, FormatRegFile(*fresh.tree), error);
         if (status != ERROR_SUCCESS) {

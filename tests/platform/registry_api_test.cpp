@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -136,33 +138,44 @@ constexpr int kKeysPerWriter = 40;
 
 std::string KeyName(int writer, int i) { return "Writer" + std::to_string(writer) + "\\Key" + std::to_string(i); }
 
-// Writes its keys, reading each back at once (a read in between must see a whole file);
-// returns the number of failed calls.
+// Writes its keys, reading each back at once (a read in between must see a whole file),
+// and registers and unregisters a scratch key beside each; returns the failed calls.
 int RegisterKeys(int writer) {
     int failures = 0;
     for (int i = 0; i < kKeysPerWriter; ++i) {
+        const std::string scratch = "Scratch" + std::to_string(writer) + "_" + std::to_string(i);
         failures += WriteString(HKEY_CLASSES_ROOT, KeyName(writer, i), "Owner", std::to_string(writer)) != ERROR_SUCCESS;
+        failures += WriteString(HKEY_CLASSES_ROOT, scratch, "", "x") != ERROR_SUCCESS;
+        failures += RegDeleteTreeA(HKEY_CLASSES_ROOT, scratch.c_str()) != ERROR_SUCCESS;
         failures += ReadString(HKEY_CLASSES_ROOT, KeyName(writer, i), "Owner") != std::to_string(writer);
     }
     return failures;
 }
 
+bool TemporaryFileIn(const std::string& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().string().find(".tmp.") != std::string::npos) return true;
+    return false;
+}
+
 }  // namespace
 
-// Threads of one process and separate processes (each with the store of its own) at
-// once: every key is in the file afterwards and no temporary file is left.
+// Threads of one process and seven other processes (each with the store of its own)
+// registering and unregistering at once: every key is in the file afterwards, no
+// unregistered key and no temporary file is left.
 TEST(RegistryConcurrency, ThreadsAndProcessesRegisteringAtOnceLoseNothing) {
     TempRegistry reg;
+    constexpr int kProcesses = 7, kThreads = 3;
     std::vector<pid_t> children;
-    for (int p = 0; p < 2; ++p) {
+    for (int p = 0; p < kProcesses; ++p) {
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) _exit(RegisterKeys(p) == 0 ? 0 : 1);
         children.push_back(pid);
     }
-    int failures[3] = {};
+    int failures[kThreads] = {};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 3; ++t) threads.emplace_back([t, &failures] { failures[t] = RegisterKeys(2 + t); });
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back([t, &failures] { failures[t] = RegisterKeys(kProcesses + t); });
     for (auto& t : threads) t.join();
     for (int f : failures) EXPECT_EQ(f, 0);
     for (pid_t pid : children) {
@@ -171,9 +184,38 @@ TEST(RegistryConcurrency, ThreadsAndProcessesRegisteringAtOnceLoseNothing) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     reg.ForceReload();
-    for (int w = 0; w < 5; ++w)
+    for (int w = 0; w < kProcesses + kThreads; ++w)
         for (int i = 0; i < kKeysPerWriter; ++i)
             EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, KeyName(w, i), "Owner"), std::to_string(w)) << KeyName(w, i);
-    for (const auto& entry : std::filesystem::directory_iterator(reg.Folder()))
-        EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
+    EXPECT_EQ(SubkeyNames(HKEY_CLASSES_ROOT, "").size(), size_t(kProcesses + kThreads)) << "only the Writer keys";
+    EXPECT_FALSE(TemporaryFileIn(reg.Folder()));
+}
+
+// A writer killed while it writes its temporary file: the registry file keeps the last
+// whole save, and the next save clears away what the killed one left.
+TEST(RegistryConcurrency, AWriterKilledInTheMiddleOfASaveLeavesTheFileWhole) {
+    TempRegistry reg;
+    constexpr int kValues = 500;
+    constexpr size_t kLength = 4000;  // saves of 2 MB, so that one is caught in progress
+    auto name = [](int i) { return "v" + std::to_string(i % kValues); };
+    for (int v = 0; v < kValues; ++v)
+        ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "Big", name(v).c_str(), std::string(kLength, 'a')), ERROR_SUCCESS);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0)
+        for (int i = 1;; ++i) WriteString(HKEY_CLASSES_ROOT, "Big", name(i).c_str(), std::string(kLength, char('a' + i % 26)));
+    bool caught = false;
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20); !caught && std::chrono::steady_clock::now() < end;)
+        caught = TemporaryFileIn(reg.Folder());
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_TRUE(caught);
+    reg.ForceReload();
+    for (int v = 0; v < kValues; ++v) {
+        const std::optional<std::string> text = ReadString(HKEY_CLASSES_ROOT, "Big", name(v).c_str());
+        ASSERT_TRUE(text) << RegistryLastError();
+        EXPECT_TRUE(*text == std::string(kLength, text->front())) << name(v) << " is not whole";
+    }
+    EXPECT_EQ(WriteString(HKEY_CLASSES_ROOT, "After", "", "kill"), ERROR_SUCCESS);
+    EXPECT_FALSE(TemporaryFileIn(reg.Folder()));
 }

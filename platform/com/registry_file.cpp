@@ -153,6 +153,9 @@ private:
                 ++i;
                 return true;
             }
+            // Text ends at its first NUL when it is read: one inside quotes would be
+            // lost at the next save, so it is refused here.
+            if (c == '\0') return Fail("a NUL character inside a string");
             if (c == '\\') {
                 if (i + 1 >= s.size()) break;
                 char next = s[++i];

@@ -1,9 +1,10 @@
 // An effect's stored state from a hostile project: random bytes of any length loaded
 // through IPersistStreamInit or through a storage's "Contents" stream, then one frame
-// of a random size (at most 61x61) rendered on 1 to 4 processors. Loading must answer
+// of a random size (at most 61x61) rendered on 1 to 4 processors, per band or whole
+// frame. Loading must answer
 // a result code, and the frame must render or fail, whatever the bytes.
 //
-// Input: effect, path and processors, width, height, then the state; the frame's
+// Input: effect, path, processors, format and banding, width, height, then the state; the frame's
 // samples are the input's bytes over again (premultiplied or not, as they fall).
 #include <algorithm>
 #include <cstdint>
@@ -75,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadState(object.Get(), throughStorage, data + 4, size - 4);
 
     ComPtr<IUnknown> site;
-    if (FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf()))) std::abort();
+    const QuilletBandingMode banding = data[1] & 16 ? QUILLET_BANDING_WHOLE_FRAME : QUILLET_BANDING_PER_BAND;
+    if (FAILED(CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding))) std::abort();
     Query<IObjectWithSite>(object.Get())->SetSite(site.Get());
     std::vector<BYTE> in(size_t(width) * height * 4), out(in.size());
     for (size_t i = 0; i < in.size(); ++i) in[i] = data[i % size];

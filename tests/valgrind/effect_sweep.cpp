@@ -1,10 +1,10 @@
 // Every effect and every preset rendered as a host renders them (the module loaded by
-// path, an object per frame, sited on a task manager of 1 to 4 processors) on small
-// odd-sized frames: one band, and four bands of uneven height. Run under valgrind's
-// memcheck (ctest label "valgrind"), where a read of invalid or uninitialised memory
-// fails the run. The output starts as a copy of the input, as our hosts hand it over
-// (Air Brush reads what the output held when its kernel is empty), and is written to
-// /dev/null, so that memcheck checks every byte the effect wrote.
+// path, an object per frame, sited on a task manager of 1 to 4 processors, per band and
+// whole frame) on small odd-sized frames: one band, and four bands of uneven height.
+// Run under valgrind's memcheck (ctest label "valgrind"), where a read of invalid or
+// uninitialised memory fails the run. The output starts as a copy of the input, as our
+// hosts hand it over (Air Brush reads what the output held when its kernel is empty),
+// and is written to /dev/null, so that memcheck checks every byte the effect wrote.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -40,11 +40,12 @@ std::unique_ptr<BYTE[]> NoiseFrame(int width, int height) {
     return frame;
 }
 
-HRESULT Render(IClassFactory* factory, int preset, ULONG processors, int width, int height, int sink) {
+HRESULT Render(IClassFactory* factory, int preset, ULONG processors, QuilletBandingMode banding, int width, int height,
+               int sink) {
     ComPtr<IUnknown> object, site;
     HRESULT hr = factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress());
     if (SUCCEEDED(hr)) hr = Query<IStaticFilterPreset>(object.Get())->SelectPreset(preset);
-    if (SUCCEEDED(hr)) hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf());
+    if (SUCCEEDED(hr)) hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding);
     if (SUCCEEDED(hr)) hr = Query<IObjectWithSite>(object.Get())->SetSite(site.Get());
     if (FAILED(hr)) return hr;
     const std::unique_ptr<BYTE[]> in = NoiseFrame(width, height);
@@ -84,15 +85,17 @@ int main() {
         Query<IStaticFilterPreset>(probe.Get())->GetPresetCount(&presets);
         for (int preset = 0; preset < int(presets); ++preset)
             for (ULONG processors = 1; processors <= 4; ++processors)
-                for (const auto& size : sizes) {
-                    ++renders;
-                    const HRESULT hr = Render(factory.Get(), preset, processors, size.width, size.height, sink);
-                    if (FAILED(hr)) {
-                        ++failures;
-                        std::fprintf(stderr, "%s preset %d, %lu processors, %dx%d: 0x%08X\n", effect.shortName, preset,
-                                     static_cast<unsigned long>(processors), size.width, size.height, unsigned(hr));
+                for (const auto banding : {QUILLET_BANDING_PER_BAND, QUILLET_BANDING_WHOLE_FRAME})
+                    for (const auto& size : sizes) {
+                        ++renders;
+                        const HRESULT hr = Render(factory.Get(), preset, processors, banding, size.width, size.height, sink);
+                        if (FAILED(hr)) {
+                            ++failures;
+                            std::fprintf(stderr, "%s preset %d, %lu processors, banding %d, %dx%d: 0x%08X\n",
+                                         effect.shortName, preset, static_cast<unsigned long>(processors), int(banding),
+                                         size.width, size.height, unsigned(hr));
+                        }
                     }
-                }
     }
     std::printf("%d renders, %d failed\n", renders, failures);
     return failures || renders == 0 ? 1 : 0;

@@ -23,11 +23,6 @@
 namespace identity {
 namespace {
 
-std::vector<std::string> TableVersions() {
-    if (ippTablesEnabled()) return {"generic", "tables"};
-    return {"generic"};
-}
-
 struct Picture {
     int width, height;
     std::vector<uint8_t> bytes;
@@ -77,20 +72,33 @@ Trial PictureTrial(const std::string& what, int n, Draw& d, Picture picture, int
                  });
 }
 
-// ---- Metallic ---------------------------------------------------------------------------
+// An effect that renders a record with (version 1) or without (version 0) its tables.
+template <class Record>
+using TableRender = void (*)(const CImageBuffer& in, CImageBuffer& out, const Record& record, bool tables);
 
-MetalSettings SettingsOf(const tMETALLIC_PROPS& r) {
-    return {RedOf(r.color) / 256.0, GreenOf(r.color) / 256.0, BlueOf(r.color) / 256.0, r.picture, r.metal,
-            r.highlights,           r.shine,                    r.calibrate};
-}
-
-Trial MetalCase(Draw& d, int n, Picture picture, tMETALLIC_PROPS record) {
-    const MetalSettings s = SettingsOf(record);
-    return PictureTrial("Metallic", n, d, std::move(picture), 4,
-                        [s](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                            (v == 0 ? RenderMetalPerPixel : RenderMetalTabulated)(in, out, s);
+template <class Record>
+Trial RecordCase(const char* what, TableRender<Record> render, Draw& d, int n, Picture picture, Record record) {
+    return PictureTrial(what, n, d, std::move(picture), 4,
+                        [render, record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                            render(in, out, record, v != 0);
                             return 1;
                         });
+}
+
+template <class Record>
+std::function<Trial(int, int)> RecordFrame(TableRender<Record> render, const Record& record) {
+    return [=](int w, int h) {
+        Draw d(5, false);
+        return RecordCase("frame", render, d, 0, Noise(d, w, h), record);
+    };
+}
+
+// ---- Metallic ---------------------------------------------------------------------------
+
+void RenderMetal(const CImageBuffer& in, CImageBuffer& out, const tMETALLIC_PROPS& r, bool tables) {
+    const MetalSettings s{RedOf(r.color) / 256.0, GreenOf(r.color) / 256.0, BlueOf(r.color) / 256.0, r.picture, r.metal,
+                          r.highlights,           r.shine,                    r.calibrate};
+    (tables ? RenderMetalTabulated : RenderMetalPerPixel)(in, out, s);
 }
 
 Trial MetalRandom(int n) {
@@ -103,7 +111,7 @@ Trial MetalRandom(int n) {
         for (float* f : {&r.shine, &r.highlights, &r.calibrate, &r.metal, &r.picture}) *f = allSame ? same : d.Value();
     }
     Picture picture = n < kMetallicPresetCount ? EveryCombination(d) : CasePicture(d, n);
-    return MetalCase(d, n, std::move(picture), r);
+    return RecordCase("Metallic", RenderMetal, d, n, std::move(picture), r);
 }
 
 // ---- the edge filter's table ------------------------------------------------------------
@@ -116,6 +124,10 @@ bool GenericEdgeFilter(const CImageBuffer& src, CImageBuffer& dst, const float k
     ipp_generic::Filter32f_8u_C4R(src.PixelAt(1, 1, 0), src.GetStep(), dst.PixelAt(1, 1, 0), dst.GetStep(), {w, h},
                                   kernel, {3, 3}, {1, 1});
     return true;
+}
+
+int EdgeFilter(size_t version, const CImageBuffer& in, CImageBuffer& out, const float kernel[9]) {
+    return version == 0 ? GenericEdgeFilter(in, out, kernel) : ConvolveEdgeKernel(in, out, kernel);
 }
 
 // Scales from the density knob, special values (zero, subnormal, huge, NaN,
@@ -150,31 +162,34 @@ Trial EdgeFilterRandom(int n) {
     Picture picture = Noise(d, w, h);
     const std::string label = "edge filter cell " + std::to_string((*kernel)[0]);
     const std::string inPlace = label + Describe(n, picture) + " in place";
+    auto render = [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+        return EdgeFilter(v, in, out, kernel->data());
+    };
     if (n % 13 == 12)  // a one-channel destination: both refuse
-        return PictureTrial(label + " into one channel", n, d, std::move(picture), 1,
-                            [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                                return v == 0 ? GenericEdgeFilter(in, out, kernel->data())
-                                              : ConvolveEdgeKernel(in, out, kernel->data());
-                            });
+        return PictureTrial(label + " into one channel", n, d, std::move(picture), 1, render);
     if (n % 13 == 6)  // into its own source
         return Trial(inPlace, std::move(picture.bytes), [kernel, w, h](size_t v, uint8_t* bytes) {
             CImageBuffer b;
             b.Attach(bytes, w, h, w * 4, 4);
-            return v == 0 ? GenericEdgeFilter(b, b, kernel->data()) : ConvolveEdgeKernel(b, b, kernel->data());
+            return EdgeFilter(v, b, b, kernel->data());
         });
-    return PictureTrial(label, n, d, std::move(picture), 4, [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-        return v == 0 ? GenericEdgeFilter(in, out, kernel->data()) : ConvolveEdgeKernel(in, out, kernel->data());
+    return PictureTrial(label, n, d, std::move(picture), 4, render);
+}
+
+Trial EdgeFilterFrame(int w, int h) {
+    Draw d(5, false);
+    auto kernel = std::make_shared<std::array<float, 9>>();
+    EdgeKernel(d, 1, kernel->data());
+    return PictureTrial("frame", 0, d, Noise(d, w, h), 4, [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+        return EdgeFilter(v, in, out, kernel->data());
     });
 }
 
 // ---- Pastel Sketch and Duo Chrome -------------------------------------------------------
 
-Trial PastelCase(Draw& d, int n, Picture picture, tPASTEL_SKETCHPROPS record) {
-    return PictureTrial("Pastel Sketch", n, d, std::move(picture), 4,
-                        [record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                            RenderPastelSketch(in, out, record, v != 0);
-                            return 1;
-                        });
+// The overload without band rows.
+void RenderPastel(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& r, bool tables) {
+    RenderPastelSketch(in, out, r, tables);
 }
 
 Trial PastelRandom(int n) {
@@ -185,15 +200,7 @@ Trial PastelRandom(int n) {
         r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
         r.blend = d.Value();
     }
-    return PastelCase(d, n, CasePicture(d, n), r);
-}
-
-Trial DuoCase(Draw& d, int n, Picture picture, tDUOCHROME_PROPS record) {
-    return PictureTrial("Duo Chrome", n, d, std::move(picture), 4,
-                        [record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                            RenderDuoChrome(in, out, record, v != 0);
-                            return 1;
-                        });
+    return RecordCase("Pastel Sketch", RenderPastel, d, n, CasePicture(d, n), r);
 }
 
 Trial DuoRandom(int n) {
@@ -206,36 +213,22 @@ Trial DuoRandom(int n) {
         if (n % 5 == 0) r.paper = pairs[n % 3][0], r.ink = pairs[n % 3][1];
         r.blend = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
     }
-    return DuoCase(d, n, CasePicture(d, n), r);
-}
-
-template <class Case, class Record>
-std::function<Trial(int, int)> EffectFrame(Case make, const Record& record) {
-    return [make, record](int w, int h) {
-        Draw d(5, false);
-        return make(d, 0, Noise(d, w, h), record);
-    };
+    return RecordCase("Duo Chrome", RenderDuoChrome, d, n, CasePicture(d, n), r);
 }
 
 }  // namespace
 
+// One row per table of an effect (see Entry): name, versions, cases, case n, a
+// frame-sized case for the benchmark, the reference outputs' digest.
 void AddEffectEntries(std::vector<Entry>& e) {
-    e.push_back({"Metallic metal term", TableVersions(), kMetallicPresetCount + 50, MetalRandom,
-                 EffectFrame(MetalCase, g_metallicPresets[3])});
-    e.push_back({"Edge filter Laplacian", TableVersions(), 200, EdgeFilterRandom, [](int w, int h) {
-                     Draw d(5, false);
-                     auto kernel = std::make_shared<std::array<float, 9>>();
-                     EdgeKernel(d, 1, kernel->data());
-                     return PictureTrial("frame", 0, d, Noise(d, w, h), 4,
-                                         [kernel](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                                             return v == 0 ? GenericEdgeFilter(in, out, kernel->data())
-                                                           : ConvolveEdgeKernel(in, out, kernel->data());
-                                         });
-                 }});
-    e.push_back({"Pastel Sketch mix", TableVersions(), kPastelSketchPresetCount + 60, PastelRandom,
-                 EffectFrame(PastelCase, g_pastelSketchPresets[0])});
-    e.push_back({"Duo Chrome bytes", TableVersions(), kDuoChromePresetCount + 60, DuoRandom,
-                 EffectFrame(DuoCase, g_duoChromePresets[0])});
+    const std::vector<std::string> v = ippTablesEnabled() ? std::vector<std::string>{"generic", "tables"}
+                                                          : std::vector<std::string>{"generic"};
+    e.insert(e.end(), {
+        {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
+        {"Edge filter Laplacian", v, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
+        {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60, PastelRandom, RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
+        {"Duo Chrome bytes", v, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuoChrome, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
+    });
 }
 
 }  // namespace identity

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "image/cpudispatch.h"
 #include "tests/identity/registry.h"
@@ -44,12 +45,14 @@ Trial BlockTrial(std::string label, const std::vector<Fn>& fns, std::vector<uint
                  [fns, source, invoke](size_t v, uint8_t* d) { return invoke(fns[v], source->data(), d); });
 }
 
+// A row: the routine's name, its column of the processor tables, the seeded cases
+// (case n), a frame-sized case for the benchmark, and the reference outputs' digest.
 template <class Fn>
-Entry MakeEntry(const char* name, Fn IppPrimitiveTable::*row, int cases,
-                std::function<Trial(const std::vector<Fn>&, int n)> draw,
-                std::function<Trial(const std::vector<Fn>&, int w, int h)> frame) {
-    const Versions<Fn> v = VersionsOf(row);
-    Entry e{name, v.names, cases, [fns = v.fns, draw](int n) { return draw(fns, n); }, nullptr};
+Entry Row(const char* name, Fn IppPrimitiveTable::*column, int cases,
+          std::type_identity_t<std::function<Trial(const std::vector<Fn>&, int n)>> draw,
+          std::type_identity_t<std::function<Trial(const std::vector<Fn>&, int w, int h)>> frame, uint64_t digest) {
+    const Versions<Fn> v = VersionsOf(column);
+    Entry e{name, v.names, cases, [fns = v.fns, draw](int n) { return draw(fns, n); }, nullptr, digest};
     if (frame) e.frame = [fns = v.fns, frame](int w, int h) { return frame(fns, w, h); };
     return e;
 }
@@ -122,7 +125,8 @@ Trial SeparableCase(const std::vector<SeparableFn>& fns, bool column, Draw& d, i
                       });
 }
 
-Trial SeparableRandom(const std::vector<SeparableFn>& fns, bool column, int n) {
+template <bool column>
+Trial SeparableRandom(const std::vector<SeparableFn>& fns, int n) {
     Draw d(1000 + n, n < 12);
     std::vector<Ipp32s> kernel = SeparableKernel(d, n);
     const int K = static_cast<int>(kernel.size());
@@ -138,7 +142,8 @@ Trial SeparableRandom(const std::vector<SeparableFn>& fns, bool column, int n) {
 }
 
 // A 33-tap tent, the blurs' kind of kernel, over a frame.
-Trial SeparableFrame(const std::vector<SeparableFn>& fns, bool column, int w, int h) {
+template <bool column>
+Trial SeparableFrame(const std::vector<SeparableFn>& fns, int w, int h) {
     Draw d(7, true);
     std::vector<Ipp32s> kernel = Tent(17, 17);
     int sum = 0;
@@ -269,7 +274,8 @@ Trial LowpassCase(const std::vector<LowpassFn>& fns, Draw& d, int n, int w, int 
 
 using BorderFn = decltype(IppPrimitiveTable::copyReplicateBorder_8u_C4R);
 
-Trial BorderCase(const std::vector<BorderFn>& fns, int px, Draw& d, int n, int w, int h) {
+template <int px>
+Trial BorderCase(const std::vector<BorderFn>& fns, Draw& d, int n, int w, int h) {
     const int L = d.Between(0, 4), T = d.Between(0, 3);
     const IppiSize to = {w + L + d.Between(0, 4), h + T + d.Between(0, 3)};
     const Region src{h, Step(d, w * px, 5), w * px};
@@ -286,7 +292,8 @@ using CopyFn = decltype(IppPrimitiveTable::copy_8u_C4R);
 
 // Whole pixels (4 to 4), one channel into a plane (4 to 1) or a plane into one
 // channel (1 to 4).
-Trial CopyCase(const std::vector<CopyFn>& fns, int srcPx, int dstPx, Draw& d, int n, int w, int h) {
+template <int srcPx, int dstPx>
+Trial CopyCase(const std::vector<CopyFn>& fns, Draw& d, int n, int w, int h) {
     const int channel = srcPx == dstPx ? 0 : d.Between(0, 3);
     const Region src{h, Step(d, w * srcPx, 7), w * srcPx};
     const Region dst{h, Step(d, w * dstPx, 7), w * dstPx};
@@ -355,9 +362,15 @@ Trial ConvertRandom(const std::vector<ConvertFn>& fns, int n) {
     return ConvertCase(fns, d, n, d.Between(1, 31), d.Between(1, 5));
 }
 
+Trial ConvertFrame(const std::vector<ConvertFn>& fns, int w, int h) {
+    Draw d(3, true);
+    return ConvertCase(fns, d, 0, w, h);
+}
+
 // Random cases of a routine whose draw needs only the region's size.
-template <class Fn, class Make>
-std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW, int maxH, Make make) {
+template <class Fn>
+std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW, int maxH,
+                                                        Trial (*make)(const std::vector<Fn>&, Draw&, int, int, int)) {
     return [=](const std::vector<Fn>& fns, int n) {
         Draw d(seed + n, n < 12);
         const int w = d.Between(1, maxW), h = d.Between(1, maxH);
@@ -367,44 +380,23 @@ std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW,
 
 }  // namespace
 
+// One row per routine of the processor tables (see Row). A new routine is a new row;
+// a new faster version of a routine is a new table in image/cpudispatch and needs no row.
 void AddPrimitiveEntries(std::vector<Entry>& e) {
     using T = IppPrimitiveTable;
-    for (bool column : {false, true})
-        e.push_back(MakeEntry<SeparableFn>(
-            column ? "FilterColumn_8u_AC4R" : "FilterRow_8u_AC4R", column ? &T::filterColumn_8u_AC4R : &T::filterRow_8u_AC4R,
-            600, [column](const auto& fns, int n) { return SeparableRandom(fns, column, n); },
-            [column](const auto& fns, int w, int h) { return SeparableFrame(fns, column, w, h); }));
-    e.push_back(MakeEntry<Filter32fFn>("Filter32f_8u_C4R", &T::filter32f_8u_C4R, 600, Filter32fRandom, Filter32fFrame));
-    e.push_back(MakeEntry<LowpassFn>("FilterLowpass_8u_C1R", &T::filterLowpass_8u_C1R, 150,
-                                     Sized<LowpassFn>(4000, 30, 12, LowpassCase), nullptr));
-    for (int px : {4, 1}) {
-        auto make = [px](const std::vector<BorderFn>& fns, Draw& d, int n, int w, int h) {
-            return BorderCase(fns, px, d, n, w, h);
-        };
-        e.push_back(MakeEntry<BorderFn>(px == 4 ? "CopyReplicateBorder_8u_C4R" : "CopyReplicateBorder_8u_C1R",
-                                        px == 4 ? &T::copyReplicateBorder_8u_C4R : &T::copyReplicateBorder_8u_C1R, 100,
-                                        Sized<BorderFn>(8000 + px, 20, 8, make), nullptr));
-    }
-    struct CopyRow {
-        const char* name;
-        CopyFn T::*row;
-        int srcPx, dstPx;
-    };
-    for (const CopyRow& c : {CopyRow{"Copy_8u_C4R", &T::copy_8u_C4R, 4, 4}, CopyRow{"Copy_8u_C4C1R", &T::copy_8u_C4C1R, 4, 1},
-                             CopyRow{"Copy_8u_C1C4R", &T::copy_8u_C1C4R, 1, 4}}) {
-        auto make = [c](const std::vector<CopyFn>& fns, Draw& d, int n, int w, int h) {
-            return CopyCase(fns, c.srcPx, c.dstPx, d, n, w, h);
-        };
-        e.push_back(MakeEntry<CopyFn>(c.name, c.row, 100, Sized<CopyFn>(9000 + c.srcPx * 10 + c.dstPx, 20, 8, make),
-                                      nullptr));
-    }
-    for (bool toHsv : {true, false})
-        e.push_back(MakeEntry<ConvertFn>(toHsv ? "RGBToHSV_8u_AC4R" : "HSVToRGB_8u_AC4R",
-                                         toHsv ? &T::rgbToHsv_8u_AC4R : &T::hsvToRgb_8u_AC4R, kEveryColourSlabs + 64,
-                                         ConvertRandom, [](const std::vector<ConvertFn>& fns, int w, int h) {
-                                             Draw d(3, true);
-                                             return ConvertCase(fns, d, 0, w, h);
-                                         }));
+    e.insert(e.end(), {
+        Row("FilterRow_8u_AC4R", &T::filterRow_8u_AC4R, 600, SeparableRandom<false>, SeparableFrame<false>, 0x2057d59b7dda06beull),
+        Row("FilterColumn_8u_AC4R", &T::filterColumn_8u_AC4R, 600, SeparableRandom<true>, SeparableFrame<true>, 0x80bc7528d20a8cb3ull),
+        Row("Filter32f_8u_C4R", &T::filter32f_8u_C4R, 600, Filter32fRandom, Filter32fFrame, 0xa06e1b90ae24e0e8ull),
+        Row("FilterLowpass_8u_C1R", &T::filterLowpass_8u_C1R, 150, Sized(4000, 30, 12, LowpassCase), nullptr, 0xaa3722e46a8a87ebull),
+        Row("CopyReplicateBorder_8u_C4R", &T::copyReplicateBorder_8u_C4R, 100, Sized(8004, 20, 8, BorderCase<4>), nullptr, 0xac8dedca741327cdull),
+        Row("CopyReplicateBorder_8u_C1R", &T::copyReplicateBorder_8u_C1R, 100, Sized(8001, 20, 8, BorderCase<1>), nullptr, 0xd88b83ca929fe7a4ull),
+        Row("Copy_8u_C4R", &T::copy_8u_C4R, 100, Sized(9044, 20, 8, CopyCase<4, 4>), nullptr, 0xcf128835ece5b0b3ull),
+        Row("Copy_8u_C4C1R", &T::copy_8u_C4C1R, 100, Sized(9041, 20, 8, CopyCase<4, 1>), nullptr, 0x407517b889a26f89ull),
+        Row("Copy_8u_C1C4R", &T::copy_8u_C1C4R, 100, Sized(9014, 20, 8, CopyCase<1, 4>), nullptr, 0x8604fded8d0ae0a0ull),
+        Row("RGBToHSV_8u_AC4R", &T::rgbToHsv_8u_AC4R, kEveryColourSlabs + 64, ConvertRandom, ConvertFrame, 0xbbc23b94799141d0ull),
+        Row("HSVToRGB_8u_AC4R", &T::hsvToRgb_8u_AC4R, kEveryColourSlabs + 64, ConvertRandom, ConvertFrame, 0xd030dffc2717cb0eull),
+    });
 }
 
 }  // namespace identity

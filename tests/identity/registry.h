@@ -69,6 +69,7 @@ struct Entry {
     int cases = 0;                      // seeded cases the identity test runs, exhaustive ones first
     std::function<Trial(int n)> draw;   // case n of `cases`
     std::function<Trial(int width, int height)> frame;  // a typical frame-sized case, for timing (none without a faster version)
+    uint64_t digest = 0;  // FNV-1a over the reference outputs of every case, in order: the generic bytes must not drift
 };
 
 // Every entry, primitives first.

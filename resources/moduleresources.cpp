@@ -24,6 +24,7 @@ struct ResourceTable {
                   [](const ModuleStringResource& a, const ModuleStringResource& b) { return a.id < b.id; });
         for (const ModuleBinaryResource& script : RegistryScriptResources()) binaries.push_back(script);
         for (const ModuleBinaryResource& dialog : DialogResources()) binaries.push_back(dialog);
+        for (const ModuleBinaryResource& skin : SkinResources()) binaries.push_back(skin);
         const std::string_view typeLib = MainTypeLibraryResource();
         binaries.push_back({kTypeLibResourceType, kTypeLibResourceId, typeLib.data(), typeLib.size()});
         table = {strings.data(), strings.size(), binaries.data(), binaries.size()};

@@ -1,6 +1,6 @@
 // The module's resources: the string table, the registry scripts ("REGISTRY" 101 and
-// 105 to 119), the dialogs ("DIALOG") and the type library ("TYPELIB" 1), gathered into the one table that
-// DllMain hands to the platform.
+// 105 to 119), the dialogs ("DIALOG"), the skin ("BITMAP" and "CURSOR") and the type
+// library ("TYPELIB" 1), gathered into the one table that DllMain hands to the platform.
 #pragma once
 
 #include <span>
@@ -20,6 +20,9 @@ std::string_view RegistryScriptText(UINT id);
 
 // The dialog templates as "DIALOG" resources (the options dialog, 115).
 std::span<const ModuleBinaryResource> DialogResources();
+
+// The controls' bitmaps and the eyedropper cursor.
+std::span<const ModuleBinaryResource> SkinResources();
 
 // The library MAINLib, and the "TYPELIB" resource that describes it.
 const TypeLibDescription& MainTypeLibrary();

@@ -7,9 +7,19 @@
 
 #include "platform/ui/winuser.h"
 
+#include <cstdint>
+#include <vector>
+
 struct CursorObject {
     const char* systemName;  // IDC_ARROW and friends; null for a cursor of a module
+    // A module's cursor: its picture (top-down rows of premultiplied B, G, R, A) and hot spot.
+    int width = 0, height = 0, hotX = 0, hotY = 0;
+    std::vector<uint32_t> pixels;
 };
+
+// A "CURSOR" resource of a module (hot spot x and y as two WORDs, then a 32-bit packed
+// bitmap); null when absent or malformed. DestroyCursor frees it.
+HCURSOR LoadModuleCursor(HINSTANCE module, UINT id);
 
 class DisplayBackend {
 public:

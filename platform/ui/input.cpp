@@ -197,13 +197,18 @@ extern "C" HCURSOR SetCursor(HCURSOR cursor) {
 }
 
 extern "C" HCURSOR LoadCursorA(HINSTANCE module, const char* name) {
-    static CursorObject arrow{IDC_ARROW}, ibeam{IDC_IBEAM}, cross{IDC_CROSS};
-    if (module) return nullptr;  // cursors from module resources come with the skin
+    static CursorObject arrow{IDC_ARROW, 0, 0, 0, 0, {}}, ibeam{IDC_IBEAM, 0, 0, 0, 0, {}}, cross{IDC_CROSS, 0, 0, 0, 0, {}};
+    const uintptr_t id = reinterpret_cast<uintptr_t>(name);
+    if (module) return id < 0x10000 ? LoadModuleCursor(module, UINT(id)) : nullptr;
     if (name == IDC_ARROW) return &arrow;
     if (name == IDC_IBEAM) return &ibeam;
     if (name == IDC_CROSS) return &cross;
     return nullptr;
 }
 
-// The system cursors are shared and never destroyed.
-extern "C" BOOL DestroyCursor(HCURSOR cursor) { return cursor ? TRUE : FALSE; }
+// The system cursors are shared and never destroyed; a module's cursor is freed.
+extern "C" BOOL DestroyCursor(HCURSOR cursor) {
+    if (!cursor) return FALSE;
+    if (!cursor->systemName) delete cursor;
+    return TRUE;
+}

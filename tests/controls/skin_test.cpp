@@ -7,6 +7,8 @@
 #include <thread>
 
 #include "controls/skin.h"
+#include "platform/ui/display.h"
+#include "platform/ui/gdi_objects.h"
 #include "platform/ui/input.h"
 #include "platform/ui/shell.h"
 #include "resources/moduleresources.h"
@@ -45,6 +47,39 @@ TEST(Skin, KnobSettingIsReadFromMachineThenUserAndOnlyALowerCaseYTurnsItOn) {
     next.Init(nullptr, "Quillet Brushwerk");
     EXPECT_TRUE(next.GetKnobsDragVertical());
     EXPECT_EQ(next.GetBitmap(999), nullptr);  // no such bitmap: nothing cached, nothing returned
+}
+
+// The module's own skin: each bitmap loads, cut into the frames its control draws, with
+// alpha premultiplied as AlphaBlend expects; the swatch's colour shows through its frame;
+// the cursor's hot spot lies on its tip.
+TEST(Skin, SkinBitmapsAndCursorLoadFromTheModulesResources) {
+    auto* module = reinterpret_cast<HINSTANCE>(0x5EED);
+    RegisterModuleResources(module, &BrushwerkModuleResources());
+    CSkin skin;
+    skin.Init(module, "Quillet Brushwerk");
+    const struct {
+        int id, frames;
+    } bitmaps[] = {{201, 45}, {206, 3}, {207, 3}, {231, 3}, {236, 3}, {237, 3}};
+    for (const auto& b : bitmaps) {
+        SCOPED_TRACE(b.id);
+        auto* bitmap = static_cast<BitmapObject*>(skin.GetBitmap(b.id));
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(bitmap->height % b.frames, 0);
+        bool premultiplied = true;
+        for (uint32_t p : bitmap->pixels)
+            for (int shift = 0; shift < 24; shift += 8) premultiplied &= ((p >> shift) & 255) <= p >> 24;
+        EXPECT_TRUE(premultiplied);
+    }
+    auto* swatch = static_cast<BitmapObject*>(skin.GetBitmap(236));
+    const int frameHeight = swatch->height / 3;
+    for (int frame = 0; frame < 3; ++frame) {  // clear inside the colour rectangle, opaque beside it
+        EXPECT_EQ(swatch->Row(frame * frameHeight + frameHeight / 2)[swatch->width / 2] >> 24, 0u);
+        EXPECT_EQ(swatch->Row(frame * frameHeight + frameHeight / 2)[4] >> 24, 255u);
+    }
+    const CursorObject* cursor = skin.GetDropperCursor();
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_GT(cursor->pixels[size_t(cursor->hotY) * cursor->width + cursor->hotX] >> 24, 128u);
+    UnregisterModuleResources(module);
 }
 
 void ClickItem(HWND dialog, int id) {

@@ -128,8 +128,11 @@ public:
         unsigned shape = XC_left_ptr;
         if (cursor && cursor->systemName == IDC_IBEAM) shape = XC_xterm;
         else if (cursor && (cursor->systemName == IDC_CROSS || !cursor->systemName)) shape = XC_crosshair;
-        m_cursor = XCreateFontCursor(m_display, shape);
+        m_cursor = cursor && !cursor->pixels.empty() ? PictureCursorLocked(*cursor) : None;
+        if (m_cursor == None) m_cursor = XCreateFontCursor(m_display, shape);
         for (const auto& [hwnd, shown] : m_shown) XDefineCursor(m_display, shown.window, m_cursor);
+        // During a capture (the eyedropper sampling) the grab's cursor is the one shown.
+        XChangeActivePointerGrab(m_display, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, m_cursor, CurrentTime);
         XFlush(m_display);
     }
 
@@ -148,6 +151,32 @@ public:
     }
 
 private:
+    // A module's cursor in the core protocol's two colours: opaque pixels (alpha of
+    // half or more) show, dark ones black and light ones white.
+    Cursor PictureCursorLocked(const CursorObject& cursor) {
+        const int stride = (cursor.width + 7) / 8;
+        std::vector<char> source(size_t(stride) * cursor.height), mask(source.size());
+        for (int y = 0; y < cursor.height; ++y)
+            for (int x = 0; x < cursor.width; ++x) {
+                const uint32_t p = cursor.pixels[size_t(y) * cursor.width + x];
+                const uint32_t alpha = p >> 24, sum = (p & 255) + ((p >> 8) & 255) + ((p >> 16) & 255);
+                if (alpha < 128) continue;
+                const char bit = char(1 << (x & 7));
+                mask[size_t(y) * stride + x / 8] |= bit;
+                if (sum * 2 < alpha * 3) source[size_t(y) * stride + x / 8] |= bit;  // premultiplied mean below half
+            }
+        Pixmap sourceMap = XCreateBitmapFromData(m_display, m_root, source.data(), cursor.width, cursor.height);
+        Pixmap maskMap = XCreateBitmapFromData(m_display, m_root, mask.data(), cursor.width, cursor.height);
+        XColor black{}, white{};
+        white.red = white.green = white.blue = 0xFFFF;
+        black.flags = white.flags = DoRed | DoGreen | DoBlue;
+        Cursor made = XCreatePixmapCursor(m_display, sourceMap, maskMap, &black, &white, unsigned(cursor.hotX),
+                                          unsigned(cursor.hotY));
+        XFreePixmap(m_display, sourceMap);
+        XFreePixmap(m_display, maskMap);
+        return made;
+    }
+
     HWND WindowOf(Window window) {
         std::lock_guard lock(m_mutex);
         for (const auto& [hwnd, shown] : m_shown)

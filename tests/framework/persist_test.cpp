@@ -1,9 +1,9 @@
 // Persistence and the interfaces a host asks for beside it, for every effect: the
 // stored state is exactly the record's bytes (padding included) through a stream, a
-// storage's "Contents" stream in memory and in a file, and across the real module;
-// bad input to the entry points; the property bag (which carries nothing), the page
-// list, the safety options; and interface lookup, alone and aggregated, with the
-// free-threaded marshaler.
+// storage's "Contents" stream in memory and in a file; bad input to the entry points;
+// the property bag (which carries nothing), the page list, the safety options; and
+// interface lookup, alone and aggregated, with the free-threaded marshaler. (The
+// module's own objects are these classes: tests/module checks each class id.)
 #include <functional>
 #include <string>
 #include <tuple>
@@ -398,58 +398,5 @@ TEST(PersistInterfaces, AggregatedEffectDelegatesToItsOuter) {
     }
     EXPECT_EQ(ModuleLock::Count(), before);
 }
-
-// ---- across the real module -----------------------------------------------------------
-
-#ifdef QUILLET_MODULE_PATH
-
-// An effect of the module and one of this process store the same bytes: the record
-// goes from the module through a stream to this process, and back through a storage.
-template <class S>
-void ExpectTheModuleStoresTheSameBytes(PFN_DllGetClassObject getClassObject) {
-    using T = typename S::Props;
-    SCOPED_TRACE(S::Descriptor().displayName);
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(getClassObject(S::Descriptor().clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress()), S_OK);
-    ComPtr<IUnknown> moduleEffect;
-    ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, moduleEffect.ReleaseAndGetVoidAddress()), S_OK);
-    ComPtr<IUnknown> localEffect = CreateEffect<typename S::Class>();
-    EXPECT_TRUE(SameBytes(PropsOf<T>(moduleEffect), S::Preset(0)));
-
-    const T pattern = PatternRecord<T>(23);
-    ASSERT_EQ(Exchange<T>(moduleEffect)->SetProps(&pattern), S_OK);
-    auto stream = MemoryStream();
-    ASSERT_EQ(Query<IPersistStreamInit>(moduleEffect)->Save(stream.Get(), TRUE), S_OK);
-    ASSERT_EQ(Query<IPersistStreamInit>(localEffect)->Load(MemoryStream(StreamBytes(stream.Get()).data(), sizeof(T)).Get()),
-              S_OK);
-    EXPECT_TRUE(SameBytes(PropsOf<T>(localEffect), pattern));
-
-    const T other = PatternRecord<T>(91);
-    Exchange<T>(localEffect)->SetProps(&other);
-    ComPtr<IStorage> storage;
-    ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
-    ASSERT_EQ(Query<IPersistStorage>(localEffect)->Save(storage.Get(), TRUE), S_OK);
-    ASSERT_EQ(Query<IPersistStorage>(moduleEffect)->Load(storage.Get()), S_OK);
-    EXPECT_TRUE(SameBytes(PropsOf<T>(moduleEffect), other));
-}
-
-template <class... S>
-void ExpectEveryEffectOfTheModule(PFN_DllGetClassObject getClassObject, ::testing::Types<S...>*) {
-    (ExpectTheModuleStoresTheSameBytes<S>(getClassObject), ...);
-}
-
-TEST(PersistModule, EveryEffectOfTheModuleStoresTheSameBytes) {
-    // Loading runs DllMain, which reads (and may create) a registry value: give it a
-    // registry file of its own.
-    testsupport::TempRegistry registry;
-    ModuleStrings strings;
-    HMODULE module = nullptr;
-    ASSERT_EQ(CoLoadModuleByPath(QUILLET_MODULE_PATH, &module), S_OK);
-    auto getClassObject = reinterpret_cast<PFN_DllGetClassObject>(GetProcAddress(module, "DllGetClassObject"));
-    ASSERT_NE(getClassObject, nullptr);
-    ExpectEveryEffectOfTheModule(getClassObject, static_cast<effect_test::SevenEffects*>(nullptr));
-}
-
-#endif  // QUILLET_MODULE_PATH
 
 }  // namespace

@@ -139,7 +139,7 @@ protected:
 
 // Every entry hands out a class factory or says the class is not available (never an
 // object under a foreign interface); a factory's objects are effects exactly when the
-// entry is one. Other classes, the carried scripts' unused class among them, are not
+// entry is one, and of the entry's own class. Other classes, the carried scripts' unused class among them, are not
 // available.
 TEST_F(ModuleClassObjects, EveryEntryMakesObjectsOfItsKindAndNothingElseIsAvailable) {
     for (const ObjectMapEntry& entry : ObjectMap()) {
@@ -161,6 +161,10 @@ TEST_F(ModuleClassObjects, EveryEntryMakesObjectsOfItsKindAndNothingElseIsAvaila
             ComPtr<IUnknown> itf;
             EXPECT_EQ(SUCCEEDED(object->QueryInterface(*iid, itf.ReleaseAndGetVoidAddress())), effect);
         }
+        ComPtr<IPersistStreamInit> persist;
+        CLSID made = GUID_NULL;
+        if (effect && SUCCEEDED(object.As(&persist))) persist->GetClassID(&made);
+        EXPECT_EQ(made == *entry.clsid, effect) << "an effect of another class";
     }
     for (const CLSID& clsid : {GUID_NULL, MakeGuid("b9407b6b-d813-493b-8c1d-1a7a275601ba")}) {
         void* object = reinterpret_cast<void*>(1);

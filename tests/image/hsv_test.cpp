@@ -1,9 +1,8 @@
+// The conversions' stated values and rounding. Every input of both is pinned by the
+// identity digests (tests/identity), which any change to either conversion moves.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <vector>
 
 #include "image/ippi.h"
 
@@ -60,35 +59,6 @@ TEST(IppHsvToRgb, StatedValues) {
     EXPECT_EQ(ToRgb(0, 255, 255), (Triple{255, 0, 0}));
     EXPECT_EQ(ToRgb(170, 255, 255), (Triple{0, 0, 255}));
     EXPECT_EQ(ToRgb(85, 255, 255), (Triple{0, 255, 0}));
-}
-
-// Every colour through both conversions. The value (largest channel) comes back
-// exactly; each other channel within the rounding the 256 hue steps and the
-// saturation byte imply: a hue step is 6/255 of a sextant, so a channel that
-// varies with the hue can move by up to delta * 3/255 < 3, the saturation byte
-// moves the smallest channel by up to V / 510 < 0.5, and the result is rounded.
-TEST(IppHsvConversion, RoundTripOfAllColoursStaysWithinTheRounding) {
-    const int w = 256, h = 256;
-    std::vector<Ipp8u> pixels(static_cast<size_t>(w) * h * 4), back(pixels.size());
-    int maxError = 0;
-    for (int c2 = 0; c2 < 256; ++c2) {
-        for (int c1 = 0; c1 < 256; ++c1)
-            for (int c0 = 0; c0 < 256; ++c0) {
-                Ipp8u* p = &pixels[(static_cast<size_t>(c1) * w + c0) * 4];
-                p[0] = static_cast<Ipp8u>(c0), p[1] = static_cast<Ipp8u>(c1), p[2] = static_cast<Ipp8u>(c2), p[3] = 7;
-            }
-        ASSERT_EQ(ippiRGBToHSV_8u_AC4R(pixels.data(), w * 4, back.data(), w * 4, {w, h}), ippStsNoErr);
-        ASSERT_EQ(ippiHSVToRGB_8u_AC4R(back.data(), w * 4, back.data(), w * 4, {w, h}), ippStsNoErr);
-        for (size_t i = 0; i < pixels.size(); i += 4) {
-            const int v = std::max({pixels[i], pixels[i + 1], pixels[i + 2]});
-            const int bv = std::max({back[i], back[i + 1], back[i + 2]});
-            ASSERT_EQ(bv, v) << "value of colour " << int(pixels[i]) << "," << int(pixels[i + 1]) << "," << int(pixels[i + 2]);
-            int err = 0;
-            for (int c = 0; c < 3; ++c) err = std::max(err, std::abs(back[i + c] - pixels[i + c]));
-            maxError = std::max(maxError, err);
-        }
-    }
-    EXPECT_LE(maxError, 3);
 }
 
 }  // namespace

@@ -62,7 +62,8 @@ void WriteJson(const std::vector<EffectReport>& reports, std::ostream& out) {
     for (size_t e = 0; e < reports.size(); ++e) {
         const EffectReport& r = reports[e];
         out << (e ? ",\n  " : "\n  ") << "{\"name\": " << JsonString(r.info->shortName)
-            << ", \"displayName\": " << JsonString(r.displayName) << ", \"clsid\": " << JsonString(GuidToString(r.info->clsid))
+            << ", \"displayName\": " << JsonString(r.displayName) << ", \"summary\": " << JsonString(r.info->summary)
+            << ", \"clsid\": " << JsonString(GuidToString(r.info->clsid))
             << ", \"recordSize\": " << r.info->recordSize << ",\n   \"fields\": [";
         for (size_t i = 0; i < r.info->fields.size(); ++i) {
             const RecordField& f = r.info->fields[i];

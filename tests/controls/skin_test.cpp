@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "controls/skin.h"
@@ -131,6 +132,14 @@ TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
     EXPECT_EQ(HeadlessShellRequests().back(), "help/options.html");
     skin.ShowHelp(nullptr, 3);
     EXPECT_EQ(HeadlessShellRequests().back(), "help/colorize.html");
+#ifdef QUILLET_MODULE_PATH
+    // Every page a context opens was written beside the module.
+    const std::string moduleDir = std::filesystem::path(QUILLET_MODULE_PATH).parent_path().string() + "/";
+    for (int context = 1; context <= 8; ++context) {
+        skin.ShowHelp(nullptr, context);
+        EXPECT_TRUE(std::filesystem::is_regular_file(moduleDir + HeadlessShellRequests().back())) << context;
+    }
+#endif
     UnregisterModuleResources(module);
 }
 

@@ -132,7 +132,7 @@ TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
     EXPECT_EQ(HeadlessShellRequests().back(), "help/options.html");
     skin.ShowHelp(nullptr, 3);
     EXPECT_EQ(HeadlessShellRequests().back(), "help/colorize.html");
-#ifdef QUILLET_MODULE_PATH
+#if defined(QUILLET_MODULE_PATH) && defined(QUILLET_HELP_BUILT)
     // Every page a context opens was written beside the module.
     const std::string moduleDir = std::filesystem::path(QUILLET_MODULE_PATH).parent_path().string() + "/";
     for (int context = 1; context <= 8; ++context) {

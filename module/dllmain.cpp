@@ -1,6 +1,7 @@
 // The module's five exports. Everything they do lives beside this file (object map,
 // class-object cache, registration); this file only wires the entry points to it and
 // runs the load and unload work in order.
+#include "controls/control_window.h"
 #include "controls/skin.h"
 #include "module/classobjects.h"
 #include "module/registration.h"
@@ -17,13 +18,15 @@ namespace {
 
 constexpr const char* kProductDisplayName = "Quillet Brushwerk";
 
-// The pages' shared settings (knob-dragging choice, dropper cursor, skin bitmaps) live
-// from load to unload.
+// The pages' shared settings (knob-dragging choice, dropper cursor, skin bitmaps) and
+// their controls' window classes live from load to unload.
 void StartSharedUiSettings(HINSTANCE module, const char* displayName) {
     g_pSkin = new CSkin;
     g_pSkin->Init(module, displayName);
+    RegisterControlClasses(module);
 }
-void StopSharedUiSettings() {
+void StopSharedUiSettings(HINSTANCE module) {
+    UnregisterControlClasses(module);
     delete g_pSkin;
     g_pSkin = nullptr;
 }
@@ -41,7 +44,7 @@ void AttachProcess(HINSTANCE module) {
 
 void DetachProcess(HINSTANCE module) {
     ReleaseModuleClassObjects();
-    StopSharedUiSettings();
+    StopSharedUiSettings(module);
     RunObjectMainHooks(false);
     ComModule::Term();
     UnregisterModuleResources(module);

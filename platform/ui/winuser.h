@@ -153,6 +153,7 @@ struct CREATESTRUCTA {
 
 extern "C" {
 WORD RegisterClassA(const WNDCLASSA* wc);
+BOOL UnregisterClassA(const char* className, HINSTANCE instance);
 // A window belongs to the thread that creates it; its messages go to that thread's queue.
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x,
                      int y, int width, int height, HWND parent, void* menu, HINSTANCE instance, void* param);

@@ -17,12 +17,6 @@ inline std::vector<int> Tent(int n) {
     return k;
 }
 
-inline int SumOf(const std::vector<int>& k) {
-    int s = 0;
-    for (int v : k) s += v;
-    return s;
-}
-
 // A kernel sum S divided by d: d = 1 clamps; d = 2^k rounds by shifting; any other d
 // multiplies by 1/d rounded to single precision and rounds half up.
 inline uint8_t Normalise(int64_t s, int d) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host/sampleconvert.h"
 #include "image/cpudispatch.h"
 #include "image/imagebuffer.h"
 #include "image/ippi.h"
@@ -164,6 +165,31 @@ void RegisterFrame(const FrameSize& f) {
             ippiHSVToRGB_8u_AC4R(src.GetData(), src.GetStep(), dst.GetData(), dst.GetStep(), {W, H});
         Report(state, int64_t{W} * H * 4);
     });
+
+    // The host surfaces' conversion there and back (premultiply, then unpremultiply into
+    // a second frame), row by row as a lock converts, by each version this run allows:
+    // on an opaque frame and on one where half the samples are partly transparent.
+    for (const NamedSampleRowConverter& version : RunnableSampleRowConverters())
+        for (bool opaque : {true, false}) {
+            const SampleRowConverter convert = version.convert;
+            Register(std::string("SampleRoundTrip") + at + (opaque ? "/opaque/" : "/partial/") + version.name,
+                     [=](benchmark::State& state) {
+                         auto src = NoisePicture(W, H, 4, 22), mid = NoisePicture(W, H, 4, 23),
+                              back = NoisePicture(W, H, 4, 24);
+                         for (int y = 0; y < H; ++y)
+                             for (int x = 0; x < W; ++x)
+                                 if (opaque || (x / 16 + y) % 2) src.PixelAt(x, y, 0)[3] = 255;
+                         for (auto _ : state)
+                             for (int y = 0; y < H; ++y) {
+                                 convert(reinterpret_cast<const DXSAMPLE*>(src.PixelAt(0, y, 0)),
+                                         reinterpret_cast<DXSAMPLE*>(mid.PixelAt(0, y, 0)), W, SampleConversion::Premultiply);
+                                 convert(reinterpret_cast<const DXSAMPLE*>(mid.PixelAt(0, y, 0)),
+                                         reinterpret_cast<DXSAMPLE*>(back.PixelAt(0, y, 0)), W,
+                                         SampleConversion::Unpremultiply);
+                             }
+                         Report(state, int64_t{W} * H * 4);
+                     });
+        }
 }
 
 // Registered before the benchmark library's main runs.

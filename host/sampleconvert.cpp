@@ -7,7 +7,7 @@ SampleConversion ConversionBetween(bool fromPremultiplied, bool toPremultiplied)
     return toPremultiplied ? SampleConversion::Premultiply : SampleConversion::Unpremultiply;
 }
 
-void ConvertSampleRow(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion) {
+void ConvertSampleRowGeneric(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion) {
     switch (conversion) {
     case SampleConversion::Copy:
         if (src != dst && count > 0) std::memmove(dst, src, count * sizeof(DXSAMPLE));

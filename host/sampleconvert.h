@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/dx/dxtrans.h"
 
@@ -35,5 +36,20 @@ enum class SampleConversion { Copy, Premultiply, Unpremultiply };
 // The conversion from samples stored as `from` into samples wanted premultiplied or not.
 SampleConversion ConversionBetween(bool fromPremultiplied, bool toPremultiplied);
 
-// Converts count samples from src into dst (the ranges may not overlap unless equal).
+// Converts count samples from src into dst (the ranges may not overlap unless equal),
+// with the fastest version this processor and QUILLET_DISABLE allow (chosen once).
 void ConvertSampleRow(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion);
+
+// The same, one sample at a time by the rules above: the reference of the faster
+// versions (host/sampleconvert_fast.cpp).
+void ConvertSampleRowGeneric(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion);
+
+using SampleRowConverter = void (*)(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion);
+struct NamedSampleRowConverter {
+    const char* name;
+    SampleRowConverter convert;
+};
+
+// Every version this processor can run and QUILLET_DISABLE allows ("tables", "sse2"),
+// the generic one first and the one ConvertSampleRow uses last.
+std::vector<NamedSampleRowConverter> RunnableSampleRowConverters();

@@ -13,6 +13,7 @@
 #include <string>
 #include <type_traits>
 
+#include "host/sampleconvert.h"
 #include "image/cpudispatch.h"
 #include "tests/identity/registry.h"
 
@@ -378,6 +379,42 @@ std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW,
     };
 }
 
+// ---- the host surfaces' sample conversion ------------------------------------------------
+
+// Cases 0-2: every (colour, alpha) pair in each conversion; then rows of 0 to 40
+// samples, opaque runs among them, converted into another row or in place.
+Trial SampleRowCase(const std::vector<NamedSampleRowConverter>& versions, int n, int count) {
+    const SampleConversion conversion = static_cast<SampleConversion>(n % 3);
+    Draw d(12000 + n, n < 3);
+    std::vector<uint8_t> src(static_cast<size_t>(count) * 4);
+    for (int i = 0; i < count; ++i) {
+        const bool every = n < 3;
+        src[i * 4] = every ? static_cast<uint8_t>(i) : d.Byte();
+        src[i * 4 + 1] = every ? static_cast<uint8_t>(255 - i) : d.Byte();
+        src[i * 4 + 2] = every ? static_cast<uint8_t>(i * 7) : d.Byte();
+        src[i * 4 + 3] = every ? static_cast<uint8_t>(i >> 8) : (d.OneIn(2) ? 255 : d.Byte());
+    }
+    const bool inPlace = n >= 3 && d.OneIn(3);
+    auto source = std::make_shared<std::vector<uint8_t>>(std::move(src));
+    std::vector<uint8_t> initial = inPlace ? *source : d.Bytes(source->size());
+    return Trial("sample row case " + std::to_string(n) + (inPlace ? " in place" : ""), std::move(initial),
+                 [=](size_t v, uint8_t* out) {
+                     const auto* from = reinterpret_cast<const DXSAMPLE*>(inPlace ? out : source->data());
+                     versions[v].convert(from, reinterpret_cast<DXSAMPLE*>(out), static_cast<size_t>(count), conversion);
+                     return 0;
+                 });
+}
+
+Entry SampleRowEntry() {
+    const std::vector<NamedSampleRowConverter> versions = RunnableSampleRowConverters();
+    Entry e{"Sample row conversion", {}, 300, nullptr, nullptr, 0xfbb86c6299221ddeull};
+    for (const auto& v : versions) e.versions.push_back(v.name);
+    e.draw = [versions](int n) { return SampleRowCase(versions, n, n < 3 ? 65536 : Draw(n, false).AnyBetween(0, 40)); };
+    // A frame's samples as one row, unpremultiplied (the costlier way).
+    e.frame = [versions](int w, int h) { return SampleRowCase(versions, 5, w * h); };
+    return e;
+}
+
 }  // namespace
 
 // One row per routine of the processor tables (see Row). A new routine is a new row;
@@ -397,6 +434,8 @@ void AddPrimitiveEntries(std::vector<Entry>& e) {
         Row("RGBToHSV_8u_AC4R", &T::rgbToHsv_8u_AC4R, kEveryColourSlabs + 64, ConvertRandom, ConvertFrame, 0xbbc23b94799141d0ull),
         Row("HSVToRGB_8u_AC4R", &T::hsvToRgb_8u_AC4R, kEveryColourSlabs + 64, ConvertRandom, ConvertFrame, 0xd030dffc2717cb0eull),
     });
+    // The host surfaces' conversion, whose versions are the host's own.
+    e.push_back(SampleRowEntry());
 }
 
 }  // namespace identity

@@ -66,9 +66,10 @@ bool IsScaledLaplacian(const float kernel[9], float* scale) {
 namespace {
 
 // The table path over `rows` rows (see ConvolveEdgeKernelRows); false when its row of
-// column sums cannot be allocated.
+// column sums cannot be allocated. With `avx2`, each row's bytes go through
+// ScaledLaplacianRowAvx2 as far as it reaches and the table takes the rest.
 bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows, int width,
-                         float scale) {
+                         float scale, bool avx2) {
     uint8_t table[kTableSize];
     for (int n = -kLaplacianReach; n <= kLaplacianReach; ++n)
         table[n + kLaplacianReach] = OutputByte(static_cast<double>(scale) * n);
@@ -83,11 +84,17 @@ bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst,
         const uint8_t* above = src.PixelAt(0, y - 1, 0);
         const uint8_t* mid = src.PixelAt(0, y, 0);
         const uint8_t* below = src.PixelAt(0, y + 1, 0);
-        for (size_t i = 0; i < rowBytes; ++i)
-            columns[i] = static_cast<uint16_t>(above[i] + mid[i] + below[i]);
         uint8_t* out = dst.PixelAt(1, dstRow + k, 0);
+        int done = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (avx2) done = ScaledLaplacianRowAvx2(above, mid, below, out, width * 4, scale);
+#else
+        (void)avx2;
+#endif
+        for (size_t i = static_cast<size_t>(done); i < rowBytes; ++i)
+            columns[i] = static_cast<uint16_t>(above[i] + mid[i] + below[i]);
         const uint16_t* c = columns.get();
-        for (int i = 0; i < width * 4; ++i) {
+        for (int i = done; i < width * 4; ++i) {
             const int n = c[i] + c[i + 4] + c[i + 8] - 9 * mid[i + 4];
             out[i] = table[n + kLaplacianReach];
         }
@@ -102,7 +109,7 @@ bool Overlapping(const CImageBuffer& a, const CImageBuffer& b) {
 
 }  // namespace
 
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2) {
     // The refusals of CImageOps::Convolve and the filter routine, in their order.
     if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
     const int width = (src.GetWidth() < dst.GetWidth() ? src.GetWidth() : dst.GetWidth()) - 2;
@@ -110,7 +117,8 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const f
     if (width < 1 || height < 1) return false;
     if (!src.GetData() || !dst.GetData()) return false;
     if (src.GetStep() < (int64_t{width} + 2) * 4 || dst.GetStep() < int64_t{width} * 4) return false;
-    if (!ScaledLaplacianRows(src, 1, dst, 1, height, width, kernel[0])) return CImageOps().Convolve(src, dst, kernel, 3);
+    if (!ScaledLaplacianRows(src, 1, dst, 1, height, width, kernel[0], avx2))
+        return CImageOps().Convolve(src, dst, kernel, 3);
     return true;
 }
 
@@ -119,7 +127,7 @@ void ConvolveEdgeKernelRows(const CImageBuffer& src, int srcRow, CImageBuffer& d
     const int width = dst.GetWidth() - 2;
     float scale = 0.0f;
     if (tables && ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale) &&
-        ScaledLaplacianRows(src, srcRow, dst, dstRow, rows, width, scale))
+        ScaledLaplacianRows(src, srcRow, dst, dstRow, rows, width, scale, ippAvx2Enabled()))
         return;
     ippiFilter32f_8u_C4R(src.PixelAt(1, srcRow, 0), src.GetStep(), dst.PixelAt(1, dstRow, 0), dst.GetStep(),
                          IppiSize{width, rows}, kernel, IppiSize{3, 3}, IppiPoint{1, 1});
@@ -130,8 +138,9 @@ void ReplicateEdgeColumns(CImageBuffer& out) {
                                    out.PixelAt(0, 0, 0), out.GetStep(), IppiSize{out.GetWidth(), out.GetHeight()}, 0, 1);
 }
 
-bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]) {
+bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2) {
     float scale = 0.0f;
-    if (ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale)) return ConvolveScaledLaplacian(src, dst, kernel);
+    if (ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale))
+        return ConvolveScaledLaplacian(src, dst, kernel, avx2);
     return CImageOps().Convolve(src, dst, kernel, 3);
 }

@@ -10,7 +10,10 @@
 // or NaN c, another shape) goes to the generic Convolve.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/bandsteps.h"
+#include "image/cpudispatch.h"
 #include "image/imagebuffer.h"
 
 // kernelScale = density^3 * 20 + 0.3, each step rounded to single precision; the
@@ -25,12 +28,22 @@ bool IsScaledLaplacian(const float kernel[9], float* scale);
 
 // Exactly CImageOps().Convolve(src, dst, kernel, 3), result included: the table path
 // for a finite scaled Laplacian while the tables are in use (image/cpudispatch.h),
-// the generic routine for anything else.
-bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
+// the generic routine for anything else. With `avx2` (by default where the processor
+// selection allows it) the table path's rows go through ScaledLaplacianRowAvx2.
+bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9],
+                        bool avx2 = ippAvx2Enabled());
 
 // The table path alone, for a kernel that IsScaledLaplacian accepts; the generic
 // routine only if its row of column sums cannot be allocated.
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9]);
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2 = false);
+
+#if defined(__x86_64__) || defined(__i386__)
+// The first bytes of one row of the table path with AVX2 (effects/laplacian_fast_avx2.cpp):
+// out[i] for i below the returned count (a multiple of 16, at most `bytes`), from the
+// rows above, at and below it, each holding bytes + 8 bytes (a pixel either side).
+int ScaledLaplacianRowAvx2(const uint8_t* above, const uint8_t* mid, const uint8_t* below, uint8_t* out, int bytes,
+                           float scale);
+#endif
 
 // The filter at `rows` successive rows: dst rows dstRow.. (columns 1 .. W - 2) from
 // the 3 x 3 neighbourhoods of src rows srcRow.., which need a row before and after

@@ -43,6 +43,11 @@ IppStatus ippStaticInit();
 // the effects consult it where they choose between their tables and their rule.
 bool ippTablesEnabled();
 
+// Whether AVX2 versions may run (the processor has AVX2 and FMA and the environment
+// leaves the level on; false until ippStaticInit says otherwise); for the effects'
+// own vector paths.
+bool ippAvx2Enabled();
+
 // The table the public routines call through (the generic one before ippStaticInit).
 const IppPrimitiveTable& ippActivePrimitives();
 

@@ -216,6 +216,10 @@ Usage:
       their first preset, the test picture, and each effect at its first three
       presets; prints what it wrote. With SHEET.png: the contact sheet alone.
       Takes --processors and --banding as render does.
+  brushwerk studio [PICTURE | VIDEO] [--effect E] [--preset P] [--save-to PREFIX]
+      A window showing the picture through an effect beside its page, rendered
+      again at every change; saves the picture, its state and the render command.
+      brushwerk studio --help tells more.
   brushwerk register | unregister
       Registers (or removes) the module's classes in the registry file, as a
       registration tool does. Rendering registers them by itself when needed.

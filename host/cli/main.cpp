@@ -8,6 +8,7 @@
 
 #include "host/cli/cli_error.h"
 #include "host/cli/commands.h"
+#include "host/studio/studio_command.h"
 
 using namespace brushwerk::cli;
 
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
+        if (!args.empty() && args[0] == "studio")
+            return brushwerk::studio::RunStudio(std::vector<std::string>(args.begin() + 1, args.end()), std::cout);
         const CommandLine cl = ParseCommandLine(args);
         switch (cl.kind) {
         case CommandKind::Help:

@@ -3,7 +3,6 @@
 // module's own template, and the help pages opened through the shell.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -14,6 +13,7 @@
 #include "platform/ui/shell.h"
 #include "resources/moduleresources.h"
 #include "tests/support/environment.h"
+#include "tests/support/recording_window.h"
 
 namespace {
 
@@ -83,17 +83,6 @@ TEST(Skin, SkinBitmapsAndCursorLoadFromTheModulesResources) {
     UnregisterModuleResources(module);
 }
 
-void ClickItem(HWND dialog, int id) {
-    RECT r;
-    GetWindowRect(GetDlgItem(dialog, id), &r);
-    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
-    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONUP);
-    // A person's next click comes after the button has let go of the mouse; input sent
-    // sooner would go to the button still holding the capture.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
-
 // A person opens the options, asks for help, ticks the box and presses OK.
 TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
     testsupport::TempRegistry registry;
@@ -105,22 +94,15 @@ TEST(Skin, OptionsDialogChangesTheSettingAndHelpOpensItsPage) {
     std::string caption;
     const DWORD tester = GetCurrentThreadId();
     std::thread person([&] {
-        HWND focus = nullptr;
-        // A fresh process loads its fonts first, which takes a while on a busy machine.
-        auto ready = [&] {
-            return (focus = GetFocus()) && GetDlgItem(GetParent(focus), 230) && IsWindowVisible(GetParent(focus));
-        };
-        for (int i = 0; i < 6000 && !ready(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (!ready()) focus = nullptr, PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
-        ASSERT_NE(focus, nullptr);
-        HWND dialog = GetParent(focus);
+        HWND dialog = testsupport::WaitForDialogWith(230);
+        if (!dialog) PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
+        ASSERT_NE(dialog, nullptr);
         char text[64] = {};
         GetWindowTextA(dialog, text, sizeof text);
         caption = text;
-        ClickItem(dialog, 9);
-        ClickItem(dialog, 230);
-        ClickItem(dialog, IDOK);
+        testsupport::Click(GetDlgItem(dialog, 9));
+        testsupport::Click(GetDlgItem(dialog, 230));
+        testsupport::Click(GetDlgItem(dialog, IDOK));
     });
     skin.ShowOptions(nullptr);
     person.join();

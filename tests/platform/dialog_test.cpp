@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
 #include <thread>
 
@@ -43,16 +42,8 @@ void Type(const char* text) {
     for (; *text; ++text) InjectKeyInput(UINT(toupper(*text)), *text);
 }
 
-void Click(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONDOWN);
-    InjectMouseInput((r.left + r.right) / 2, (r.top + r.bottom) / 2, WM_LBUTTONUP);
-    // A person's next click comes after the button has let go of the mouse; input sent
-    // sooner would go to the button still holding the capture.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
+using testsupport::Click;
+using testsupport::ClickCell;
 
 TEST(Dialogs, ChildDialogLaysOutInDialogUnitsAndEditsTakeTyping) {
     g_seen = {};
@@ -151,31 +142,6 @@ TEST(Dialogs, ModalDialogsRunUntilEndDialogWithTheOwnerDisabled) {
 // The colour chooser driven by a person on another thread, as a swatch opens it: numbers
 // typed into the boxes, a colour added to the custom ones, basic and custom cells picked;
 // OK returns the colour, Cancel returns nothing, the custom colours stay the caller's.
-HWND WaitForFocusIn(int dialogItem, int focusItem = 0) {
-    // A fresh process loads its fonts first, which takes a while on a busy machine.
-    for (int i = 0; i < 6000; ++i) {
-        HWND focus = GetFocus();
-        HWND dialog = focus ? GetParent(focus) : nullptr;
-        // Focus comes before the dialog is shown; clicks need it on screen.
-        if (dialog && GetDlgItem(dialog, dialogItem) && IsWindowVisible(dialog) &&
-            (!focusItem || GetDlgCtrlID(focus) == focusItem))
-            return dialog;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return nullptr;
-}
-
-void ClickCell(HWND grid, int column, int row, int rows) {
-    RECT r;
-    GetWindowRect(grid, &r);
-    const int x = r.left + (2 * column + 1) * (r.right - r.left) / 16;
-    const int y = r.top + (2 * row + 1) * (r.bottom - r.top) / (2 * rows);
-    InjectMouseInput(x, y, WM_LBUTTONDOWN);
-    InjectMouseInput(x, y, WM_LBUTTONUP);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-}
-
 TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
     COLORREF custom[16] = {};
     CHOOSECOLORA choose{sizeof choose, nullptr, nullptr, RGB(10, 20, 30), custom,
@@ -191,12 +157,12 @@ TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE(steps[step].what);
         std::thread person([step, tester = GetCurrentThreadId()] {
-            HWND dialog = WaitForFocusIn(720);
+            HWND dialog = testsupport::WaitForDialogWith(720);
             if (!dialog) PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
             ASSERT_NE(dialog, nullptr);
             if (step == 0) {
                 for (int i = 0; i < 3; ++i) InjectKeyInput(VK_TAB, 0);
-                ASSERT_EQ(WaitForFocusIn(720, 706), dialog);
+                ASSERT_EQ(testsupport::WaitForDialogWith(720, 706), dialog);
                 Type("200");
                 InjectKeyInput(VK_TAB, 0);
                 Click(GetDlgItem(dialog, 712));

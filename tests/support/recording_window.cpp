@@ -1,6 +1,8 @@
 #include "tests/support/recording_window.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 
 namespace testsupport {
@@ -50,6 +52,38 @@ COLORREF ScreenPixel(int x, int y) {
     COLORREF color = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return color;
+}
+
+void ClickAt(int x, int y) {
+    InjectMouseInput(x, y, WM_LBUTTONDOWN);
+    InjectMouseInput(x, y, WM_LBUTTONUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+void Click(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void ClickCell(HWND grid, int column, int row, int rows) {
+    RECT r;
+    GetWindowRect(grid, &r);
+    ClickAt(r.left + (2 * column + 1) * (r.right - r.left) / 16, r.top + (2 * row + 1) * (r.bottom - r.top) / (2 * rows));
+}
+
+HWND WaitForDialogWith(int dialogItem, int focusItem) {
+    for (int i = 0; i < 6000; ++i) {
+        HWND focus = GetFocus();
+        HWND dialog = focus ? GetParent(focus) : nullptr;
+        // Focus comes before the dialog is shown; clicks need it on screen.
+        if (dialog && GetDlgItem(dialog, dialogItem) && IsWindowVisible(dialog) &&
+            (!focusItem || GetDlgCtrlID(focus) == focusItem))
+            return dialog;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return nullptr;
 }
 
 }  // namespace testsupport

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "controls/bit_button.h"
 #include "platform/com/combase.h"
 #include "platform/com/registry.h"
 #include "platform/ui/shell.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kDropperCursorId = 207;
 constexpr int kOptionsDialogId = 115;
+constexpr int kLogoBitmapId = 237;
 constexpr int kLogoButton = 232, kDragVerticalBox = 230, kProductName = 234, kHelpButton = 9;
 constexpr const char* kMakerSite = "https://quillet.example.org/brushwerk";
 
@@ -58,6 +60,12 @@ void WriteSetting(const char* section, const char* name, const char* text) {
     if (!WriteSettingBelow(HKEY_LOCAL_MACHINE, keyName, name, text)) WriteSettingBelow(HKEY_CURRENT_USER, keyName, name, text);
 }
 
+// The options dialog's logo button; one dialog is open at a time.
+CBitButton& LogoButton() {
+    static CBitButton button;
+    return button;
+}
+
 intptr_t OptionsProcedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* skin = reinterpret_cast<CSkin*>(GetWindowLongPtrA(dialog, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -66,6 +74,7 @@ intptr_t OptionsProcedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
         CheckDlgButton(dialog, kDragVerticalBox, skin->GetKnobsDragVertical() ? BST_CHECKED : BST_UNCHECKED);
         SetDlgItemTextA(dialog, kProductName, skin->DisplayName());
         SetWindowTextA(dialog, skin->DisplayName());
+        LogoButton().Attach(dialog, kLogoButton, skin->GetBitmap(kLogoBitmapId));
         return TRUE;
     }
     if (msg != WM_COMMAND || !skin) return FALSE;

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "controls/control_window.h"
 #include "controls/skin.h"
 #include "host/cli/cli_error.h"
 #include "host/cli/png_file.h"
@@ -118,6 +119,7 @@ int main(int argc, char** argv) {
     const std::string folder = std::string(argv[1]) + "/";
     auto* module = reinterpret_cast<HINSTANCE>(0x5EED);
     RegisterModuleResources(module, &BrushwerkModuleResources());
+    RegisterControlClasses(module);  // the options dialog's logo button
     try {
         CSkin skin;
         skin.Init(module, "Quillet Brushwerk");

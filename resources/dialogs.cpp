@@ -12,7 +12,7 @@ namespace {
 DialogTemplateBuilder OptionsDialog() {
     DialogTemplateBuilder d(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, 0, 40, 30, 220, 96, "Options",
                             "MS Sans Serif", 8);
-    d.Item("Button", "", 232, WS_VISIBLE, 8, 8, 40, 40)
+    d.Item("Quillet BitButton", "", 232, WS_VISIBLE, 8, 8, 40, 40)
         .Item("Static", "", 234, SS_LEFT | WS_VISIBLE, 56, 10, 156, 10)
         .Item("Button", "Up / Down mouse control of circular knobs", 230, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE,
               56, 30, 156, 10)

@@ -12,6 +12,7 @@ void CBitButton::Attach(HWND dialog, int id, HBITMAP bitmap) {
     m_hParent = dialog;
     m_nId = id;
     m_hBitmap = bitmap;
+    m_nState = kNormal;
     m_hWnd = GetDlgItem(dialog, id);
     if (!m_hWnd) return;
     SetWindowLongPtrA(m_hWnd, 0, reinterpret_cast<LONG_PTR>(this));

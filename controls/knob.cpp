@@ -26,6 +26,10 @@ void CKnob::Attach(IVectorUpdate* callback, HWND dialog, int knobId, int editId,
     m_nId = knobId;
     m_hBitmap = strip;
     m_nFrames = frames;
+    // A new window has no value yet: the page's first SetValue then reports even the
+    // value an earlier window of the same page showed, and its edit box gets its text.
+    m_fValue = -1.0f;
+    m_bDragging = false;
     m_hWnd = GetDlgItem(dialog, knobId);
     if (!m_hWnd || frames <= 0) return;
     SetWindowLongPtrA(m_hWnd, 0, reinterpret_cast<LONG_PTR>(this));

@@ -26,8 +26,9 @@ public:
     static bool Register(HINSTANCE module);
 
     // Binds the dialog item knobId, sizes it to one frame of the strip and places the edit
-    // box editId and a caption (the item's own text) under it. Nothing happens without
-    // the item, the strip or a frame count.
+    // box editId and a caption (the item's own text) under it; the knob has no value until
+    // the next SetValue. Nothing happens without the item or a frame count; without the
+    // strip the knob keeps its template size and shows only its face.
     void Attach(IVectorUpdate* callback, HWND dialog, int knobId, int editId, HBITMAP strip, int frames);
     // Clamps v into 0..1 (not a number gives 0); false when that is the current value,
     // else stores it, reports OnValueChanged(this, false) and repaints.

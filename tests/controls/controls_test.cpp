@@ -134,6 +134,9 @@ TEST(Controls, KnobShowsItsValueAsAFrameAndFollowsCircularAndVerticalDrags) {
     EXPECT_EQ(knob.GetValue(), 0.0f);
     page.Mouse(cx, cy + 60, WM_LBUTTONUP);
     EXPECT_EQ(GetCapture(), nullptr);
+    // The page's next dialog: the knob reports its first value even when it is the old one.
+    knob.Attach(&page, page.dialog, kKnob, kEdit, strip, kFrames);
+    EXPECT_TRUE(knob.SetValue(0.0f));
     g_pSkin = nullptr;
     DeleteObject(strip);
 }

@@ -16,6 +16,10 @@
 #include "effects/truncation.h"
 #include "image/cpudispatch.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
 // The luminance weights are single-precision constants; the sum is rounded once.
@@ -99,18 +103,34 @@ inline uint8_t MixChannel(float colour, float picture, const DuoRamp& r) {
     return static_cast<uint8_t>(TruncateToInt32(v));
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// MixChannel without branches (they follow the picture and mispredict): maxss(v, 0)
+// gives 0 for a NaN v as the truncation does, minss holds the rest within 255.
+inline uint8_t HeldMixChannel(float colour, float picture, const DuoRamp& r) {
+    const float ramp = static_cast<float>(static_cast<double>(colour) * r.blend);
+    const float v = static_cast<float>(static_cast<double>(ramp) + picture);
+    const __m128 held = _mm_min_ss(_mm_max_ss(_mm_set_ss(v), _mm_setzero_ps()), _mm_set_ss(255.0f));
+    return static_cast<uint8_t>(_mm_cvttss_si32(held));
+}
+#else
+inline uint8_t HeldMixChannel(float colour, float picture, const DuoRamp& r) { return MixChannel(colour, picture, r); }
+#endif
+
 // Per pixel, the luminance products and the picture's share come from Luminance
 // and from s * keep directly (the rule), or from the byte tables.
 struct RuleTerms {
     const DuoRamp& r;
     double Y(const uint8_t* s) const { return Luminance(s[2], s[1], s[0]); }
     float Picture(uint8_t s) const { return static_cast<float>(s * static_cast<double>(r.keep)); }
+    uint8_t Mix(float colour, float picture) const { return MixChannel(colour, picture, r); }
 };
 
 struct TableTerms {
+    const DuoRamp& r;
     const ByteTables& t;
     double Y(const uint8_t* s) const { return t.red[s[2]] + t.green[s[1]] + t.blue[s[0]]; }
     float Picture(uint8_t s) const { return t.picture[s]; }
+    uint8_t Mix(float colour, float picture) const { return HeldMixChannel(colour, picture, r); }
 };
 
 template <class Terms>
@@ -124,7 +144,7 @@ void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, cons
             float c[3];
             RampColour(ramp, Y, c);
             const uint8_t alpha = s[3];
-            for (int i = 0; i < 3; ++i) d[i] = MixChannel(c[i], terms.Picture(s[i]), ramp);
+            for (int i = 0; i < 3; ++i) d[i] = terms.Mix(c[i], terms.Picture(s[i]));
             d[3] = alpha;
         }
     }
@@ -143,5 +163,5 @@ void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME
     if (!tables) return Render(in, out, ramp, RuleTerms{ramp});
     ByteTables t;
     BuildByteTables(ramp, t);
-    Render(in, out, ramp, TableTerms{t});
+    Render(in, out, ramp, TableTerms{ramp, t});
 }

@@ -20,6 +20,7 @@
 
 #include "effects/laplacian_fast.h"
 #include "effects/truncation.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 
 namespace {
@@ -46,35 +47,82 @@ void BuildContrastCurve(float contrast, int curve[kCurveSize]) {
     }
 }
 
+// Channel c of paper and ink mixed at curve value v.
+inline uint8_t MixChannel(const LineColours& colours, int c, int v) {
+    return static_cast<uint8_t>((colours.paper[c] * (255 - v) + colours.ink[c] * v) >> 8);
+}
+
 // out = (paper * (255 - v) + ink * v) >> 8 per colour, v = curve[edge sum >> 3];
 // alpha from the input.
 inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* out, const int curve[kCurveSize],
                      const LineColours& colours) {
     const int v = curve[(filtered[0] + filtered[1] + filtered[2]) >> 3];
-    for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<uint8_t>((colours.paper[c] * (255 - v) + colours.ink[c] * v) >> 8);
+    for (int c = 0; c < 3; ++c) out[c] = MixChannel(colours, c, v);
     out[3] = source[3];
 }
 
-// Maps the inner pixels of `count` rows of OUT from outRow on in place, the source
-// pixels being IN's rows from inRow on.
-void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const int curve[kCurveSize],
-             const LineColours& colours) {
+// The mixing rule per pixel: the reference of the table, and what runs without tables.
+struct MixRule {
+    const int* curve;
+    const LineColours& colours;
+    void operator()(const uint8_t* filtered, const uint8_t* source, uint8_t* out) const {
+        MapPixel(filtered, source, out, curve, colours);
+    }
+};
+
+// The mixed colour depends only on the curve's index (the filtered sum / 8), so each
+// call mixes it once per index: 96 colours of three bytes.
+struct MixTable {
+    uint8_t colour[kCurveSize][3];
+};
+
+void BuildMixTable(const int curve[kCurveSize], const LineColours& colours, MixTable& table) {
+    for (int i = 0; i < kCurveSize; ++i)
+        for (int c = 0; c < 3; ++c) table.colour[i][c] = MixChannel(colours, c, curve[i]);
+}
+
+struct MixLookup {
+    const MixTable& table;
+    void operator()(const uint8_t* filtered, const uint8_t* source, uint8_t* out) const {
+        const uint8_t* colour = table.colour[(filtered[0] + filtered[1] + filtered[2]) >> 3];
+        const uint8_t alpha = source[3];
+        out[0] = colour[0], out[1] = colour[1], out[2] = colour[2], out[3] = alpha;
+    }
+};
+
+template <class Mixer>
+void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const Mixer& mix) {
     for (int k = 0; k < count; ++k) {
         const uint8_t* s = in.PixelAt(1, inRow + k, 0);
         uint8_t* d = out.PixelAt(1, outRow + k, 0);
-        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) MapPixel(d, s, d, curve, colours);
+        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) mix(d, s, d);
     }
 }
 
-// A picture with no inner pixels: every pixel as on a flat area (response 0).
-void MapFlat(const CImageBuffer& in, CImageBuffer& out, const int curve[kCurveSize], const LineColours& colours) {
+template <class Mixer>
+void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mix) {
     static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, curve, colours);
+        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) mix(kNoResponse, s, d);
     }
+}
+
+template <class Mixer>
+void Render(const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band, const float kernel[9], bool tables,
+            const Mixer& mix) {
+    if (out.GetWidth() < 3 || band.pictureHeight < 3) {
+        CImageBuffer inBand;
+        inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
+        MapFlat(inBand, out, mix);
+        return;
+    }
+    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
+        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, tables);
+        MapRows(in, inRow, out, outRow, count, mix);
+    });
+    ReplicateEdgeColumns(out);
 }
 
 }  // namespace
@@ -85,25 +133,27 @@ int CLineDrawing::RowsReachedBeyondBand(const tLINE_DRAWING_PROPS& /*props*/, in
 
 HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                                  const BandGeometry& band) {
-    const int width = out.GetWidth();
+    RenderLineDrawing(in, out, props, ippTablesEnabled(), band);
+    return S_OK;
+}
 
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables) {
+    BandGeometry picture;
+    picture.rows = picture.pictureHeight = out.GetHeight();
+    picture.pictureWidth = out.GetWidth();
+    RenderLineDrawing(in, out, props, tables, picture);
+}
+
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables,
+                       const BandGeometry& band) {
     const LineColours colours = {{BlueOf(props.paper), GreenOf(props.paper), RedOf(props.paper)},
                                  {BlueOf(props.ink), GreenOf(props.ink), RedOf(props.ink)}};
     float kernel[9];
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
     int curve[kCurveSize];
     BuildContrastCurve(props.contrast, curve);
-
-    if (width < 3 || band.pictureHeight < 3) {
-        CImageBuffer inBand;
-        inBand.AttachRegion(in, 0, band.rowsAbove, width, out.GetHeight());
-        MapFlat(inBand, out, curve, colours);
-        return S_OK;
-    }
-    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
-        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, true);
-        MapRows(in, inRow, out, outRow, count, curve, colours);
-    });
-    ReplicateEdgeColumns(out);
-    return S_OK;
+    if (!tables) return Render(in, out, band, kernel, false, MixRule{curve, colours});
+    MixTable table;
+    BuildMixTable(curve, colours, table);
+    Render(in, out, band, kernel, true, MixLookup{table});
 }

@@ -4,6 +4,7 @@
 
 #include "effects/plugineffect.h"
 #include "effects/linedrawingprops.h"
+#include "image/imagebuffer.h"
 
 class CLineDrawing : public CPluginEffect<tLINE_DRAWING_PROPS, CLineDrawing, CLSID_LineDrawingPP> {
 public:
@@ -17,3 +18,12 @@ public:
     static HRESULT RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);
 };
+
+// The algorithm of one band, OUT the size of IN: with `tables` the edge filter's and
+// the mix's tables, without them the generic filter and the mixing rule per pixel
+// (the same bytes).
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables);
+
+// The same for a band of a picture, IN holding the rows around it that `band` says.
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables,
+                       const BandGeometry& band);

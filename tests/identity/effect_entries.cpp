@@ -1,8 +1,9 @@
 // The effects' own tables against the rules they tabulate: Metallic's per-frame
 // metal term, the edge filter's table of the scaled Laplacian (Line Drawing and
-// Pastel Sketch), Pastel Sketch's mixing table and Duo Chrome's byte tables. The
-// reference of each is the same algorithm without its tables; the edge filter's
-// is the generic float filter itself, not whichever version this processor runs.
+// Pastel Sketch), the mixing tables of Pastel Sketch and Line Drawing and Duo
+// Chrome's byte tables. The reference of each is the same algorithm without its
+// tables; the edge filter's is the generic float filter itself, not whichever
+// version this processor runs.
 #include <algorithm>
 #include <array>
 #include <cfloat>
@@ -13,6 +14,7 @@
 
 #include "effects/duochrome.h"
 #include "effects/laplacian_fast.h"
+#include "effects/linedrawing.h"
 #include "effects/metal.h"
 #include "effects/metal_fast.h"
 #include "effects/pastelsketch.h"
@@ -185,7 +187,7 @@ Trial EdgeFilterFrame(int w, int h) {
     });
 }
 
-// ---- Pastel Sketch and Duo Chrome -------------------------------------------------------
+// ---- Pastel Sketch, Line Drawing and Duo Chrome ----------------------------------------
 
 // The overload without band rows.
 void RenderPastel(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& r, bool tables) {
@@ -201,6 +203,22 @@ Trial PastelRandom(int n) {
         r.blend = d.Value();
     }
     return RecordCase("Pastel Sketch", RenderPastel, d, n, CasePicture(d, n), r);
+}
+
+// The overload without band rows.
+void RenderLine(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& r, bool tables) {
+    RenderLineDrawing(in, out, r, tables);
+}
+
+Trial LineRandom(int n) {
+    Draw d(120000 + n, n < 4);
+    tLINE_DRAWING_PROPS r = g_lineDrawingPresets[n % kLineDrawingPresetCount];
+    if (n >= kLineDrawingPresetCount) {
+        r.paper = d.Colour(), r.ink = d.Colour();
+        r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
+        r.contrast = d.Value();
+    }
+    return RecordCase("Line Drawing", RenderLine, d, n, CasePicture(d, n), r);
 }
 
 Trial DuoRandom(int n) {
@@ -230,6 +248,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
         {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
         {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60, PastelRandom, RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
+        {"Line Drawing mix", v, kLineDrawingPresetCount + 60, LineRandom, RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
         {"Duo Chrome bytes", v, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuoChrome, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
     });
 }

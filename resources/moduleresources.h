@@ -18,7 +18,7 @@ std::span<const ModuleBinaryResource> RegistryScriptResources();
 // The text of script id; empty when the module carries no such script.
 std::string_view RegistryScriptText(UINT id);
 
-// The dialog templates as "DIALOG" resources (the options dialog, 115).
+// The dialog templates as "DIALOG" resources: the options dialog (115) and the pages (107 to 113).
 std::span<const ModuleBinaryResource> DialogResources();
 
 // The controls' bitmaps and the eyedropper cursor.

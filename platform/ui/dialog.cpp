@@ -78,17 +78,22 @@ bool IsEdit(HWND hwnd) {
     return proc == &EditProcedure;
 }
 
+// The template's font (owned when made here) and its base units.
+void ChooseFont(const DialogTemplate& t, DialogInfo* info) {
+    if (t.style & DS_SETFONT) {
+        info->font = CreateFontA(-MulDiv(t.pointSize, 96, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                                 t.font.c_str());
+        info->ownsFont = info->font != nullptr;
+    }
+    if (!info->font) info->font = DefaultGuiFont();
+    BaseUnits(info->font, &info->baseX, &info->baseY);
+}
+
 HWND CreateFromTemplate(HINSTANCE instance, const DialogTemplate& t, HWND parent, DLGPROC procedure, LPARAM param) {
     RegisterStandardClasses();
     DialogInfo info;
     info.procedure = procedure;
-    if (t.style & DS_SETFONT) {
-        info.font = CreateFontA(-MulDiv(t.pointSize, 96, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                t.font.c_str());
-        info.ownsFont = info.font != nullptr;
-    }
-    if (!info.font) info.font = DefaultGuiFont();
-    BaseUnits(info.font, &info.baseX, &info.baseY);
+    ChooseFont(t, &info);
     auto x = [&](int v) { return MulDiv(v, info.baseX, 4); };
     auto y = [&](int v) { return MulDiv(v, info.baseY, 8); };
     int left = x(t.x), top = y(t.y);
@@ -238,6 +243,18 @@ extern "C" BOOL MapDialogRect(HWND dialog, RECT* rect) {
     if (!info || !rect) return FALSE;
     *rect = RECT{MulDiv(rect->left, info->baseX, 4), MulDiv(rect->top, info->baseY, 8),
                  MulDiv(rect->right, info->baseX, 4), MulDiv(rect->bottom, info->baseY, 8)};
+    return TRUE;
+}
+
+extern "C" BOOL GetDialogResourceSize(HINSTANCE instance, const char* name, SIZE* size) {
+    size_t bytes = 0;
+    const void* resource = DialogResource(instance, name, &bytes);
+    DialogTemplate t;
+    if (!size || !resource || !ReadDialogTemplate(resource, bytes, &t)) return FALSE;
+    DialogInfo info;
+    ChooseFont(t, &info);
+    *size = SIZE{MulDiv(t.cx, info.baseX, 4), MulDiv(t.cy, info.baseY, 8)};
+    if (info.ownsFont) DeleteObject(info.font);
     return TRUE;
 }
 

@@ -72,6 +72,9 @@ BOOL IsDialogMessageA(HWND dialog, MSG* msg);
 LRESULT DefDlgProcA(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 // Dialog units to pixels with the dialog's font.
 BOOL MapDialogRect(HWND dialog, RECT* rect);
+// The size in pixels that the module's dialog resource will have, before any window is
+// made (a property page reports it to its frame first).
+BOOL GetDialogResourceSize(HINSTANCE instance, const char* name, SIZE* size);
 UINT IsDlgButtonChecked(HWND dialog, int id);
 BOOL CheckDlgButton(HWND dialog, int id, UINT check);
 HWND GetNextDlgTabItem(HWND dialog, HWND control, BOOL previous);

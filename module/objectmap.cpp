@@ -13,13 +13,16 @@
 #include "effects/metal.h"
 #include "effects/pastelsketch.h"
 #include "module/registration.h"
+#include "pages/airbrushpp.h"
+#include "pages/colorizepp.h"
+#include "pages/dreamglowpp.h"
+#include "pages/duochromepp.h"
+#include "pages/linedrawingpp.h"
+#include "pages/metalpp.h"
+#include "pages/pastelsketchpp.h"
 #include "sdk/effects.h"
 
 namespace {
-
-// Classes that are not yet part of the module have no instance creator; the class
-// factory then is not made and DllGetClassObject says the class is not available.
-constexpr InstanceCreator kNotAvailable = nullptr;
 
 void NoObjectMain(bool /*starting*/) {}
 
@@ -28,20 +31,20 @@ constexpr ObjectMapEntry Effect() {
     return {&D.clsid, &UpdateEffectRegistryFor<D>, &CachedClassFactory::Create, &CreateComInstance<EffectClass>,
             nullptr, nullptr, &NoObjectMain, ObjectKind::Effect, D.scriptId, D.displayName, &D};
 }
-template <const EffectDescriptor& D>
+template <const EffectDescriptor& D, class PageClass>
 constexpr ObjectMapEntry Page() {
-    return {&D.pageClsid, &UpdatePageRegistryFor<D>, &CachedClassFactory::Create, kNotAvailable,
+    return {&D.pageClsid, &UpdatePageRegistryFor<D>, &CachedClassFactory::Create, &CreateComInstance<PageClass>,
             nullptr, nullptr, &NoObjectMain, ObjectKind::Page, D.pageScriptId, D.displayName, &D};
 }
 
 constexpr ObjectMapEntry kObjectMap[] = {
-    Effect<kAirBrush, CAirBrush>(),         Page<kAirBrush>(),
-    Effect<kPastelSketch, CPastelSketch>(), Page<kPastelSketch>(),
-    Effect<kColorize, CColorize>(),         Page<kColorize>(),
-    Effect<kDreamGlow, CDreamGlow>(),       Page<kDreamGlow>(),
-    Effect<kLineDrawing, CLineDrawing>(),   Page<kLineDrawing>(),
-    Effect<kMetallic, CMetal>(),            Page<kMetallic>(),
-    Effect<kDuoChrome, CDuoChrome>(),       Page<kDuoChrome>(),
+    Effect<kAirBrush, CAirBrush>(),         Page<kAirBrush, CAirBrushPP>(),
+    Effect<kPastelSketch, CPastelSketch>(), Page<kPastelSketch, CPastelSketchPP>(),
+    Effect<kColorize, CColorize>(),         Page<kColorize, CColorizePP>(),
+    Effect<kDreamGlow, CDreamGlow>(),       Page<kDreamGlow, CDreamGlowPP>(),
+    Effect<kLineDrawing, CLineDrawing>(),   Page<kLineDrawing, CLineDrawingPP>(),
+    Effect<kMetallic, CMetal>(),            Page<kMetallic, CMetalPP>(),
+    Effect<kDuoChrome, CDuoChrome>(),       Page<kDuoChrome, CDuoChromePP>(),
 };
 static_assert(std::size(kObjectMap) == kObjectMapSize);
 

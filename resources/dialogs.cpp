@@ -5,6 +5,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "controls/bit_button.h"
+#include "controls/color_button.h"
+#include "controls/dropper.h"
+#include "controls/knob.h"
+#include "controls/title.h"
 #include "platform/ui/dialog.h"
 #include "resources/moduleresources.h"
 #include "sdk/effects.h"
@@ -83,19 +88,19 @@ DialogTemplateBuilder PageDialog(const PageLayout& page) {
             return f.controlItem == item.id || f.entryItem == item.id;
         });
         if (item.id == kTitleItem) {
-            d.Item("Quillet Title", effect.pageTitle, item.id, WS_VISIBLE, item.x, item.y, page.titleWidth, 16);
+            d.Item(CTitle::kClassName, effect.pageTitle, item.id, WS_VISIBLE, item.x, item.y, page.titleWidth, 16);
         } else if (item.id == kHelpItem || item.id == kInfoItem) {
-            d.Item("Quillet BitButton", item.id == kHelpItem ? "Help" : "Info", item.id, WS_VISIBLE, item.x, item.y, 17, 14);
+            d.Item(CBitButton::kClassName, item.id == kHelpItem ? "Help" : "Info", item.id, WS_VISIBLE, item.x, item.y, 17, 14);
         } else if (field == effect.fields.end()) {
             continue;  // the layout names no item the descriptor does not (checked by the tests)
         } else if (field->controlItem == item.id) {
             const bool knob = field->kind == FieldKind::Number;
-            d.Item(knob ? "Quillet Knob" : "Quillet Color", field->label, item.id, WS_VISIBLE, item.x, item.y, 31, 28);
+            d.Item(knob ? CKnob::kClassName : CColorButton::kClassName, field->label, item.id, WS_VISIBLE, item.x, item.y, 31, 28);
         } else if (field->kind == FieldKind::Number) {
             d.Item("Edit", "", item.id, ES_CENTER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, item.x,
                    item.y, page.editWidth, 12);
         } else {
-            d.Item("Quillet Dropper", "", item.id, WS_VISIBLE, item.x, item.y, 31, 12);
+            d.Item(CDropper::kClassName, "", item.id, WS_VISIBLE, item.x, item.y, 31, 12);
         }
     }
     return d;

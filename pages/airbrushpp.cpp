@@ -1,0 +1,3 @@
+#include "pages/airbrushpp.h"
+
+template class CEffectPage<kAirBrush, tAIR_BRUSH_PROPS>;

@@ -1,0 +1,3 @@
+#include "pages/colorizepp.h"
+
+template class CEffectPage<kColorize, tCOLORIZE_PROPS>;

@@ -1,0 +1,3 @@
+#include "pages/dreamglowpp.h"
+
+template class CEffectPage<kDreamGlow, tDREAM_GLOW_PROPS>;

@@ -1,0 +1,3 @@
+#include "pages/duochromepp.h"
+
+template class CEffectPage<kDuoChrome, tDUOCHROME_PROPS>;

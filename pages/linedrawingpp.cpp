@@ -1,0 +1,3 @@
+#include "pages/linedrawingpp.h"
+
+template class CEffectPage<kLineDrawing, tLINE_DRAWING_PROPS>;

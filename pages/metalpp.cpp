@@ -1,0 +1,3 @@
+#include "pages/metalpp.h"
+
+template class CEffectPage<kMetallic, tMETALLIC_PROPS>;

@@ -1,0 +1,3 @@
+#include "pages/pastelsketchpp.h"
+
+template class CEffectPage<kPastelSketch, tPASTEL_SKETCHPROPS>;

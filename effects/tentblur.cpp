@@ -5,6 +5,7 @@
 
 #include "image/imageops.h"
 #include "image/ippi.h"
+#include "image/scratchbuffer.h"
 
 bool CTentKernel::Build(int n) {
     m_cells.reset();
@@ -74,9 +75,10 @@ bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kern
     const int64_t paddedRows = int64_t{blurredRows} + n - 1;
     if (paddedRows > INT32_MAX) return false;
 
+    // Both scratch images are kept by this thread from frame to frame (image/scratchbuffer.h).
     CImageBuffer a, b;
-    if (!a.Allocate(static_cast<int>(paddedWidth), static_cast<int>(paddedRows), 4) ||
-        !b.Allocate(static_cast<int>(paddedWidth), blurredRows, 4))
+    if (!AttachScratch(0, a, static_cast<int>(paddedWidth), static_cast<int>(paddedRows), 4) ||
+        !AttachScratch(1, b, static_cast<int>(paddedWidth), blurredRows, 4))
         return false;
     // The column pass writes only B's colour bytes; its alpha bytes are carried along by
     // the replication but never used. Clearing B keeps every byte read a defined one.

@@ -254,7 +254,7 @@ TEST_P(Pages, KnobDragsApplyEveryStepInBothModesAndInfoOpensTheOptions) {
 }
 
 // Typed percentages are stored as typed, beyond the knob's ends too; the knob's last
-// frame shows 1.0 and everything above it; text that is no number changes nothing.
+// frame shows 1.0 and everything above it; text that is no finite number changes nothing.
 TEST_P(Pages, TypedValuesAreStoredAppliedAndMoveTheKnob) {
     const RecordFieldDescriptor& f = *First(FieldKind::Number);
     std::vector<std::vector<COLORREF>> shown;
@@ -270,10 +270,12 @@ TEST_P(Pages, TypedValuesAreStoredAppliedAndMoveTheKnob) {
     EXPECT_EQ(shown[1], shown[2]);
     EXPECT_EQ(shown[2], shown[3]);
     const size_t before = m_host.applied.size();
-    TypeInto(f.entryItem, "abc");
+    for (const char* junk : {"abc", "nan", "-inf"}) {
+        TypeInto(f.entryItem, junk);
+        EXPECT_EQ(Number(Current(), f), 1.5f) << junk;
+        EXPECT_EQ(Text(f.entryItem), "150.0") << junk;
+    }
     EXPECT_EQ(m_host.applied.size(), before);
-    EXPECT_EQ(Number(Current(), f), 1.5f);
-    EXPECT_EQ(Text(f.entryItem), "150.0");
 }
 
 TEST_P(Pages, PresetsChosenOnTheEffectMoveEveryControlWithoutApplyingBack) {

@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "skin_preview: %s\n", e.what());
         return 1;
     }
+    UnregisterControlClasses(module);
     UnregisterModuleResources(module);
     std::printf("wrote %sskin.png and %soptions-dialog.png\n", folder.c_str(), folder.c_str());
     return 0;

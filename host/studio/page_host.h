@@ -1,11 +1,12 @@
 // The place in the studio's window where the effect's own property page lives: the
-// module's page object for the effect, handed the effect object, activated into a
-// rectangle of the window and taken down again when the effect changes.
+// module's page object for the effect, given a page site of the studio's own and the
+// effect object, activated into a rectangle of the window, and taken down again when the
+// effect changes.
 #pragma once
 
 #include "host/cli/effect_catalog.h"
 #include "platform/com/unknown.h"
-#include "platform/ui/winuser.h"
+#include "platform/ui/ocidl.h"
 
 namespace brushwerk::studio {
 
@@ -20,12 +21,14 @@ public:
     // module offers no page for it (the studio then lists the record's values itself).
     bool Show(HWND parent, const RECT& area, const cli::EffectInfo& effect, IUnknown* object);
     void Hide();
-    bool Showing() const { return m_showing; }
-    // The page's own keys (its dialog's Tab and Enter); true when it took msg.
+    bool Showing() const { return bool(m_page); }
+    // The page's dialog keys (Tab among its items); true when it took msg.
     bool TakesMessage(MSG* msg);
 
 private:
-    bool m_showing = false;
+    class Site;
+    ComPtr<IPropertyPage> m_page;
+    ComPtr<IPropertyPageSite> m_site;
 };
 
 }  // namespace brushwerk::studio

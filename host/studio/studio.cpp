@@ -120,10 +120,21 @@ int Studio::Run() {
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
+        // The studio's keys work wherever the focus is, except where text is typed (a
+        // knob's edit box) and for the page's own Tab.
+        const bool key = msg.message == WM_CHAR || msg.message == WM_KEYDOWN;
+        if (key && msg.hwnd != m_window && msg.wParam != VK_TAB && !TypesText(msg.hwnd)) msg.hwnd = m_window;
         if (!m_page.TakesMessage(&msg)) DispatchMessageA(&msg);
         CheckRecord();
     }
     return 0;
+}
+
+bool Studio::TypesText(HWND hwnd) const {
+    const int id = GetDlgCtrlID(hwnd);
+    for (const cli::RecordField& f : cli::AllEffects()[m_effect].fields)
+        if (f.kind == cli::FieldKind::Number && int(f.entryItem) == id) return true;
+    return false;
 }
 
 LRESULT Studio::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -35,6 +35,7 @@ private:
     static LRESULT Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     bool HandleKey(UINT virtualKey, char character);
+    bool TypesText(HWND hwnd) const;
     void Click(POINT p);
     void Drag(POINT p);
 

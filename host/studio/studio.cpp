@@ -288,9 +288,23 @@ void Studio::ChooseEffect(int index) {
     m_secondKey.reset();
     m_colourTarget = 0;
     m_record.clear();
-    m_page.Show(m_window, m_layout.page, effect, m_editObject.Get());
+    if (m_page.Show(m_window, m_layout.page, effect, m_editObject.Get())) ReportPageControls();
     CheckRecord();
     Invalidate();
+}
+
+// Where the page put each field's knob or swatch, on the screen: for people, and for
+// tests that drive the page with a pointer.
+void Studio::ReportPageControls() {
+    HWND page = GetDlgItem(m_window, 0);  // the page's dialog, the window's one child
+    for (const cli::RecordField& field : cli::AllEffects()[m_effect].fields) {
+        RECT r;
+        HWND control = page ? GetDlgItem(page, int(field.controlItem)) : nullptr;
+        if (!control || !GetWindowRect(control, &r)) continue;
+        m_out << "studio: page " << (field.kind == cli::FieldKind::Colour ? "swatch " : "knob ") << field.name << " at "
+              << r.left << "," << r.top << " size " << r.right - r.left << "x" << r.bottom - r.top << "\n";
+    }
+    m_out << std::flush;
 }
 
 void Studio::ChoosePreset(int index) {

@@ -42,6 +42,7 @@ private:
     // Actions (keys, clicks).
     void ChooseEffect(int index);
     void ChoosePreset(int index);
+    void ReportPageControls();
     void ToggleBefore();
     void StartDropper();
     void FinishDropper(POINT clientPoint);

@@ -23,6 +23,16 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 xdotool mousemove $((X + 300)) $((Y + 200))
 xdotool key 3 Right  # Dream Glow, its second preset
 
+# The page's Blur knob, dragged up and to the right from its centre: Apply reaches the
+# effect, and the saved record holds another blur than the preset's.
+knob=$(sed -n 's/^studio: page knob blur at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\)$/\1 \2 \3 \4/p' "$work/log" | tail -1)
+if [ -n "$knob" ]; then
+  read -r kx ky kw kh <<<"$knob"
+  cx=$((kx + kw / 2)) cy=$((ky + kh / 2))
+  xdotool mousemove $cx $cy mousedown 1 mousemove $((cx + 8)) $((cy - 20)) mousemove $((cx + 16)) $((cy - 40)) mouseup 1
+  sleep 0.3
+fi
+
 # The eyedropper shows the picture itself while it picks: the colour under the pointer
 # is the test card's.
 xdotool key e
@@ -44,6 +54,11 @@ studio=
 
 # Dream Glow's record starts with its colour, red byte first.
 [ "$(od -An -tx1 -N3 "$work/saved-1.state" | tr -d ' \n')" = "$picked" ] || fail "state lacks the picked #$picked"
+if [ -n "$knob" ]; then
+  "$brushwerk" render dreamglow --preset 1 --save-state "$work/preset.state" >/dev/null
+  [ "$(od -An -tx1 -j4 -N4 "$work/saved-1.state")" != "$(od -An -tx1 -j4 -N4 "$work/preset.state")" ] ||
+    fail "the knob's drag did not reach the record"
+fi
 cp "$work/saved-1.png" "$work/studio.png"
 sh -c "$(cat "$work/saved-1.txt")"
 cmp "$work/studio.png" "$work/saved-1.png" || fail "the saved command renders another picture"

@@ -61,11 +61,11 @@ HRESULT EffectSession::SelectPreset(int index) {
     return FAILED(hr) ? Fail(SessionStep::SelectPreset, hr) : hr;
 }
 
-HRESULT EffectSession::ReadRecord(RecordBytes* record) {
+HRESULT EffectSession::ReadRecord(RecordBytes* record, bool quietly) {
     ComPtr<IStream> stream;
     HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf());
     if (FAILED(hr)) return Fail(SessionStep::MakeStream, hr);
-    hr = m_persist->Save(stream.Get(), FALSE);
+    hr = quietly ? m_automation->SaveProps(stream.Get()) : m_persist->Save(stream.Get(), FALSE);
     if (FAILED(hr)) return Fail(SessionStep::SaveRecord, hr);
     LARGE_INTEGER zero{};
     ULARGE_INTEGER end{};

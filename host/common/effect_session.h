@@ -84,8 +84,10 @@ public:
     std::wstring PresetName(int index) const;
     HRESULT SelectPreset(int index);
 
-    // The record the object holds now (IPersistStreamInit::Save).
-    HRESULT ReadRecord(RecordBytes* record);
+    // The record the object holds now (IPersistStreamInit::Save, which also tells an open
+    // page to read the record again). Quietly: through IDXTSfAutomation::SaveProps, which
+    // tells nobody, for a host that watches the record while the page edits it.
+    HRESULT ReadRecord(RecordBytes* record, bool quietly = false);
     // Loads record into the object (IPersistStreamInit::Load); E_INVALIDARG for a
     // record of another size. UseRecord loads only when the object is known to hold
     // something else.

@@ -6,8 +6,7 @@
 
 namespace brushwerk::studio {
 
-// The studio's site for the page. A page that reports itself dirty is applied at once,
-// so that every change reaches the effect and the picture follows.
+// The studio's site for the page: the locale, and no keys of its own to offer the page.
 class PageHost::Site final : public IPropertyPageSite {
 public:
     HRESULT QueryInterface(REFIID iid, void** out) override {
@@ -24,10 +23,9 @@ public:
         if (!left) delete this;
         return left;
     }
-    HRESULT OnStatusChange(DWORD flags) override {
-        if ((flags & PROPPAGESTATUS_DIRTY) && m_page) m_page->Apply();
-        return S_OK;
-    }
+    // The page applies every finished change itself, and the studio reads the record after
+    // each message; applying here again would answer the page's own refresh with a change.
+    HRESULT OnStatusChange(DWORD) override { return S_OK; }
     HRESULT GetLocaleID(LCID* locale) override {
         if (!locale) return E_POINTER;
         *locale = 0x0409;  // English (United States)
@@ -38,9 +36,6 @@ public:
         return E_NOTIMPL;
     }
     HRESULT TranslateAccelerator(MSG*) override { return S_FALSE; }
-
-    // Not counted: the page holds the site, so a counted page here would keep both alive.
-    IPropertyPage* m_page = nullptr;
 
 private:
     std::atomic<ULONG> m_references{1};
@@ -54,7 +49,6 @@ bool PageHost::Show(HWND parent, const RECT& area, const cli::EffectInfo& effect
         return false;
     auto* site = new Site;
     m_site = ComPtr<IPropertyPageSite>::Adopt(site);
-    site->m_page = page.Get();
     m_page = page;
     IUnknown* objects[] = {object};
     if (FAILED(page->SetPageSite(site)) || FAILED(page->SetObjects(1, objects)) ||
@@ -72,7 +66,6 @@ void PageHost::Hide() {
         m_page->SetObjects(0, nullptr);
         m_page->SetPageSite(nullptr);
     }
-    if (m_site) static_cast<Site*>(m_site.Get())->m_page = nullptr;
     m_page = nullptr;
     m_site = nullptr;
 }

@@ -1,6 +1,7 @@
 #include "host/studio/studio.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
@@ -120,10 +121,13 @@ int Studio::Run() {
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
-        // The studio's keys work wherever the focus is, except where text is typed (a
-        // knob's edit box) and for the page's own Tab.
+        // The studio's keys work wherever the focus is, but for the page's own Tab, and
+        // in a knob's edit box (which takes numbers) only its letters.
         const bool key = msg.message == WM_CHAR || msg.message == WM_KEYDOWN;
-        if (key && msg.hwnd != m_window && msg.wParam != VK_TAB && !TypesText(msg.hwnd)) msg.hwnd = m_window;
+        const bool letter = (msg.message == WM_CHAR && std::isalpha(int(msg.wParam))) ||
+                            (msg.message == WM_KEYDOWN && msg.wParam >= 'A' && msg.wParam <= 'Z');
+        if (key && msg.hwnd != m_window && msg.wParam != VK_TAB && (letter || !TypesText(msg.hwnd)))
+            msg.hwnd = m_window;
         if (!m_page.TakesMessage(&msg)) DispatchMessageA(&msg);
         CheckRecord();
     }
@@ -404,7 +408,7 @@ void Studio::ChooseFrame(int frame) {
 void Studio::CheckRecord() {
     if (!m_edit) return;
     common::RecordBytes record;
-    if (FAILED(m_edit->ReadRecord(&record)) || record == m_record) return;
+    if (FAILED(m_edit->ReadRecord(&record, true)) || record == m_record) return;
     m_record = std::move(record);
     // The preset stays marked only while the record is still that preset's row.
     const cli::EffectInfo& effect = cli::AllEffects()[m_effect];

@@ -49,6 +49,8 @@ if [ -n "${STUDIO_SCREENSHOT:-}" ]; then  # the window as the X server shows it,
   ffmpeg -v error -y -i "$work/screen.xwd" -vf "crop=$WIDTH:$HEIGHT:$X:$Y" -pix_fmt rgb24 "$STUDIO_SCREENSHOT"
 fi
 xdotool key q
+for _ in $(seq 100); do kill -0 "$studio" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$studio" 2>/dev/null && fail "the studio did not quit on Q"
 wait "$studio"
 studio=
 

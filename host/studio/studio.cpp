@@ -302,11 +302,16 @@ void Studio::ChooseEffect(int index) {
 void Studio::ReportPageControls() {
     HWND page = GetDlgItem(m_window, 0);  // the page's dialog, the window's one child
     for (const cli::RecordField& field : cli::AllEffects()[m_effect].fields) {
-        RECT r;
-        HWND control = page ? GetDlgItem(page, int(field.controlItem)) : nullptr;
-        if (!control || !GetWindowRect(control, &r)) continue;
-        m_out << "studio: page " << (field.kind == cli::FieldKind::Colour ? "swatch " : "knob ") << field.name << " at "
-              << r.left << "," << r.top << " size " << r.right - r.left << "x" << r.bottom - r.top << "\n";
+        const bool colour = field.kind == cli::FieldKind::Colour;
+        const std::pair<const char*, UINT> items[] = {{colour ? "swatch" : "knob", field.controlItem},
+                                                      {colour ? "dropper" : "edit", field.entryItem}};
+        for (const auto& [kind, item] : items) {
+            RECT r;
+            HWND control = page ? GetDlgItem(page, int(item)) : nullptr;
+            if (!control || !GetWindowRect(control, &r)) continue;
+            m_out << "studio: page " << kind << " " << field.name << " at " << r.left << "," << r.top << " size "
+                  << r.right - r.left << "x" << r.bottom - r.top << "\n";
+        }
     }
     m_out << std::flush;
 }

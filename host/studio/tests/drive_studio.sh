@@ -29,17 +29,33 @@ knob=$(sed -n 's/^studio: page knob blur at \([0-9]*\),\([0-9]*\) size \([0-9]*\
 if [ -n "$knob" ]; then
   read -r kx ky kw kh <<<"$knob"
   cx=$((kx + kw / 2)) cy=$((ky + kh / 2))
-  xdotool mousemove $cx $cy mousedown 1 mousemove $((cx + 8)) $((cy - 20)) mousemove $((cx + 16)) $((cy - 40)) mouseup 1
+  # Paced as a hand moves: the knob takes the pointer at the press before the moves come.
+  xdotool mousemove $cx $cy mousedown 1
+  for step in 1 2 3 4; do sleep 0.1; xdotool mousemove $((cx + 4 * step)) $((cy - 10 * step)); done
+  sleep 0.2
+  xdotool mouseup 1
   sleep 0.3
 fi
 
-# The eyedropper shows the picture itself while it picks: the colour under the pointer
-# is the test card's.
-xdotool key e
+# The page's eyedropper (click it, then click the colour; while it samples the effect shows
+# its input), else the studio's own (E, with the picture itself shown while it picks): the
+# colour under the pointer is the test card's red ramp.
+dropper=$(sed -n 's/^studio: page dropper color at \([0-9]*\),\([0-9]*\) size \([0-9]*\)x\([0-9]*\)$/\1 \2 \3 \4/p' "$work/log" | tail -1)
+if [ -n "$dropper" ]; then
+  read -r dx dy dw dh <<<"$dropper"
+  xdotool mousemove $((dx + dw / 2)) $((dy + dh / 2))
+  sleep 0.3
+  xdotool mousedown 1
+  sleep 0.2
+  xdotool mouseup 1
+else
+  xdotool key e
+fi
 sleep 0.5
-xdotool mousemove $((X + 200)) $((Y + 250)) click 1
-await "studio: picked"
-picked=$(sed -n 's/.*picked #\([0-9a-f]*\).*/\1/p' "$work/log")
+xdotool mousemove $((X + 200)) $((Y + 250))
+sleep 0.5
+xdotool click 1
+sleep 0.3
 
 xdotool key s
 await "studio: saved"
@@ -54,8 +70,9 @@ kill -0 "$studio" 2>/dev/null && fail "the studio did not quit on Q"
 wait "$studio"
 studio=
 
-# Dream Glow's record starts with its colour, red byte first.
-[ "$(od -An -tx1 -N3 "$work/saved-1.state" | tr -d ' \n')" = "$picked" ] || fail "state lacks the picked #$picked"
+# Dream Glow's record starts with its colour, red byte first: the ramp's red.
+picked=$(od -An -tx1 -N3 "$work/saved-1.state" | tr -d ' \n')
+[[ "$picked" =~ ^[89a-f][0-9a-f]0000$ ]] || fail "the eyedropper picked #$picked, not the red ramp"
 if [ -n "$knob" ]; then
   "$brushwerk" render dreamglow --preset 1 --save-state "$work/preset.state" >/dev/null
   [ "$(od -An -tx1 -j4 -N4 "$work/saved-1.state")" != "$(od -An -tx1 -j4 -N4 "$work/preset.state")" ] ||

@@ -19,7 +19,7 @@ using namespace testsupport;
 
 namespace {
 
-HKEY g_key, g_ro, g_wo, g_gone, g_sub;  // handles the steps below share
+HKEY g_key, g_ro, g_gone, g_sub;  // handles the steps below share
 DWORD g_disposition, g_type, g_size;
 char g_data[16];
 
@@ -39,10 +39,6 @@ LSTATUS Query(HKEY key, const char* name, DWORD capacity, bool withData = true) 
 LSTATUS EnumKey(HKEY key, DWORD index, DWORD capacity) {
     g_size = capacity;
     return RegEnumKeyExA(key, index, g_data, &g_size, nullptr, nullptr, nullptr, nullptr);
-}
-LSTATUS EnumValue(HKEY key, DWORD index) {
-    g_size = sizeof g_data;
-    return RegEnumValueA(key, index, g_data, &g_size, nullptr, nullptr, nullptr, nullptr);
 }
 
 }  // namespace
@@ -94,30 +90,13 @@ TEST(RegistryApi, EachStepAnswersWithItsCode) {
          ERROR_INVALID_PARAMETER},
         {"replacing changes the type", [] { return Set(g_key, "Flags", REG_SZ, "x", 2); }, ERROR_SUCCESS,
          [] { return ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags", "Flags") == "x"; }},
-        {"second value", [] { return Set(g_key, "alpha", REG_DWORD, &ten, 4); }, ERROR_SUCCESS},
-        {"values enumerate default first, then by name", [] { return ERROR_SUCCESS; }, ERROR_SUCCESS,
-         [] { return ValueNames(HKEY_CLASSES_ROOT, "DXTDbgFlags") == std::vector<std::string>{"", "alpha", "Flags"}; }},
-        {"delete a value in other case", [] { return RegDeleteValueA(g_key, "ALPHA"); }, ERROR_SUCCESS},
-        {"delete it again", [] { return RegDeleteValueA(g_key, "alpha"); }, ERROR_FILE_NOT_FOUND},
-        {"delete the default value", [] { return RegDeleteValueA(g_key, nullptr); }, ERROR_SUCCESS,
-         [] { return EnumValue(g_key, 0) == ERROR_SUCCESS && std::string(g_data) == "Flags"; }},
-        {"write-only handle", [] { return Open(HKEY_CLASSES_ROOT, "DXTDbgFlags", KEY_WRITE, &g_wo); }, ERROR_SUCCESS},
-        {"write-only handle cannot read", [] { return Query(g_wo, "Flags", 16); }, ERROR_ACCESS_DENIED,
-         [] { return RegCloseKey(g_wo) == ERROR_SUCCESS; }},
         {"key with subkeys", [] { return Create(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A\\B", &g_gone); }, ERROR_SUCCESS},
-        {"delete refuses a key with subkeys", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A"); },
-         ERROR_ACCESS_DENIED},
-        {"delete a leaf in other case", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, "clsid\\{X}\\a\\b"); }, ERROR_SUCCESS,
-         [] { return KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}\\A"); }},
+        {"delete a tree in other case", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, "clsid\\{X}"); }, ERROR_SUCCESS,
+         [] { return !KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}") && KeyExists(HKEY_CLASSES_ROOT, "CLSID"); }},
         {"a deleted key's handle", [] { return Set(g_gone, "x", REG_DWORD, &ten, 4); }, ERROR_KEY_DELETED,
          [] { return RegCloseKey(g_gone) == ERROR_SUCCESS; }},
-        {"delete a tree", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"); }, ERROR_SUCCESS,
-         [] { return !KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{x}") && KeyExists(HKEY_CLASSES_ROOT, "CLSID"); }},
         {"delete it again", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{x}"); }, ERROR_FILE_NOT_FOUND},
-        {"a tree without a subkey name is emptied, kept", [] { return RegDeleteTreeA(g_key, nullptr); }, ERROR_SUCCESS,
-         [] { return KeyExists(HKEY_CLASSES_ROOT, "DXTDbgFlags") && ValueNames(HKEY_CLASSES_ROOT, "DXTDbgFlags").empty(); }},
-        {"roots are never deleted", [] { return RegDeleteKeyA(HKEY_CLASSES_ROOT, ""); }, ERROR_ACCESS_DENIED},
-        {"nor wiped", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr); }, ERROR_ACCESS_DENIED},
+        {"roots are never wiped", [] { return RegDeleteTreeA(HKEY_CLASSES_ROOT, nullptr); }, ERROR_ACCESS_DENIED},
         {"open the key itself and write relative", [] { return Open(g_key, nullptr, KEY_ALL_ACCESS, &g_sub); }, ERROR_SUCCESS,
          [] { return Create(g_sub, "{lib}\\1.0", &g_ro) == ERROR_SUCCESS && Set(g_ro, "", REG_SZ, "help", 5) == ERROR_SUCCESS &&
                      ReadString(HKEY_CLASSES_ROOT, "DXTDbgFlags\\{lib}\\1.0") == "help"; }},

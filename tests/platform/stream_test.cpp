@@ -111,21 +111,6 @@ TEST(FileStream, WritesReadsAndEditsTheFileAndSaysWhyAnOpenFails) {
         EXPECT_EQ(written, 0u);
         EXPECT_EQ(SetSize(s.Get(), 0), STG_E_ACCESSDENIED);
     }
-    {
-        ComPtr<IStream> s;  // opened without truncating
-        ASSERT_EQ(SHCreateStreamOnFileA(path.c_str(), STGM_READWRITE, s.ReleaseAndGetAddressOf()), S_OK);
-        ASSERT_EQ(Seek(s.Get(), 1, STREAM_SEEK_SET), S_OK);
-        ASSERT_EQ(s->Write("E", 1, nullptr), S_OK);
-        ASSERT_EQ(Seek(s.Get(), 2, STREAM_SEEK_END), S_OK);  // past the end: the gap reads as zeros
-        ASSERT_EQ(s->Write("!", 1, nullptr), S_OK);
-    }
-    EXPECT_EQ(ReadText(path), std::string("hEllo, file\0\0!", 14));
-    {
-        ComPtr<IStream> s;
-        ASSERT_EQ(SHCreateStreamOnFileA(path.c_str(), STGM_READWRITE, s.ReleaseAndGetAddressOf()), S_OK);
-        ASSERT_EQ(SetSize(s.Get(), 2), S_OK);
-    }
-    EXPECT_EQ(ReadText(path), "hE");
 
     const std::string missing = folder.File("missing.bin"), x = folder.File("x"), locked = folder.File("locked.bin");
     WriteBytes(locked, {1});

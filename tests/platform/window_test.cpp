@@ -4,50 +4,15 @@
 // runs on a thread of its own so that it starts with an empty queue.
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <thread>
 
-#include "platform/ui/winuser.h"
+#include "tests/support/recording_window.h"
 
 namespace {
 
-struct Seen {
-    HWND hwnd;
-    UINT message;
-    WPARAM wParam;
-    DWORD thread;
-};
+using testsupport::SeenBy;
 
-std::mutex g_seenMutex;
-std::vector<Seen> g_seen;  // every message a test window receives, in order
-
-LRESULT RecordingProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    {
-        std::lock_guard lock(g_seenMutex);
-        g_seen.push_back({hwnd, msg, wParam, GetCurrentThreadId()});
-    }
-    if (msg == WM_DESTROY) PostQuitMessage(3);
-    return msg == WM_CREATE || msg == WM_DESTROY ? 0 : DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-std::vector<Seen> SeenFor(HWND hwnd) {
-    std::lock_guard lock(g_seenMutex);
-    std::vector<Seen> out;
-    for (const auto& s : g_seen)
-        if (s.hwnd == hwnd) out.push_back(s);
-    return out;
-}
-
-HWND MakeWindow() {
-    static const bool registered = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &RecordingProcedure;
-        wc.lpszClassName = "Quillet Test Window";
-        return RegisterClassA(&wc) != 0;
-    }();
-    EXPECT_TRUE(registered);
-    return CreateWindowExA(0, "quillet test WINDOW", "test", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-}
+HWND MakeWindow() { return testsupport::MakeRecordingWindow(nullptr, 0, {0, 0, 10, 10}, 0); }
 
 // A destroyed window's handle stays harmless (posts refused, what was queued for it
 // purged, never reused); a full queue refuses more posts instead of growing.
@@ -59,10 +24,9 @@ TEST(Windows, ADeadWindowsHandleIsHarmlessAndAFullQueueRefuses) {
         ASSERT_TRUE(DestroyWindow(hwnd));
         EXPECT_FALSE(IsWindow(hwnd) || DestroyWindow(hwnd) || PostMessageA(hwnd, WM_COMMAND, 2, 0));
         MSG msg{}, stale{hwnd, WM_COMMAND, 3, 0, 0, {0, 0}};
-        ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-        EXPECT_EQ(msg.message, WM_QUIT);  // the command was purged with the window
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));  // the command was purged with the window
         EXPECT_EQ(DispatchMessageA(&stale), 0);
-        EXPECT_EQ(SeenFor(hwnd).size(), 2u);  // WM_CREATE and WM_DESTROY only
+        EXPECT_TRUE(SeenBy(hwnd, {WM_COMMAND}).empty());
         HWND fresh = MakeWindow();
         EXPECT_NE(fresh, hwnd);
         int accepted = 0;
@@ -88,20 +52,17 @@ TEST(Windows, MessagesFromOtherThreadsAreDispatchedInOrderOnTheOwningThread) {
             MSG foreign{hwnd, WM_COMMAND, 5, 0, 0, {0, 0}};
             EXPECT_EQ(DispatchMessageA(&foreign), 0);
             for (int i = 0; i < kCount; ++i) EXPECT_TRUE(PostMessageA(hwnd, WM_COMMAND, 1000 + i, 0));
-            EXPECT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));  // DefWindowProc destroys, WM_DESTROY quits
+            EXPECT_TRUE(PostMessageA(hwnd, WM_CLOSE, 0, 0));  // DefWindowProc destroys
         });
         MSG msg{};
         int got = 0;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            DispatchMessageA(&msg);
-            ++got;
-        }
+        for (; IsWindow(hwnd) && GetMessageA(&msg, nullptr, 0, 0) > 0; ++got) DispatchMessageA(&msg);
         poster.join();
-        EXPECT_EQ(msg.message, WM_QUIT);
-        EXPECT_EQ(msg.wParam, 3u);
         EXPECT_EQ(got, kCount + 1);
+        PostQuitMessage(3);
+        EXPECT_TRUE(GetMessageA(&msg, nullptr, 0, 0) == 0 && msg.message == WM_QUIT && msg.wParam == 3u);
         std::vector<WPARAM> commands;
-        for (const auto& s : SeenFor(hwnd)) {
+        for (const auto& s : SeenBy(hwnd)) {
             EXPECT_EQ(s.thread, GetCurrentThreadId());
             if (s.message == WM_COMMAND) commands.push_back(s.wParam);
         }

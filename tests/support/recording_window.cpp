@@ -14,7 +14,7 @@ std::vector<SeenMessage>& Seen() {
 }
 
 LRESULT RecordingProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Seen().push_back({hwnd, msg, wParam, lParam});
+    Seen().push_back({hwnd, msg, wParam, lParam, GetCurrentThreadId()});
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 

@@ -14,6 +14,7 @@ struct SeenMessage {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    DWORD thread;  // the thread it was dispatched on
 };
 
 // A window of the recording class (button-face background, 16 extra bytes) at rect,

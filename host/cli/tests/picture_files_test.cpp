@@ -10,14 +10,13 @@
 #include "host/cli/demo_picture.h"
 #include "host/cli/picture_files.h"
 #include "host/cli/replacement_file.h"
-#include "test_support.h"
+#include "tests/support/files.h"
 
 namespace brushwerk::cli {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using namespace ::testsupport;
+using TempDir = TempFolder;
 
 Image Gradient(int w, int h, bool withAlpha, bool grey = false) {
     Image image = MakeImage(w, h, AlphaForm::Straight);

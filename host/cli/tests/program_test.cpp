@@ -11,13 +11,22 @@
 #include "host/cli/demo_picture.h"
 #include "host/cli/module_host.h"
 #include "host/cli/picture_files.h"
-#include "test_support.h"
+#include "tests/support/files.h"
+#include "tests/support/process.h"
 
 namespace brushwerk::cli {
 namespace {
 
-using namespace testing;
+using namespace ::testsupport;
+using TempDir = TempFolder;
+using RunResult = ProcessResult;
 namespace fs = std::filesystem;
+
+// The built program with a registry file inside dir; stdinFile, when given, is its input.
+RunResult RunProgram(const TempDir& dir, std::vector<std::string> args, const std::string& stdinFile = {}) {
+    args.insert(args.begin(), BRUSHWERK_PROGRAM);
+    return RunProcess(args, stdinFile, "", {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+}
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -118,16 +127,6 @@ TEST(Program, RegistersListsAndUnregisters) {
     EXPECT_TRUE(registered.exitCode == 0 && registered.out.find("registered ") != std::string::npos) << registered.err;
 }
 
-std::vector<uint8_t> FloatBytes(std::initializer_list<float> values) {
-    std::vector<uint8_t> bytes;
-    for (float v : values) {
-        uint8_t b[4];
-        std::memcpy(b, &v, 4);
-        bytes.insert(bytes.end(), b, b + 4);
-    }
-    return bytes;
-}
-
 // States hold the record bytes after the preset and then --set (in whatever order the
 // line gives them); a loaded state renders like the preset it came from; presets go by
 // name ignoring case and a trailing blank, or by number.
@@ -139,7 +138,7 @@ TEST(Render, StatesAndPresets) {
                                              second, std::string(second) == "--set" ? "edge=0.25" : "2", "--save-state",
                                              dir.File("s")});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(ReadBytes(dir.File("s")), FloatBytes({0.81f, 0.25f}));  // Fog's spray, the edge given
+        EXPECT_EQ(ReadBytes(dir.File("s")), (std::vector<uint8_t>{0x29, 0x5C, 0x4F, 0x3F, 0, 0, 0x80, 0x3E}));  // Fog's spray 0.81f, the edge 0.25f
     }
     ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--preset", "Pink!", "--save-state", dir.File("pink.state"),
                                "--processors", "2", dir.File("card.png"), dir.File("a.png")}).exitCode, 0);
@@ -222,8 +221,8 @@ TEST(Render, PicturesAndTheirRefusals) {
     }
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     // Frames that do not fit in the memory there is: a clear error, never an abort.
-    const RunResult starved = ::testsupport::RunShell(
-        "ulimit -v 400000; exec " + ::testsupport::ShellQuote(BRUSHWERK_PROGRAM) +
+    const RunResult starved = RunShell(
+        "ulimit -v 400000; exec " + ShellQuote(BRUSHWERK_PROGRAM) +
             " render dreamglow --size 6000x6000 --frames 1 - - </dev/zero",
         {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
     EXPECT_EQ(starved.exitCode, 1) << starved.err;
@@ -282,12 +281,12 @@ TEST(Render, SequencesAndStreams) {
     for (int n = 0; n < 3; ++n)
         EXPECT_EQ(0, std::memcmp(raw.out.data() + n * one.bgra.size(), one.bgra.data(), one.bgra.size())) << "frame " << n;
 
-    if (!::testsupport::HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
+    if (!HaveProgram("ffmpeg")) GTEST_SKIP() << "ffmpeg not installed";
     const std::string command =
         "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5:duration=1 -f rawvideo -pix_fmt bgra - | " +
-        ::testsupport::ShellQuote(BRUSHWERK_PROGRAM) + " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - | " +
-        "ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + ::testsupport::ShellQuote(dir.File("v_%02d.png"));
-    const RunResult piped = ::testsupport::RunShell(command, {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+        ShellQuote(BRUSHWERK_PROGRAM) + " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - | " +
+        "ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + ShellQuote(dir.File("v_%02d.png"));
+    const RunResult piped = RunShell(command, {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_EQ(ReadPicture(dir.File("v_05.png"), std::nullopt).width, 64);
     EXPECT_FALSE(fs::exists(dir.File("v_06.png")));

@@ -13,13 +13,13 @@
 #include "host/cli/frame_pattern.h"
 #include "host/cli/picture_files.h"
 #include "host/cli/record_values.h"
-#include "test_support.h"
+#include "tests/support/files.h"
 
 namespace brushwerk::cli {
 namespace {
 
-using testing::TempDir;
-using testing::WriteBytes;
+using TempDir = ::testsupport::TempFolder;
+using ::testsupport::WriteBytes;
 
 std::string ErrorOf(const std::function<void()>& f) {
     try {

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "host/common/effect_catalog.h"
+#include "tests/support/environment.h"
 
 namespace brushwerk::frei0r::testing {
 namespace {
@@ -16,20 +15,7 @@ namespace {
 // Each test process, and every ffmpeg or melt it starts, gets a registry file of its
 // own, so that nothing a test runs can reach the person's (the plugins themselves keep
 // their registry in memory: see InsideFfmpegAlone).
-class OwnRegistryFile : public ::testing::Environment {
-public:
-    void SetUp() override {
-        m_dir = std::make_unique<TempFolder>();
-        ::setenv("QUILLET_REGISTRY", m_dir->File("registry.reg").c_str(), 1);
-    }
-    void TearDown() override { m_dir.reset(); }
-
-private:
-    std::unique_ptr<TempFolder> m_dir;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_ownRegistryFile =
-    ::testing::AddGlobalTestEnvironment(new OwnRegistryFile);
+const TempRegistry g_ownRegistryFile;
 
 template <class F>
 void Bind(void* handle, const char* name, F* target) {

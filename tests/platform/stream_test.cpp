@@ -1,9 +1,7 @@
 // Streams and storages as effects and hosts use them to save and load records: what
-// they answer for short reads, seeks, refused modes and names, and the bytes that reach
-// the file. (Storage files: only the effects' persistence suite opens them.)
+// they answer for short reads, seeks and refusals, and the bytes that reach the file.
+// (Storage files: only the effects' persistence suite opens them.)
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -88,7 +86,8 @@ TEST(MemoryStream, GrowsOverGapsReadsShortAsSuccessAndRefusesBadCalls) {
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
 }
 
-TEST(FileStream, WritesReadsAndEditsTheFileAndSaysWhyAnOpenFails) {
+// The command line saves a state through a file stream it creates; it reads files itself.
+TEST(FileStream, WritesTheFileAndSaysWhyAWriteFails) {
     TempFolder folder;
     const std::string path = folder.File("data.bin");
     WriteBytes(path, Bytes(20, 'x'));  // STGM_CREATE truncates what was there
@@ -99,44 +98,9 @@ TEST(FileStream, WritesReadsAndEditsTheFileAndSaysWhyAnOpenFails) {
         EXPECT_EQ(s->Commit(0), S_OK);
     }
     EXPECT_EQ(ReadText(path), "hello, file");
-    {
-        ComPtr<IStream> s;
-        ASSERT_EQ(SHCreateStreamOnFileA(path.c_str(), STGM_READ, s.ReleaseAndGetAddressOf()), S_OK);
-        EXPECT_EQ(Read(s.Get(), 5), std::make_pair(S_OK, std::string("hello")));
-        EXPECT_EQ(Read(s.Get(), 8), std::make_pair(S_FALSE, std::string(", file")));  // short: S_FALSE
-        EXPECT_EQ(Read(s.Get(), 8), std::make_pair(S_FALSE, std::string()));
-        EXPECT_EQ(Size(s.Get()), 11u);
-        ULONG written = 7;
-        EXPECT_EQ(s->Write("x", 1, &written), STG_E_ACCESSDENIED);
-        EXPECT_EQ(written, 0u);
-        EXPECT_EQ(SetSize(s.Get(), 0), STG_E_ACCESSDENIED);
-    }
-
-    const std::string missing = folder.File("missing.bin"), x = folder.File("x"), locked = folder.File("locked.bin");
-    WriteBytes(locked, {1});
-    ::chmod(locked.c_str(), 0400);
-    const struct {
-        const char* path;
-        DWORD mode;
-        HRESULT expected;
-    } cases[] = {{missing.c_str(), STGM_READ, STG_E_FILENOTFOUND},
-                 {missing.c_str(), STGM_WRITE, STG_E_FILENOTFOUND},
-                 {folder.Path().c_str(), STGM_READ, STG_E_ACCESSDENIED},
-                 {x.c_str(), STGM_READWRITE | STGM_WRITE, STG_E_INVALIDFLAG},
-                 {x.c_str(), STGM_CREATE | STGM_READ, STG_E_INVALIDFLAG},
-                 {x.c_str(), 0x04000000 | STGM_WRITE, STG_E_INVALIDFLAG},
-                 {nullptr, STGM_READ, STG_E_INVALIDPOINTER},
-                 {"", STGM_READ, STG_E_INVALIDNAME},
-                 {"/nonexistent/folder.bin", STGM_CREATE | STGM_WRITE, STG_E_PATHNOTFOUND},
-                 {locked.c_str(), STGM_WRITE, ::geteuid() ? STG_E_ACCESSDENIED : S_OK}};  // no bounds for the superuser
-    for (const auto& c : cases) {
-        IStream* s = reinterpret_cast<IStream*>(0x1);
-        EXPECT_EQ(SHCreateStreamOnFileA(c.path, c.mode, &s), c.expected) << (c.path ? c.path : "null");
-        EXPECT_EQ(s == nullptr, FAILED(c.expected));
-        if (SUCCEEDED(c.expected)) s->Release();
-    }
-    EXPECT_FALSE(std::filesystem::exists(x));
-
+    IStream* refused = reinterpret_cast<IStream*>(0x1);
+    EXPECT_EQ(SHCreateStreamOnFileA("/nonexistent/folder.bin", STGM_CREATE | STGM_WRITE, &refused), STG_E_PATHNOTFOUND);
+    EXPECT_EQ(refused, nullptr);
     if (std::filesystem::exists("/dev/full")) {
         ComPtr<IStream> s;
         ASSERT_EQ(SHCreateStreamOnFileA("/dev/full", STGM_WRITE, s.ReleaseAndGetAddressOf()), S_OK);

@@ -104,3 +104,5 @@ LRESULT CBitButton::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     CBitButton* button = ControlOf<CBitButton>(hwnd);
     return button ? button->Handle(msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
+
+CBitButton::~CBitButton() { DetachControl(m_hWnd, this); }

@@ -14,7 +14,7 @@ public:
 
     enum State { kNormal = 0, kHover = 1, kPressed = 2, kPressedOutside = 3 };
 
-    virtual ~CBitButton() = default;
+    virtual ~CBitButton();
     // Binds the dialog item id and sizes it to one frame of the bitmap, keeping its
     // top-left corner. Nothing happens without the item or the bitmap.
     void Attach(HWND dialog, int id, HBITMAP bitmap);

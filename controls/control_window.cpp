@@ -67,3 +67,8 @@ void DrawStripFrame(HDC dc, HBITMAP strip, int width, int height, int frame) {
     SelectObject(source, previous);
     DeleteDC(source);
 }
+
+void DetachControl(HWND hwnd, const void* control) {
+    if (hwnd && IsWindow(hwnd) && GetWindowLongPtrA(hwnd, 0) == reinterpret_cast<LONG_PTR>(control))
+        SetWindowLongPtrA(hwnd, 0, 0);
+}

@@ -17,6 +17,11 @@ void UnregisterControlClasses(HINSTANCE module);
 // the control object, arrow cursor, background brush value 15, no icon or menu.
 bool RegisterControlClass(HINSTANCE module, const char* className, WNDPROC procedure);
 
+// A control object that ends before its window (a page closed while its dialog is still
+// being torn down, a control on the stack) hands the window back to the default procedure,
+// so later messages never reach the ended object.
+void DetachControl(HWND hwnd, const void* control);
+
 // The control object a window procedure's window belongs to; null until Attach stored it.
 template <class Control>
 Control* ControlOf(HWND hwnd) {

@@ -123,3 +123,5 @@ LRESULT CKnob::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
 }
+
+CKnob::~CKnob() { DetachControl(m_hWnd, this); }

@@ -24,6 +24,7 @@ class CKnob {
 public:
     static constexpr const char* kClassName = "Quillet Knob";
     static bool Register(HINSTANCE module);
+    ~CKnob();
 
     // Binds the dialog item knobId, sizes it to one frame of the strip and places the edit
     // box editId and a caption (the item's own text) under it; the knob has no value until

@@ -49,3 +49,5 @@ LRESULT CTitle::WindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
+
+CTitle::~CTitle() { DetachControl(m_hWnd, this); }

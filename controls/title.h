@@ -9,6 +9,7 @@ class CTitle {
 public:
     static constexpr const char* kClassName = "Quillet Title";
     static bool Register(HINSTANCE module);
+    ~CTitle();
 
     // Binds the dialog item id; it keeps its rectangle.
     void Attach(HWND dialog, int id);

@@ -229,11 +229,15 @@ private:
 
     // A knob's edit box lost the focus: its text, in percent, becomes the field (not
     // clamped: the record may hold values beyond the knob's ends) and is applied. Text
-    // that is not a number leaves the field as it was and shows it again.
+    // that is not a number leaves the field as it was and shows it again, and so does
+    // text left as the page showed it: the box holds one decimal of a percent, and
+    // tabbing through must not round a finer value away.
     void EditFinished(size_t k) {
         const RecordFieldDescriptor& f = D.fields[kKnobFields[k]];
-        char text[260] = {};
+        char text[260] = {}, shown[32];
         GetDlgItemTextA(m_hWnd, int(f.entryItem), text, sizeof text);
+        page::FormatPercent(Number(f), shown, sizeof shown);
+        if (std::strcmp(text, shown) == 0) return;
         float value;
         if (!page::ParsePercent(text, &value)) {
             ShowNumber(f);

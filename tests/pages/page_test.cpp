@@ -19,15 +19,50 @@
 #include "tests/support/module_exports.h"
 #include "tests/support/recording_window.h"
 
-// Room for every effect's record. Not in the unnamed namespace: the compiler would know
-// that nothing in this program implements the exchange interface of a type of its own,
-// and call no function at all.
+// Room for every effect's record.
 struct AnyRecord {
     BYTE bytes[64];
 };
-using Exchange = ISfExchangeProps<AnyRecord>;
 
 namespace {
+
+// The effect's exchange interface for its own record type: one identifier serves every
+// record, so the test picks the interface by the page's descriptor.
+template <class R>
+HRESULT GetAs(IUnknown* object, AnyRecord* record) {
+    ComPtr<ISfExchangeProps<R>> exchange;
+    R r{};
+    HRESULT hr = object->QueryInterface(IID_ISfExchangeProps, exchange.ReleaseAndGetVoidAddress());
+    if (SUCCEEDED(hr)) hr = exchange->GetProps(&r);
+    std::memcpy(record->bytes, &r, sizeof r);
+    return hr;
+}
+template <class R>
+HRESULT SetAs(IUnknown* object, const AnyRecord* record) {
+    ComPtr<ISfExchangeProps<R>> exchange;
+    R r;
+    std::memcpy(&r, record->bytes, sizeof r);
+    HRESULT hr = object->QueryInterface(IID_ISfExchangeProps, exchange.ReleaseAndGetVoidAddress());
+    return SUCCEEDED(hr) ? exchange->SetProps(&r) : hr;
+}
+struct Exchange {
+    const EffectDescriptor* descriptor;
+    HRESULT (*get)(IUnknown*, AnyRecord*);
+    HRESULT (*set)(IUnknown*, const AnyRecord*);
+    IUnknown* object = nullptr;
+    HRESULT GetProps(AnyRecord* r) const { return get(object, r); }
+    HRESULT SetProps(const AnyRecord* r) const { return set(object, r); }
+};
+template <class R>
+constexpr Exchange ExchangeOf(const EffectDescriptor& d) {
+    return {&d, &GetAs<R>, &SetAs<R>};
+}
+const Exchange kExchanges[] = {
+    ExchangeOf<tAIR_BRUSH_PROPS>(kAirBrush),     ExchangeOf<tPASTEL_SKETCHPROPS>(kPastelSketch),
+    ExchangeOf<tCOLORIZE_PROPS>(kColorize),      ExchangeOf<tDREAM_GLOW_PROPS>(kDreamGlow),
+    ExchangeOf<tLINE_DRAWING_PROPS>(kLineDrawing), ExchangeOf<tMETALLIC_PROPS>(kMetallic),
+    ExchangeOf<tDUOCHROME_PROPS>(kDuoChrome),
+};
 
 using namespace testsupport;
 
@@ -51,7 +86,7 @@ struct Host final : IPropertyPageSite, ISfChangeSink {
         applied.emplace_back();
         return effect->GetProps(&applied.back());
     }
-    Exchange* effect = nullptr;
+    const Exchange* effect = nullptr;
     std::vector<AnyRecord> applied;
 };
 
@@ -83,18 +118,22 @@ protected:
         if (LoadModule().canUnloadNow() == S_OK) CoFreeUnusedLibraries();
         m_module = LoadModule();
         ASSERT_EQ(m_module.registerServer(), S_OK);
-        ASSERT_EQ(CoCreateInstance(D.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ISfExchangeProps,
-                                   m_effect.ReleaseAndGetVoidAddress()),
+        ASSERT_EQ(CoCreateInstance(D.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   m_object.ReleaseAndGetVoidAddress()),
                   S_OK);
-        m_host.effect = m_effect.Get();
+        for (const Exchange& e : kExchanges)
+            if (e.descriptor == &D) m_effect = e;
+        ASSERT_TRUE(m_effect.descriptor);
+        m_effect.object = m_object.Get();
+        m_host.effect = &m_effect;
         ComPtr<IDXTSfAutomation> automation;
-        ASSERT_EQ(m_effect.As(&automation), S_OK);
+        ASSERT_EQ(m_object.As(&automation), S_OK);
         automation->SetChangeSink(&m_host);
         ASSERT_EQ(CoCreateInstance(D.pageClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
                                    m_page.ReleaseAndGetVoidAddress()),
                   S_OK);
         ASSERT_EQ(m_page->SetPageSite(&m_host), S_OK);
-        IUnknown* object = m_effect.Get();
+        IUnknown* object = m_object.Get();
         ASSERT_EQ(m_page->SetObjects(1, &object), S_OK);
         m_frame = MakeRecordingWindow(nullptr, 0, {40, 40, 480, 400});
         const RECT place{10, 10, 400, 340};
@@ -150,18 +189,18 @@ protected:
         GetDlgItemTextA(m_dialog, int(id), text, sizeof text);
         return text;
     }
-    // Types into a knob's box and moves the focus away, as a click elsewhere does.
+    // Types into a knob's box (or nothing) and moves the focus away, as a click elsewhere does.
     void TypeInto(UINT edit, const char* text) {
         SetFocus(GetDlgItem(m_dialog, int(edit)));
         SendMessageA(GetDlgItem(m_dialog, int(edit)), EM_SETSEL, 0, -1);
-        Type(text);
+        if (text) Type(text);
         Pump();
         SetFocus(m_frame);
         Pump();
     }
     AnyRecord Current() {
         AnyRecord r{};
-        m_effect->GetProps(&r);
+        m_effect.GetProps(&r);
         return r;
     }
     const RecordFieldDescriptor* First(FieldKind kind) {
@@ -175,7 +214,8 @@ protected:
     TempRegistry m_registry;
     ModuleExports m_module;
     Host m_host;
-    ComPtr<Exchange> m_effect;
+    ComPtr<IUnknown> m_object;
+    Exchange m_effect{};
     ComPtr<IPropertyPage> m_page;
     HWND m_frame = nullptr, m_dialog = nullptr;
 };
@@ -256,6 +296,7 @@ TEST_P(Pages, KnobDragsApplyEveryStepInBothModesAndInfoOpensTheOptions) {
 // Typed percentages are stored as typed, beyond the knob's ends too; the knob's last
 // frame shows 1.0 and everything above it; text that is no finite number changes nothing.
 TEST_P(Pages, TypedValuesAreStoredAppliedAndMoveTheKnob) {
+    static constexpr float kFine = 0.4437f;
     const RecordFieldDescriptor& f = *First(FieldKind::Number);
     std::vector<std::vector<COLORREF>> shown;
     for (const char* typed : {"97", "99", "100", "150"}) {
@@ -276,11 +317,21 @@ TEST_P(Pages, TypedValuesAreStoredAppliedAndMoveTheKnob) {
         EXPECT_EQ(Text(f.entryItem), "150.0") << junk;
     }
     EXPECT_EQ(m_host.applied.size(), before);
+    // A value finer than the box shows survives the focus passing through the box.
+    AnyRecord fine = Current();
+    std::memcpy(reinterpret_cast<BYTE*>(&fine) + f.offset, &kFine, sizeof kFine);
+    ASSERT_EQ(m_effect.SetProps(&fine), S_OK);
+    SendMessageA(m_dialog, WM_COMMAND, 0x7F00, 0);  // the refresh a load posts
+    ASSERT_EQ(Text(f.entryItem), "44.4");
+    const size_t afterLoad = m_host.applied.size();
+    TypeInto(f.entryItem, nullptr);
+    EXPECT_EQ(Number(Current(), f), kFine);
+    EXPECT_EQ(m_host.applied.size(), afterLoad);
 }
 
 TEST_P(Pages, PresetsChosenOnTheEffectMoveEveryControlWithoutApplyingBack) {
     ComPtr<IStaticFilterPreset> presets;
-    ASSERT_EQ(m_effect.As(&presets), S_OK);
+    ASSERT_EQ(m_object.As(&presets), S_OK);
     for (int row : {D.presetCount - 1, 0}) {
         ASSERT_EQ(presets->SelectPreset(row), S_OK);
         const size_t before = m_host.applied.size();

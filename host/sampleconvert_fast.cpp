@@ -6,8 +6,11 @@
 //    both ways ((c * 255 + 127) / 255 = c), so opaque samples are copied through.
 //  - sse2 (x86): four samples at a time; four opaque ones are copied as they are.
 //    Premultiplying works in 16-bit lanes by the same formula, alpha multiplied by
-//    255 (which gives it back); unpremultiplying looks the rest up as the tables do.
+//    255 (which gives it back); unpremultiplying divides by alpha through a reciprocal
+//    per alpha and one correction step (UnpremultiplyTwo).
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -73,6 +76,36 @@ inline __m128i PremultiplyTwo(__m128i samples) {
     return _mm_srli_epi16(x, 8);
 }
 
+// Per alpha a, floor(65536 / a) (65535 for a = 1, 0 for a = 0) in each of four 16-bit
+// lanes: the high half of x times it is x / a or one less for every x below 2^16.
+const std::array<int64_t, 256>& ReciprocalsByAlpha() {
+    static const auto table = [] {
+        std::array<int64_t, 256> t{};
+        for (int a = 1; a < 256; ++a) {
+            const uint64_t m = std::min(65536 / a, 65535);
+            t[a] = static_cast<int64_t>(m * 0x0001000100010001ull);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Two samples in 16-bit lanes, unpremultiplied without division: a colour above its
+// alpha gives 255 as it would unclamped, so it is held at alpha first; then
+// x = c * 255 + a / 2 (below 2^16), q = x / a from the reciprocal, raised by one where
+// the remainder shows it one short; alpha 0 gives 0 and the alpha lane is kept.
+inline __m128i UnpremultiplyTwo(__m128i samples, int64_t reciprocalFirst, int64_t reciprocalSecond) {
+    const __m128i alphaLane = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(samples, 0xFF), 0xFF);
+    const __m128i c = _mm_min_epi16(samples, alpha);
+    const __m128i x = _mm_add_epi16(_mm_sub_epi16(_mm_slli_epi16(c, 8), c), _mm_srli_epi16(alpha, 1));
+    const __m128i q0 = _mm_mulhi_epu16(x, _mm_set_epi64x(reciprocalSecond, reciprocalFirst));
+    const __m128i remainder = _mm_sub_epi16(x, _mm_mullo_epi16(q0, alpha));
+    __m128i q = _mm_add_epi16(_mm_add_epi16(q0, _mm_set1_epi16(1)), _mm_cmpgt_epi16(alpha, remainder));
+    q = _mm_and_si128(q, _mm_cmpgt_epi16(alpha, _mm_setzero_si128()));
+    return _mm_or_si128(_mm_andnot_si128(alphaLane, q), _mm_and_si128(alphaLane, samples));
+}
+
 void ConvertSse2(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion) {
     size_t i = 0;
     const __m128i zero = _mm_setzero_si128();
@@ -92,14 +125,18 @@ void ConvertSse2(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConvers
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(low, high));
         }
     } else if (conversion == SampleConversion::Unpremultiply) {
-        const auto& table = UnpremultiplyTable();
+        const auto& reciprocals = ReciprocalsByAlpha();
         for (; i + 4 <= count; i += 4) {
             const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
             if (allOpaque(s)) {
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
                 continue;
             }
-            for (size_t k = i; k < i + 4; ++k) dst[k] = UnpremultiplyByTable(src[k], table);
+            const __m128i low = UnpremultiplyTwo(_mm_unpacklo_epi8(s, zero), reciprocals[src[i].Alpha],
+                                                 reciprocals[src[i + 1].Alpha]);
+            const __m128i high = UnpremultiplyTwo(_mm_unpackhi_epi8(s, zero), reciprocals[src[i + 2].Alpha],
+                                                  reciprocals[src[i + 3].Alpha]);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(low, high));
         }
     }
     ConvertTables(src + i, dst + i, count - i, conversion);

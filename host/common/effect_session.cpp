@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "host/sampleconvert.h"
 #include "host/site.h"
 #include "host/surface.h"
 #include "platform/com/objidl.h"
@@ -179,43 +180,79 @@ HRESULT EffectSession::FillOutput(const FrameMemory& input, const FrameMemory& o
     return S_OK;
 }
 
+// The effects work on premultiplied samples. Surfaces of the other form would hand each
+// band a converted copy of its rows in every lock (two more frames of memory, allocated
+// anew every frame); instead the session converts once: a straight input into the kept
+// copy, a straight output in place before the effect runs and back after it. Each sample
+// goes through the same conversions as it would in the locks.
 HRESULT EffectSession::Render(const FrameMemory& input, const FrameMemory& output) {
     // What the surfaces would refuse, refused before any sample is copied.
     if (!input.samples || !output.samples) return Fail(SessionStep::MakeSurface, E_POINTER);
     if (input.width != output.width || input.height != output.height || input.width < 0 || input.height < 0)
         return Fail(SessionStep::MakeSurface, E_INVALIDARG);
+    const bool inPlace = input.samples == output.samples;
     FrameMemory source = input;
-    HRESULT hr = S_OK;
-    if (input.samples == output.samples) {
-        // The effect reads neighbours of what it writes: keep the input apart. The
-        // output already holds it.
+    if (inPlace || !input.premultiplied) {
+        // The effect reads neighbours of what it writes, so an input sharing the output's
+        // memory is kept apart too.
         const size_t rowBytes = size_t(input.width) * 4;
         m_inputCopy.resize(rowBytes * size_t(input.height));
-        source.samples = m_inputCopy.data();
-        source.pitch = static_cast<LONG>(rowBytes);
-        hr = FillOutput(input, source);
-    } else {
-        hr = FillOutput(input, output);
+        source = {m_inputCopy.data(), input.width, input.height, static_cast<LONG>(rowBytes), true};
+        ConvertRows(input, source);
     }
-    if (FAILED(hr)) return hr;
+    // The output first holds the input in its own form (an output sharing the input's
+    // memory holds it already), then premultiplied: a straight input's premultiplied copy
+    // is that already.
+    FrameMemory target = output;
+    target.premultiplied = true;
+    HRESULT hr = S_OK;
+    if (!inPlace && !input.premultiplied && !output.premultiplied) {
+        ConvertRows(source, target);
+    } else {
+        if (!inPlace) hr = FillOutput(input, output);
+        if (FAILED(hr)) return hr;
+        ConvertRows(output, target);
+    }
+
     ComPtr<IDXSurface> in, out;
     // The input surface is only ever locked for reading.
     hr = SurfaceOver(source, &in);
-    if (SUCCEEDED(hr)) hr = SurfaceOver(output, &out);
-    if (FAILED(hr)) return Fail(SessionStep::MakeSurface, hr);
-    IUnknown* inputs[] = {in.Get()};
-    IUnknown* outputs[] = {out.Get()};
-    hr = m_transform->Setup(inputs, 1, outputs, 1, 0);
-    if (FAILED(hr)) {
-        m_transform->Setup(nullptr, 0, nullptr, 0, 0);
-        return Fail(SessionStep::Setup, hr);
+    if (SUCCEEDED(hr)) hr = SurfaceOver(target, &out);
+    if (SUCCEEDED(hr)) {
+        IUnknown* inputs[] = {in.Get()};
+        IUnknown* outputs[] = {out.Get()};
+        hr = m_transform->Setup(inputs, 1, outputs, 1, 0);
+        if (FAILED(hr)) {
+            m_transform->Setup(nullptr, 0, nullptr, 0, 0);
+            hr = Fail(SessionStep::Setup, hr);
+        } else {
+            const auto start = std::chrono::steady_clock::now();
+            hr = m_transform->Execute(nullptr, nullptr, nullptr);
+            m_executeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            // Let go of the surfaces over the host's memory before the host reuses it.
+            m_transform->Setup(nullptr, 0, nullptr, 0, 0);
+            if (FAILED(hr)) hr = Fail(SessionStep::Execute, hr);
+        }
+    } else {
+        hr = Fail(SessionStep::MakeSurface, hr);
     }
-    const auto start = std::chrono::steady_clock::now();
-    hr = m_transform->Execute(nullptr, nullptr, nullptr);
-    m_executeSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // Let go of the surfaces over the host's memory before the host reuses it.
-    m_transform->Setup(nullptr, 0, nullptr, 0, 0);
-    return FAILED(hr) ? Fail(SessionStep::Execute, hr) : hr;
+    // A frame that was refused shows the input as it came, where the input is still there.
+    if (FAILED(hr) && !inPlace && !output.premultiplied) {
+        FillOutput(input, output);
+        return hr;
+    }
+    ConvertRows(target, output);
+    return hr;
+}
+
+// Converts every row of `from` into `to` (which may be the same memory) between their forms.
+void EffectSession::ConvertRows(const FrameMemory& from, const FrameMemory& to) {
+    const SampleConversion conversion = ConversionBetween(from.premultiplied, to.premultiplied);
+    if (conversion == SampleConversion::Copy && from.samples == to.samples) return;
+    for (LONG y = 0; y < from.height; ++y)
+        ConvertSampleRow(reinterpret_cast<const DXSAMPLE*>(from.samples + ptrdiff_t(y) * from.pitch),
+                         reinterpret_cast<DXSAMPLE*>(to.samples + ptrdiff_t(y) * to.pitch), size_t(from.width),
+                         conversion);
 }
 
 }  // namespace brushwerk::common

@@ -106,7 +106,28 @@ inline __m128i UnpremultiplyTwo(__m128i samples, int64_t reciprocalFirst, int64_
     return _mm_or_si128(_mm_andnot_si128(alphaLane, q), _mm_and_si128(alphaLane, samples));
 }
 
+// Whether every sample of the row is opaque, looked at 16 samples at a time (stopping
+// at the first group that is not).
+bool RowIsOpaque(const DXSAMPLE* src, size_t count) {
+    const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const auto* p = reinterpret_cast<const __m128i*>(src + i);
+        const __m128i all = _mm_and_si128(_mm_and_si128(_mm_loadu_si128(p), _mm_loadu_si128(p + 1)),
+                                          _mm_and_si128(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(all, opaque), opaque)) != 0xFFFF) return false;
+    }
+    for (; i < count; ++i)
+        if (src[i].Alpha != 255) return false;
+    return true;
+}
+
 void ConvertSse2(const DXSAMPLE* src, DXSAMPLE* dst, size_t count, SampleConversion conversion) {
+    // A wholly opaque row is its own conversion either way: copied through.
+    if (conversion != SampleConversion::Copy && RowIsOpaque(src, count)) {
+        ConvertSampleRowGeneric(src, dst, count, SampleConversion::Copy);
+        return;
+    }
     size_t i = 0;
     const __m128i zero = _mm_setzero_si128();
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));

@@ -13,6 +13,7 @@
 //  - a mix that is not a number (NaN or infinite `blend`) gives 0 (effects/truncation.h).
 #include "effects/duochrome.h"
 
+#include "effects/duochrome_fast.h"
 #include "effects/truncation.h"
 #include "image/cpudispatch.h"
 
@@ -28,17 +29,9 @@ float Luminance(int red, int green, int blue) {
                               static_cast<double>(0.113f) * blue);
 }
 
-struct DuoRamp {
-    float blend;
-    float keep;   // 1 - blend
-    float P[3];   // the lighter colour, blue, green, red
-    float K[3];   // the darker colour
-    float LP;     // their luminances, LP >= LK
-    float LK;
-    bool inverted;
-};
+}  // namespace
 
-DuoRamp MakeRamp(const tDUOCHROME_PROPS& props) {
+DuoRamp MakeDuoRamp(const tDUOCHROME_PROPS& props) {
     DuoRamp ramp;
     ramp.blend = props.blend;
     ramp.keep = static_cast<float>(1.0 - static_cast<double>(props.blend));
@@ -60,6 +53,26 @@ DuoRamp MakeRamp(const tDUOCHROME_PROPS& props) {
     }
     return ramp;
 }
+
+DuoSegments MakeDuoSegments(const DuoRamp& r) {
+    DuoSegments s;
+    s.LP = r.LP, s.LK = r.LK;
+    s.blend = r.blend, s.keep = r.keep;
+    s.inverted = r.inverted;
+    const bool point = r.LP == r.LK;
+    s.from[0] = r.LP, s.over[0] = 255.0 - r.LP;
+    s.from[1] = 0.0, s.over[1] = r.LK;
+    s.from[2] = point ? 0.0 : r.LK, s.over[2] = point ? 1.0 : static_cast<double>(r.LP) - r.LK;
+    for (int c = 0; c < 3; ++c) {
+        s.base[c][0] = r.P[c], s.span[c][0] = 255.0 - r.P[c];
+        s.base[c][1] = 0.0, s.span[c][1] = r.K[c];
+        s.base[c][2] = point ? r.P[c] : r.K[c];
+        s.span[c][2] = point ? 0.0 : static_cast<double>(r.P[c]) - r.K[c];
+    }
+    return s;
+}
+
+namespace {
 
 // The ramp colour c[0..2] at luminance Y.
 inline void RampColour(const DuoRamp& r, float Y, float c[3]) {
@@ -133,12 +146,21 @@ struct TableTerms {
     uint8_t Mix(float colour, float picture) const { return HeldMixChannel(colour, picture, r); }
 };
 
+// A vector row: renders the first pixels of a row and says how many it did.
+using VectorRow = int (*)(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
+
+int NoVectorRow(const DuoSegments&, const uint8_t*, uint8_t*, int) { return 0; }
+
+// Each row's first pixels through `row`, the rest through the terms per pixel.
 template <class Terms>
-void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, const Terms& terms) {
+void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, const Terms& terms,
+            VectorRow row = NoVectorRow) {
+    const DuoSegments segments = MakeDuoSegments(ramp);
     for (int y = 0; y < out.GetHeight(); ++y) {
-        const uint8_t* s = in.PixelAt(0, y, 0);
-        uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) {
+        const int done = row(segments, in.PixelAt(0, y, 0), out.PixelAt(0, y, 0), out.GetWidth());
+        const uint8_t* s = in.PixelAt(done, y, 0);
+        uint8_t* d = out.PixelAt(done, y, 0);
+        for (int x = done; x < out.GetWidth(); ++x, s += 4, d += 4) {
             float Y = static_cast<float>(terms.Y(s));
             if (ramp.inverted) Y = static_cast<float>(255.0 - Y);
             float c[3];
@@ -154,14 +176,30 @@ void Render(const CImageBuffer& in, CImageBuffer& out, const DuoRamp& ramp, cons
 
 HRESULT CDuoChrome::RenderBand(const tDUOCHROME_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                                const BandGeometry& /*band*/) {
-    RenderDuoChrome(in, out, props, ippTablesEnabled());
+    RenderDuoChrome(in, out, props, FastestDuoChromePath());
     return S_OK;
 }
 
-void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, bool tables) {
-    const DuoRamp ramp = MakeRamp(props);
-    if (!tables) return Render(in, out, ramp, RuleTerms{ramp});
-    ByteTables t;
-    BuildByteTables(ramp, t);
-    Render(in, out, ramp, TableTerms{ramp, t});
+DuoChromePath FastestDuoChromePath() {
+#if defined(__x86_64__) || defined(__i386__)
+    if (ippAvx2Enabled()) return DuoChromePath::kAvx2;
+    if (ippSse2Enabled()) return DuoChromePath::kSse2;
+#endif
+    return ippTablesEnabled() ? DuoChromePath::kTables : DuoChromePath::kRule;
+}
+
+void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, DuoChromePath path) {
+    const DuoRamp ramp = MakeDuoRamp(props);
+    switch (path) {
+#if defined(__x86_64__) || defined(__i386__)
+    case DuoChromePath::kAvx2: return Render(in, out, ramp, RuleTerms{ramp}, DuoChromeRowAvx2);
+    case DuoChromePath::kSse2: return Render(in, out, ramp, RuleTerms{ramp}, DuoChromeRowSse2);
+#endif
+    case DuoChromePath::kTables: {
+        ByteTables t;
+        BuildByteTables(ramp, t);
+        return Render(in, out, ramp, TableTerms{ramp, t});
+    }
+    default: return Render(in, out, ramp, RuleTerms{ramp});
+    }
 }

@@ -17,6 +17,12 @@ public:
                               const BandGeometry& band);
 };
 
-// The algorithm of one band, OUT the size of IN: with `tables` the per-call byte
-// tables, without them the rule per pixel (the same bytes).
-void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, bool tables);
+// The ways to render a band, all giving the same bytes: the rule per pixel, its byte
+// tables, and vector rows (effects/duochrome_fast.h) where the processor has them.
+enum class DuoChromePath { kRule, kTables, kSse2, kAvx2 };
+
+// The fastest path the processor selection allows (image/cpudispatch.h).
+DuoChromePath FastestDuoChromePath();
+
+// The algorithm of one band, OUT the size of IN, along `path`.
+void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME_PROPS& props, DuoChromePath path);

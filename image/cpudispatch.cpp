@@ -71,6 +71,7 @@ bool HasAvx2AndFma() {
 std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
 std::atomic<bool> g_tablesEnabled{true};
 std::atomic<bool> g_avx2Enabled{false};
+std::atomic<bool> g_sse2Enabled{false};
 
 }  // namespace
 
@@ -105,6 +106,7 @@ IppStatus ippStaticInit() {
     g_tablesEnabled.store(levels.tables, std::memory_order_relaxed);
 #if defined(__x86_64__) || defined(__i386__)
     g_avx2Enabled.store(levels.avx2 && HasAvx2AndFma(), std::memory_order_relaxed);
+    g_sse2Enabled.store(levels.sse2 && HasSse2(), std::memory_order_relaxed);
 #endif
     g_activeTable.store(ippRunnablePrimitiveTables().back(), std::memory_order_release);
     return ippStsNoErr;
@@ -113,6 +115,8 @@ IppStatus ippStaticInit() {
 bool ippTablesEnabled() { return g_tablesEnabled.load(std::memory_order_relaxed); }
 
 bool ippAvx2Enabled() { return g_avx2Enabled.load(std::memory_order_relaxed); }
+
+bool ippSse2Enabled() { return g_sse2Enabled.load(std::memory_order_relaxed); }
 
 const IppPrimitiveTable& ippActivePrimitives() { return *g_activeTable.load(std::memory_order_acquire); }
 

@@ -48,6 +48,9 @@ bool ippTablesEnabled();
 // own vector paths.
 bool ippAvx2Enabled();
 
+// The same for SSE2 (the processor has it and the environment leaves the level on).
+bool ippSse2Enabled();
+
 // The table the public routines call through (the generic one before ippStaticInit).
 const IppPrimitiveTable& ippActivePrimitives();
 

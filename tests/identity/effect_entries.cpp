@@ -221,6 +221,29 @@ Trial LineRandom(int n) {
     return RecordCase("Line Drawing", RenderLine, d, n, CasePicture(d, n), r);
 }
 
+// Duo Chrome's paths this run may use, the rule first, and their names.
+std::vector<DuoChromePath> DuoPaths() {
+    std::vector<DuoChromePath> paths{DuoChromePath::kRule};
+    if (ippTablesEnabled()) paths.push_back(DuoChromePath::kTables);
+    if (ippSse2Enabled()) paths.push_back(DuoChromePath::kSse2);
+    if (ippAvx2Enabled()) paths.push_back(DuoChromePath::kAvx2);
+    return paths;
+}
+
+std::vector<std::string> DuoPathNames() {
+    std::vector<std::string> names;
+    for (DuoChromePath p : DuoPaths()) names.push_back(p == DuoChromePath::kRule ? "generic" : p == DuoChromePath::kTables ? "tables" : p == DuoChromePath::kSse2 ? "sse2" : "avx2");
+    return names;
+}
+
+Trial DuoCase(const std::string& what, Draw& d, int n, Picture picture, const tDUOCHROME_PROPS& r) {
+    const std::vector<DuoChromePath> paths = DuoPaths();
+    return PictureTrial(what, n, d, std::move(picture), 4, [paths, r](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+        RenderDuoChrome(in, out, r, paths[v]);
+        return 1;
+    });
+}
+
 Trial DuoRandom(int n) {
     Draw d(110000 + n, n < 4);
     tDUOCHROME_PROPS r = g_duoChromePresets[n % kDuoChromePresetCount];
@@ -231,7 +254,31 @@ Trial DuoRandom(int n) {
         if (n % 5 == 0) r.paper = pairs[n % 3][0], r.ink = pairs[n % 3][1];
         r.blend = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
     }
-    return RecordCase("Duo Chrome", RenderDuoChrome, d, n, CasePicture(d, n), r);
+    return DuoCase("Duo Chrome", d, n, CasePicture(d, n), r);
+}
+
+// Every colour a pixel can have, 256 cases of one blue byte each, for a light paper
+// over a dark ink, the same pair exchanged (a negative), a pair of one luminance and
+// a blend beyond 1 that saturates.
+Trial DuoEveryColour(int n) {
+    Draw d(130000 + n, false);
+    const tDUOCHROME_PROPS& preset = g_duoChromePresets[9];
+    const tDUOCHROME_PROPS records[] = {preset, {preset.ink, preset.paper, preset.blend, 0, {}},
+                                        {0x00F60000, 0x000A2D01, 0.6f, 0, {}}, {0x0033CC99, 0x00202020, 1.7f, 0, {}}};
+    const int blue = n % 256;
+    Picture p{256, 256, std::vector<uint8_t>(256 * 256 * 4)};
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* q = &p.bytes[(static_cast<size_t>(y) * 256 + x) * 4];
+            q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
+            q[3] = static_cast<uint8_t>(x * y + blue);
+        }
+    return DuoCase("Duo Chrome every colour", d, n, std::move(p), records[n / 256 % 4]);
+}
+
+Trial DuoFrame(int w, int h) {
+    Draw d(5, false);
+    return DuoCase("frame", d, 0, Noise(d, w, h), g_duoChromePresets[0]);
 }
 
 }  // namespace
@@ -249,7 +296,8 @@ void AddEffectEntries(std::vector<Entry>& e) {
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
         {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60, PastelRandom, RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
         {"Line Drawing mix", v, kLineDrawingPresetCount + 60, LineRandom, RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
-        {"Duo Chrome bytes", v, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuoChrome, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
+        {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, DuoFrame, 0x143ba86f90ed1fd0ull},
+        {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
     });
 }
 

@@ -67,18 +67,15 @@ namespace {
 
 // The table path over `rows` rows (see ConvolveEdgeKernelRows); false when its row of
 // column sums cannot be allocated. With `avx2`, each row's bytes go through
-// ScaledLaplacianRowAvx2 as far as it reaches and the table takes the rest.
+// ScaledLaplacianRowAvx2 as far as it reaches and the table takes the rest. The table
+// and the column sums are made only for a row that the vector path leaves unfinished
+// (none, where a row is a multiple of four pixels), so that calls for a few rows at a
+// time cost no more than one call for all of them.
 bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows, int width,
                          float scale, bool avx2) {
     uint8_t table[kTableSize];
-    for (int n = -kLaplacianReach; n <= kLaplacianReach; ++n)
-        table[n + kLaplacianReach] = OutputByte(static_cast<double>(scale) * n);
-
-    // Per row: the sums of the three rows' bytes at every byte position, then each
-    // byte's 3 x 3 sum less nine times itself, which is N.
+    std::unique_ptr<uint16_t[]> columns;
     const size_t rowBytes = static_cast<size_t>(width + 2) * 4;
-    std::unique_ptr<uint16_t[]> columns(new (std::nothrow) uint16_t[rowBytes]);
-    if (!columns) return false;
     for (int k = 0; k < rows; ++k) {
         const int y = srcRow + k;
         const uint8_t* above = src.PixelAt(0, y - 1, 0);
@@ -91,6 +88,15 @@ bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst,
 #else
         (void)avx2;
 #endif
+        if (done == width * 4) continue;
+        if (!columns) {
+            columns.reset(new (std::nothrow) uint16_t[rowBytes]);
+            if (!columns) return false;
+            for (int n = -kLaplacianReach; n <= kLaplacianReach; ++n)
+                table[n + kLaplacianReach] = OutputByte(static_cast<double>(scale) * n);
+        }
+        // The sums of the three rows' bytes at every byte position, then each byte's
+        // 3 x 3 sum less nine times itself, which is N.
         for (size_t i = static_cast<size_t>(done); i < rowBytes; ++i)
             columns[i] = static_cast<uint16_t>(above[i] + mid[i] + below[i]);
         const uint16_t* c = columns.get();

@@ -17,11 +17,11 @@
 #include "effects/linedrawing.h"
 
 #include <cmath>
+#include <cstring>
 
-#include "effects/laplacian_fast.h"
+#include "effects/edgeband.h"
 #include "effects/truncation.h"
 #include "image/cpudispatch.h"
-#include "image/imageops.h"
 
 namespace {
 
@@ -61,69 +61,41 @@ inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* ou
     out[3] = source[3];
 }
 
-// The mixing rule per pixel: the reference of the table, and what runs without tables.
+// The mixing rule per pixel, a row at a time (a row map of effects/edgeband.h): the
+// reference of the table, and what runs without tables.
 struct MixRule {
     const int* curve;
     const LineColours& colours;
-    void operator()(const uint8_t* filtered, const uint8_t* source, uint8_t* out) const {
-        MapPixel(filtered, source, out, curve, colours);
+    void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
+        for (int x = 0; x < count; ++x, source += 4, pixels += 4) MapPixel(pixels, source, pixels, curve, colours);
     }
 };
 
 // The mixed colour depends only on the curve's index (the filtered sum / 8), so each
-// call mixes it once per index: 96 colours of three bytes.
+// call mixes it once per index: 96 colours, blue, green and red in a pixel's bytes.
 struct MixTable {
-    uint8_t colour[kCurveSize][3];
+    uint8_t colour[kCurveSize][4];
 };
 
 void BuildMixTable(const int curve[kCurveSize], const LineColours& colours, MixTable& table) {
-    for (int i = 0; i < kCurveSize; ++i)
+    for (int i = 0; i < kCurveSize; ++i) {
         for (int c = 0; c < 3; ++c) table.colour[i][c] = MixChannel(colours, c, curve[i]);
+        table.colour[i][3] = 0;
+    }
 }
 
+// The table's colour with the source's alpha, one 4-byte move per pixel.
 struct MixLookup {
     const MixTable& table;
-    void operator()(const uint8_t* filtered, const uint8_t* source, uint8_t* out) const {
-        const uint8_t* colour = table.colour[(filtered[0] + filtered[1] + filtered[2]) >> 3];
-        const uint8_t alpha = source[3];
-        out[0] = colour[0], out[1] = colour[1], out[2] = colour[2], out[3] = alpha;
+    void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
+        for (int x = 0; x < count; ++x, source += 4, pixels += 4) {
+            uint8_t pixel[4];
+            std::memcpy(pixel, table.colour[(pixels[0] + pixels[1] + pixels[2]) >> 3], 4);
+            pixel[3] = source[3];
+            std::memcpy(pixels, pixel, 4);
+        }
     }
 };
-
-template <class Mixer>
-void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const Mixer& mix) {
-    for (int k = 0; k < count; ++k) {
-        const uint8_t* s = in.PixelAt(1, inRow + k, 0);
-        uint8_t* d = out.PixelAt(1, outRow + k, 0);
-        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) mix(d, s, d);
-    }
-}
-
-template <class Mixer>
-void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mix) {
-    static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
-    for (int y = 0; y < out.GetHeight(); ++y) {
-        const uint8_t* s = in.PixelAt(0, y, 0);
-        uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) mix(kNoResponse, s, d);
-    }
-}
-
-template <class Mixer>
-void Render(const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band, const float kernel[9], bool tables,
-            const Mixer& mix) {
-    if (out.GetWidth() < 3 || band.pictureHeight < 3) {
-        CImageBuffer inBand;
-        inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
-        MapFlat(inBand, out, mix);
-        return;
-    }
-    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
-        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, tables);
-        MapRows(in, inRow, out, outRow, count, mix);
-    });
-    ReplicateEdgeColumns(out);
-}
 
 }  // namespace
 
@@ -152,8 +124,8 @@ void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DR
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
     int curve[kCurveSize];
     BuildContrastCurve(props.contrast, curve);
-    if (!tables) return Render(in, out, band, kernel, false, MixRule{curve, colours});
+    if (!tables) return RenderEdgeBand(in, out, band, kernel, false, MixRule{curve, colours});
     MixTable table;
     BuildMixTable(curve, colours, table);
-    Render(in, out, band, kernel, true, MixLookup{table});
+    RenderEdgeBand(in, out, band, kernel, true, MixLookup{table});
 }

@@ -16,10 +16,9 @@
 //  - a mix that is not a number (NaN or infinite fields) gives 0 (effects/truncation.h).
 #include "effects/pastelsketch.h"
 
-#include "effects/laplacian_fast.h"
+#include "effects/edgeband.h"
 #include "effects/truncation.h"
 #include "image/cpudispatch.h"
-#include "image/imageops.h"
 
 namespace {
 
@@ -82,43 +81,14 @@ inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* ou
     out[3] = alpha;
 }
 
-// Maps the inner pixels of `count` rows of OUT from outRow on in place, the source
-// pixels being IN's rows from inRow on.
+// The mix a row at a time (a row map of effects/edgeband.h).
 template <class Mixer>
-void MapRows(const CImageBuffer& in, int inRow, CImageBuffer& out, int outRow, int count, const Mixer& mixed) {
-    for (int k = 0; k < count; ++k) {
-        const uint8_t* s = in.PixelAt(1, inRow + k, 0);
-        uint8_t* d = out.PixelAt(1, outRow + k, 0);
-        for (int x = 1; x < out.GetWidth() - 1; ++x, s += 4, d += 4) MapPixel(d, s, d, mixed);
+struct RowMap {
+    Mixer mixed;
+    void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
+        for (int x = 0; x < count; ++x, source += 4, pixels += 4) MapPixel(pixels, source, pixels, mixed);
     }
-}
-
-// A picture with no inner pixels: every pixel as on a flat area (response 0).
-template <class Mixer>
-void MapFlat(const CImageBuffer& in, CImageBuffer& out, const Mixer& mixed) {
-    static constexpr uint8_t kNoResponse[4] = {0, 0, 0, 0};
-    for (int y = 0; y < out.GetHeight(); ++y) {
-        const uint8_t* s = in.PixelAt(0, y, 0);
-        uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < out.GetWidth(); ++x, s += 4, d += 4) MapPixel(kNoResponse, s, d, mixed);
-    }
-}
-
-template <class Mixer>
-void Render(const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band, const float kernel[9], bool tables,
-            const Mixer& mixed) {
-    if (out.GetWidth() < 3 || band.pictureHeight < 3) {
-        CImageBuffer inBand;
-        inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
-        MapFlat(inBand, out, mixed);
-        return;
-    }
-    ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
-        ConvolveEdgeKernelRows(in, inRow, out, outRow, count, kernel, tables);
-        MapRows(in, inRow, out, outRow, count, mixed);
-    });
-    ReplicateEdgeColumns(out);
-}
+};
 
 }  // namespace
 
@@ -152,8 +122,8 @@ void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL
     mix.ink[2] = RedOf(props.ink);
     float kernel[9];
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
-    if (!tables) return Render(in, out, band, kernel, false, MixRule{mix});
+    if (!tables) return RenderEdgeBand(in, out, band, kernel, false, RowMap<MixRule>{MixRule{mix}});
     MixTable table;
     BuildMixTable(mix, table);
-    Render(in, out, band, kernel, true, MixLookup{table});
+    RenderEdgeBand(in, out, band, kernel, true, RowMap<MixLookup>{MixLookup{table}});
 }

@@ -189,37 +189,25 @@ Trial EdgeFilterFrame(int w, int h) {
 
 // ---- Pastel Sketch, Line Drawing and Duo Chrome ----------------------------------------
 
-// The overload without band rows.
-void RenderPastel(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& r, bool tables) {
-    RenderPastelSketch(in, out, r, tables);
+// Pastel Sketch and Line Drawing: their presets, then random colours and densities
+// and a random `third` field (blend, contrast), through the overload without band rows.
+template <class Record>
+std::function<Trial(int)> EdgeEffectRandom(const char* what, uint32_t seed, const Record* presets, int presetCount,
+                                           float Record::*third, TableRender<Record> render) {
+    return [=](int n) {
+        Draw d(seed + n, n < 4);
+        Record r = presets[n % presetCount];
+        if (n >= presetCount) {
+            r.paper = d.Colour(), r.ink = d.Colour();
+            r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
+            r.*third = d.Value();
+        }
+        return RecordCase(what, render, d, n, CasePicture(d, n), r);
+    };
 }
 
-Trial PastelRandom(int n) {
-    Draw d(100000 + n, n < 4);
-    tPASTEL_SKETCHPROPS r = g_pastelSketchPresets[n % kPastelSketchPresetCount];
-    if (n >= kPastelSketchPresetCount) {
-        r.paper = d.Colour(), r.ink = d.Colour();
-        r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
-        r.blend = d.Value();
-    }
-    return RecordCase("Pastel Sketch", RenderPastel, d, n, CasePicture(d, n), r);
-}
-
-// The overload without band rows.
-void RenderLine(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& r, bool tables) {
-    RenderLineDrawing(in, out, r, tables);
-}
-
-Trial LineRandom(int n) {
-    Draw d(120000 + n, n < 4);
-    tLINE_DRAWING_PROPS r = g_lineDrawingPresets[n % kLineDrawingPresetCount];
-    if (n >= kLineDrawingPresetCount) {
-        r.paper = d.Colour(), r.ink = d.Colour();
-        r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
-        r.contrast = d.Value();
-    }
-    return RecordCase("Line Drawing", RenderLine, d, n, CasePicture(d, n), r);
-}
+const TableRender<tPASTEL_SKETCHPROPS> RenderPastel = RenderPastelSketch;
+const TableRender<tLINE_DRAWING_PROPS> RenderLine = RenderLineDrawing;
 
 // Duo Chrome's paths this run may use, the rule first, and their names.
 std::vector<DuoChromePath> DuoPaths() {
@@ -294,8 +282,12 @@ void AddEffectEntries(std::vector<Entry>& e) {
     e.insert(e.end(), {
         {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
-        {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60, PastelRandom, RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
-        {"Line Drawing mix", v, kLineDrawingPresetCount + 60, LineRandom, RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
+        {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60,
+         EdgeEffectRandom("Pastel Sketch", 100000, g_pastelSketchPresets, kPastelSketchPresetCount, &tPASTEL_SKETCHPROPS::blend, RenderPastel),
+         RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
+        {"Line Drawing mix", v, kLineDrawingPresetCount + 60,
+         EdgeEffectRandom("Line Drawing", 120000, g_lineDrawingPresets, kLineDrawingPresetCount, &tLINE_DRAWING_PROPS::contrast, RenderLine),
+         RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
         {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, DuoFrame, 0x143ba86f90ed1fd0ull},
         {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
     });

@@ -16,7 +16,9 @@
 
 #include <algorithm>
 
+#include "effects/blurcombine.h"
 #include "effects/tentblur.h"
+#include "effects/tentblur_stream.h"
 #include "effects/truncation.h"
 
 namespace {
@@ -42,28 +44,47 @@ int KernelLengthOf(float spray, int height) {
 
 // Per pixel: a pixel darker than the scaled blur is lifted by the difference in grey;
 // any other takes the darker of input and blur in each colour. Alpha is the input's.
-void Combine(const CImageBuffer& in, CImageBuffer& out, int threshold) {
-    const int w = in.GetWidth();
-    const int h = in.GetHeight();
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* s = in.PixelAt(0, y, 0);
-        uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < w; ++x, s += 4, d += 4) {
-            const int target = (Luminance(d[2], d[1], d[0]) * threshold) >> 8;
-            const int inputLum = Luminance(s[2], s[1], s[0]);
-            if (inputLum < target) {
-                const int lift = target - inputLum;
-                d[0] = static_cast<uint8_t>(std::min(s[0] + lift, 255));
-                d[1] = static_cast<uint8_t>(std::min(s[1] + lift, 255));
-                d[2] = static_cast<uint8_t>(std::min(s[2] + lift, 255));
-            } else {
-                d[0] = std::min(s[0], d[0]);
-                d[1] = std::min(s[1], d[1]);
-                d[2] = std::min(s[2], d[2]);
-            }
-            d[3] = s[3];
+// `blurred` may be `out` itself.
+void CombineRow(const void* context, const uint8_t* s, const uint8_t* blurred, uint8_t* d, int width) {
+    const int threshold = static_cast<const AirBrushCombineTerms*>(context)->threshold;
+    for (int x = 0; x < width; ++x, s += 4, blurred += 4, d += 4) {
+        const int target = (Luminance(blurred[2], blurred[1], blurred[0]) * threshold) >> 8;
+        const int inputLum = Luminance(s[2], s[1], s[0]);
+        if (inputLum < target) {
+            const int lift = target - inputLum;
+            d[0] = static_cast<uint8_t>(std::min(s[0] + lift, 255));
+            d[1] = static_cast<uint8_t>(std::min(s[1] + lift, 255));
+            d[2] = static_cast<uint8_t>(std::min(s[2] + lift, 255));
+        } else {
+            d[0] = std::min(s[0], blurred[0]);
+            d[1] = std::min(s[1], blurred[1]);
+            d[2] = std::min(s[2], blurred[2]);
         }
+        d[3] = s[3];
     }
+}
+
+// The combine over the band, against the blur TentBlur left in OUT's colour bytes.
+void Combine(const CImageBuffer& in, CImageBuffer& out, AirBrushCombineTerms terms) {
+    for (int y = 0; y < in.GetHeight(); ++y)
+        CombineRow(&terms, in.PixelAt(0, y, 0), out.PixelAt(0, y, 0), out.PixelAt(0, y, 0), in.GetWidth());
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// A vector combine for the first pixels of the row, the rule for the rest.
+template <int (*Vector)(const AirBrushCombineTerms&, const uint8_t*, const uint8_t*, uint8_t*, int)>
+void CombineRowWith(const void* context, const uint8_t* s, const uint8_t* blurred, uint8_t* d, int width) {
+    const int done = Vector(*static_cast<const AirBrushCombineTerms*>(context), s, blurred, d, width);
+    CombineRow(context, s + done * 4, blurred + done * 4, d + done * 4, width - done);
+}
+#endif
+
+BlurRowCombine CombineRowAt(StreamLevel level) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (level == StreamLevel::Avx2) return &CombineRowWith<&AirBrushCombineAvx2>;
+    if (level == StreamLevel::Sse2) return &CombineRowWith<&AirBrushCombineSse2>;
+#endif
+    return &CombineRow;
 }
 
 int KernelLengthFor(float spray, int pictureHeight) {
@@ -79,18 +100,27 @@ int CAirBrush::RowsReachedBeyondBand(const tAIR_BRUSH_PROPS& props, int /*pictur
 
 HRESULT CAirBrush::RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band) {
-    const int threshold = ThresholdOf(props.edge);
+    RenderAirBrush(props, in, out, band, AllowedStreamLevel());
+    return S_OK;
+}
+
+void RenderAirBrush(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                    const BandGeometry& band, std::optional<StreamLevel> level) {
+    const AirBrushCombineTerms terms{ThresholdOf(props.edge)};
     const int n = KernelLengthFor(props.spray, band.pictureHeight);
-    if (n < 0) return S_OK;
+    if (n < 0) return;
     if (n > 0) {
         CTentKernel kernel;
-        if (!kernel.Build(n)) return S_OK;
-        if (!TentBlur(in, out, kernel, band)) return S_OK;
+        if (!kernel.Build(n)) return;
+        if (level && CanStreamTentBlur(kernel)) {
+            StreamTentBlur(in, out, kernel, band, *level, CombineRowAt(*level), &terms);
+            return;
+        }
+        if (!TentBlur(in, out, kernel, band)) return;
     }
     // With n = 0 there is no blur: both filters would refuse, and the combine works
     // against the colours the output surface held.
     CImageBuffer inBand;
     inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
-    Combine(inBand, out, threshold);
-    return S_OK;
+    Combine(inBand, out, terms);
 }

@@ -4,6 +4,7 @@
 
 #include "effects/plugineffect.h"
 #include "effects/airbrushprops.h"
+#include "effects/tentblur_stream.h"
 
 class CAirBrush : public CPluginEffect<tAIR_BRUSH_PROPS, CAirBrush, CLSID_AirBrushPP> {
 public:
@@ -20,3 +21,8 @@ public:
     static HRESULT RenderBand(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);
 };
+
+// The algorithm of one band: with a level, the blur streamed at that level
+// (effects/tentblur_stream.h); without, the generic TentBlur and combine. The same bytes.
+void RenderAirBrush(const tAIR_BRUSH_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                    const BandGeometry& band, std::optional<StreamLevel> level);

@@ -14,7 +14,9 @@
 
 #include <algorithm>
 
+#include "effects/blurcombine.h"
 #include "effects/tentblur.h"
+#include "effects/tentblur_stream.h"
 #include "effects/truncation.h"
 
 namespace {
@@ -23,10 +25,6 @@ namespace {
 inline int Luminance(int r, int g, int b) { return (76 * r + 149 * g + 30 * b) >> 8; }
 
 constexpr int kGainLimit = 1 << 20;
-
-struct GlowColour {
-    int red, green, blue;
-};
 
 // K = trunc(H * blur * 0.2f) + 1, products in double from the exact H and the
 // single-precision constant.
@@ -37,27 +35,46 @@ int KernelLengthOf(float blur, int height) {
 
 // Per pixel: the excess of the scaled blurred luminance over the input's, tinted by
 // the colour, is added to the input; every channel is capped at the colour's own, and
-// alpha rises to the glow's brightness where that is above the input's.
-void Combine(const CImageBuffer& in, CImageBuffer& out, int gainT, GlowColour colour) {
-    const int w = in.GetWidth();
-    const int h = in.GetHeight();
-    for (int y = 0; y < h; ++y) {
-        const uint8_t* s = in.PixelAt(0, y, 0);
-        uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < w; ++x, s += 4, d += 4) {
-            const int glowLum = (Luminance(d[2], d[1], d[0]) * gainT) >> 8;
-            const int srcLum = Luminance(s[2], s[1], s[0]);
-            const int excess = srcLum < glowLum ? glowLum - srcLum : 0;
-            const int red = std::min(s[2] + ((excess * colour.red) >> 8), colour.red);
-            const int green = std::min(s[1] + ((excess * colour.green) >> 8), colour.green);
-            const int blue = std::min(s[0] + ((excess * colour.blue) >> 8), colour.blue);
-            const int alpha = std::min(std::max(glowLum, static_cast<int>(s[3])), 255);
-            d[0] = static_cast<uint8_t>(blue);
-            d[1] = static_cast<uint8_t>(green);
-            d[2] = static_cast<uint8_t>(red);
-            d[3] = static_cast<uint8_t>(alpha);
-        }
+// alpha rises to the glow's brightness where that is above the input's. `blurred`
+// may be `out` itself.
+void CombineRow(const void* context, const uint8_t* s, const uint8_t* blurred, uint8_t* d, int width) {
+    const DreamGlowCombineTerms& terms = *static_cast<const DreamGlowCombineTerms*>(context);
+    for (int x = 0; x < width; ++x, s += 4, blurred += 4, d += 4) {
+        const int glowLum = (Luminance(blurred[2], blurred[1], blurred[0]) * terms.gainT) >> 8;
+        const int srcLum = Luminance(s[2], s[1], s[0]);
+        const int excess = srcLum < glowLum ? glowLum - srcLum : 0;
+        const int red = std::min(s[2] + ((excess * terms.red) >> 8), terms.red);
+        const int green = std::min(s[1] + ((excess * terms.green) >> 8), terms.green);
+        const int blue = std::min(s[0] + ((excess * terms.blue) >> 8), terms.blue);
+        const int alpha = std::min(std::max(glowLum, static_cast<int>(s[3])), 255);
+        d[0] = static_cast<uint8_t>(blue);
+        d[1] = static_cast<uint8_t>(green);
+        d[2] = static_cast<uint8_t>(red);
+        d[3] = static_cast<uint8_t>(alpha);
     }
+}
+
+// The combine over the band, against the blur TentBlur left in OUT's colour bytes.
+void Combine(const CImageBuffer& in, CImageBuffer& out, const DreamGlowCombineTerms& terms) {
+    for (int y = 0; y < in.GetHeight(); ++y)
+        CombineRow(&terms, in.PixelAt(0, y, 0), out.PixelAt(0, y, 0), out.PixelAt(0, y, 0), in.GetWidth());
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// A vector combine for the first pixels of the row, the rule for the rest.
+template <int (*Vector)(const DreamGlowCombineTerms&, const uint8_t*, const uint8_t*, uint8_t*, int)>
+void CombineRowWith(const void* context, const uint8_t* s, const uint8_t* blurred, uint8_t* d, int width) {
+    const int done = Vector(*static_cast<const DreamGlowCombineTerms*>(context), s, blurred, d, width);
+    CombineRow(context, s + done * 4, blurred + done * 4, d + done * 4, width - done);
+}
+#endif
+
+BlurRowCombine CombineRowAt(StreamLevel level) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (level == StreamLevel::Avx2) return &CombineRowWith<&DreamGlowCombineAvx2>;
+    if (level == StreamLevel::Sse2) return &CombineRowWith<&DreamGlowCombineSse2>;
+#endif
+    return &CombineRow;
 }
 
 }  // namespace
@@ -68,14 +85,24 @@ int CDreamGlow::RowsReachedBeyondBand(const tDREAM_GLOW_PROPS& props, int /*pict
 
 HRESULT CDreamGlow::RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                                const BandGeometry& band) {
-    const int gainT = std::clamp(TruncateToInt32(static_cast<double>(props.glow) * 512.0), -kGainLimit, kGainLimit);
-    const GlowColour colour = {RedOf(props.color), GreenOf(props.color), BlueOf(props.color)};
+    RenderDreamGlow(props, in, out, band, AllowedStreamLevel());
+    return S_OK;
+}
+
+void RenderDreamGlow(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                     const BandGeometry& band, std::optional<StreamLevel> level) {
+    const DreamGlowCombineTerms terms = {
+        std::clamp(TruncateToInt32(static_cast<double>(props.glow) * 512.0), -kGainLimit, kGainLimit),
+        RedOf(props.color), GreenOf(props.color), BlueOf(props.color)};
 
     CTentKernel kernel;
-    if (!kernel.Build(KernelLengthOf(props.blur, band.pictureHeight))) return S_OK;
-    if (!TentBlur(in, out, kernel, band)) return S_OK;
+    if (!kernel.Build(KernelLengthOf(props.blur, band.pictureHeight))) return;
+    if (level && CanStreamTentBlur(kernel)) {
+        StreamTentBlur(in, out, kernel, band, *level, CombineRowAt(*level), &terms);
+        return;
+    }
+    if (!TentBlur(in, out, kernel, band)) return;
     CImageBuffer inBand;
     inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
-    Combine(inBand, out, gainT, colour);
-    return S_OK;
+    Combine(inBand, out, terms);
 }

@@ -4,6 +4,7 @@
 
 #include "effects/plugineffect.h"
 #include "effects/dreamglowprops.h"
+#include "effects/tentblur_stream.h"
 
 class CDreamGlow : public CPluginEffect<tDREAM_GLOW_PROPS, CDreamGlow, CLSID_DreamGlowPP> {
 public:
@@ -17,3 +18,8 @@ public:
     static HRESULT RenderBand(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);
 };
+
+// The algorithm of one band: with a level, the blur streamed at that level
+// (effects/tentblur_stream.h); without, the generic TentBlur and combine. The same bytes.
+void RenderDreamGlow(const tDREAM_GLOW_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
+                     const BandGeometry& band, std::optional<StreamLevel> level);

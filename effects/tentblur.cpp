@@ -28,23 +28,9 @@ bool CTentKernel::Build(int n) {
 
 namespace {
 
-// The pixels kept on one axis of a picture `size` long; the others are replaced by
-// the nearest kept one. The trimmed region starts r + 2 pixels into the padded image
-// (which also replaces the picture's two first pixels, and one or two last ones); on
-// an axis where it would be empty, the picture's own extent is kept instead.
-struct KeptSpan {
-    int first, last;
-    int Clamp(int p) const { return p < first ? first : (p > last ? last : p); }
-    int Count() const { return last - first + 1; }
-};
-KeptSpan KeptOf(int size, int n) {
-    const int trimmed = size + n - 2 * ((n >> 1) + 2);
-    return trimmed >= 1 ? KeptSpan{2, trimmed + 1} : KeptSpan{0, size - 1};
-}
-
 // Fills the columns of `padded` (the picture at column r) outside the kept ones by
 // replication from the kept ones, on every row.
-void ReplicateColumns(CImageBuffer& padded, int r, KeptSpan kept) {
+void ReplicateColumns(CImageBuffer& padded, int r, TentKeptSpan kept) {
     const int left = r + kept.first;
     ippiCopyReplicateBorder_8u_C4R(padded.PixelAt(left, 0, 0), padded.GetStep(), IppiSize{kept.Count(), padded.GetHeight()},
                                    padded.PixelAt(0, 0, 0), padded.GetStep(),
@@ -61,8 +47,8 @@ bool TentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel& kern
     if (n < 1 || w < 1 || rows < 1 || band.pictureHeight < 1) return false;
     const int64_t paddedWidth = int64_t{w} + n;
     if (paddedWidth > INT32_MAX) return false;
-    const KeptSpan keptX = KeptOf(w, n);
-    const KeptSpan keptY = KeptOf(band.pictureHeight, n);
+    const TentKeptSpan keptX = TentKeptOf(w, n);
+    const TentKeptSpan keptY = TentKeptOf(band.pictureHeight, n);
     const int inFirstRow = band.firstRow - band.rowsAbove;  // picture row of IN's row 0
 
     // The column pass yields the kept rows the band's rows take: b0 .. b1. Cell i of

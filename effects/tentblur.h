@@ -56,6 +56,20 @@ private:
 // Rows beyond a band's edges that the blur of a tent of length n reads.
 inline int TentBlurReach(int n) { return (n >> 1) + 2; }
 
+// The pixels kept on one axis of a picture `size` long; the others are replaced by
+// the nearest kept one. The trimmed region starts r + 2 pixels into the padded image
+// (which also replaces the picture's two first pixels, and one or two last ones); on
+// an axis where it would be empty, the picture's own extent is kept instead.
+struct TentKeptSpan {
+    int first, last;
+    int Clamp(int p) const { return p < first ? first : (p > last ? last : p); }
+    int Count() const { return last - first + 1; }
+};
+inline TentKeptSpan TentKeptOf(int size, int n) {
+    const int trimmed = size + n - 2 * ((n >> 1) + 2);
+    return trimmed >= 1 ? TentKeptSpan{2, trimmed + 1} : TentKeptSpan{0, size - 1};
+}
+
 // Blurs the colour bytes of the band's rows of the picture into `out` with `kernel`:
 // `in` holds the band's rows and the rows around them that `band` says (4 channels).
 // False when a scratch image cannot be allocated; `out` is then untouched.

@@ -17,6 +17,7 @@
 
 #include "image/ippi_generic.h"
 #include "image/kernel_divisor.h"
+#include "image/sum_normalisation.h"
 
 namespace ipp_fast {
 
@@ -36,49 +37,6 @@ bool TentBoxes(const Ipp32s* kernel, int length, int& a, int& b) {
 }
 
 namespace {
-
-// The tent's running sums stay within 32 bits: S <= 255 * a * b, and S plus one
-// entering box before the leaving one is dropped.
-bool SumsFit32Bits(int a, int b) { return (int64_t{a} * b + b) * 255 <= INT32_MAX; }
-
-// The normalisation of kernel_divisor.h with its rule chosen once per call (a
-// template argument) and written without branches, so the loops can run in vector
-// registers. Same bytes for every sum: clamping v + 0.5 into 0..255 before
-// truncating gives 0 for every v <= 0, as the rule's own test does.
-enum class Rule { Clamp, Shift, Reciprocal };
-
-struct Normalisation {
-    Rule rule;
-    int shift = 0;
-    int64_t half = 0;
-    double reciprocal = 0.0;
-
-    explicit Normalisation(int d) {
-        if (d == 1) {
-            rule = Rule::Clamp;
-        } else if (d > 1 && (d & (d - 1)) == 0) {
-            rule = Rule::Shift;
-            while ((1 << shift) != d) ++shift;
-            half = int64_t{1} << (shift - 1);
-        } else {
-            rule = Rule::Reciprocal;
-            reciprocal = ipp_detail::ReciprocalToSingle(d);
-        }
-    }
-
-    template <Rule R>
-    Ipp8u Apply(int32_t sum) const {
-        if constexpr (R == Rule::Clamp) {
-            return static_cast<Ipp8u>(sum < 0 ? 0 : sum > 255 ? 255 : sum);
-        } else if constexpr (R == Rule::Shift) {
-            const int64_t v = ((sum < 0 ? 0 : int64_t{sum}) + half) >> shift;
-            return static_cast<Ipp8u>(v > 255 ? 255 : v);
-        } else {
-            const double t = static_cast<double>(sum) * reciprocal + 0.5;
-            return static_cast<Ipp8u>(static_cast<int>(std::min(std::max(t, 0.0), 255.0)));
-        }
-    }
-};
 
 template <Rule R>
 void FilterRowTent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi, int anchor, int a, int b,
@@ -208,7 +166,7 @@ struct ColumnPass {
 IppStatus FilterRow_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
                             const Ipp32s* pKernel, int kernelSize, int xAnchor, int divisor) {
     int a = 0, b = 0;
-    if (!TentBoxes(pKernel, kernelSize, a, b) || !SumsFit32Bits(a, b))
+    if (!TentBoxes(pKernel, kernelSize, a, b) || !TentSumsFit32Bits(a, b))
         return ipp_generic::FilterRow_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, xAnchor, divisor);
     WithRule<RowPass>(divisor, pSrc, srcStep, pDst, dstStep, roi, xAnchor, a, b);
     return ippStsNoErr;
@@ -217,7 +175,7 @@ IppStatus FilterRow_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, in
 IppStatus FilterColumn_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
                                const Ipp32s* pKernel, int kernelSize, int yAnchor, int divisor) {
     int a = 0, b = 0;
-    if (TentBoxes(pKernel, kernelSize, a, b) && SumsFit32Bits(a, b) &&
+    if (TentBoxes(pKernel, kernelSize, a, b) && TentSumsFit32Bits(a, b) &&
         WithRule<ColumnPass>(divisor, pSrc, srcStep, pDst, dstStep, roi, yAnchor, a, b))
         return ippStsNoErr;
     return ipp_generic::FilterColumn_8u_AC4R(pSrc, srcStep, pDst, dstStep, roi, pKernel, kernelSize, yAnchor, divisor);

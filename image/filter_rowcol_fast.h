@@ -7,6 +7,8 @@
 // could leave 32 bits) is handed to the generic routine.
 #pragma once
 
+#include <cstdint>
+
 #include "image/ippi.h"
 
 namespace ipp_fast {
@@ -19,5 +21,9 @@ IppStatus FilterColumn_8u_AC4R_Tent(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst,
 
 // The box lengths (a <= b) of a tent kernel, or false when `kernel` is not one.
 bool TentBoxes(const Ipp32s* kernel, int length, int& a, int& b);
+
+// Whether a tent of boxes a and b keeps its running sums within 32 bits: S <= 255 * a * b,
+// and S plus one entering box before the leaving one is dropped.
+inline bool TentSumsFit32Bits(int a, int b) { return (int64_t{a} * b + b) * 255 <= INT32_MAX; }
 
 }  // namespace ipp_fast

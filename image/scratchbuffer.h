@@ -15,3 +15,7 @@ constexpr int kScratchSlots = 2;
 // over this thread's block for `slot`; its bytes are whatever the last use left.
 // False when the size is invalid or the memory cannot be had (`view` is then empty).
 bool AttachScratch(int slot, CImageBuffer& view, int width, int height, int channels);
+
+// This thread's block for `slot`, at least `bytes` long and 32-byte aligned, holding
+// whatever the last use left; null when the memory cannot be had.
+void* ScratchBytes(int slot, size_t bytes);

@@ -10,8 +10,11 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "effects/airbrush.h"
+#include "effects/dreamglow.h"
 #include "effects/duochrome.h"
 #include "effects/laplacian_fast.h"
 #include "effects/linedrawing.h"
@@ -269,6 +272,95 @@ Trial DuoFrame(int w, int h) {
     return DuoCase("frame", d, 0, Noise(d, w, h), g_duoChromePresets[0]);
 }
 
+// ---- Air Brush and Dream Glow: the streamed blur --------------------------------------
+
+// The levels of the streamed blur this run may use, after the generic blur (nullopt).
+std::vector<std::optional<StreamLevel>> BlurLevels() {
+    std::vector<std::optional<StreamLevel>> levels{std::nullopt};
+    if (!AllowedStreamLevel()) return levels;
+    levels.push_back(StreamLevel::Scalar);
+    if (ippSse2Enabled()) levels.push_back(StreamLevel::Sse2);
+    if (ippAvx2Enabled()) levels.push_back(StreamLevel::Avx2);
+    return levels;
+}
+
+std::vector<std::string> BlurLevelNames() {
+    const char* names[] = {"running sums", "sse2", "avx2"};
+    std::vector<std::string> v{"generic"};
+    for (const auto& level : BlurLevels())
+        if (level) v.push_back(names[static_cast<int>(*level)]);
+    return v;
+}
+
+// One band of a picture: a picture of its own, or a slice of a taller one with the
+// rows the blur reaches beyond it (held within the picture).
+template <class Effect, class Record>
+using BandRender = void (*)(const Record&, const CImageBuffer&, CImageBuffer&, const BandGeometry&,
+                            std::optional<StreamLevel>);
+
+template <class Effect, class Record>
+Trial BandCase(const std::string& what, BandRender<Effect, Record> render, Draw& d, int n, const Picture& picture,
+               const Record& record, int firstRow, int rows) {
+    BandGeometry band{firstRow, rows, 0, 0, picture.width, picture.height};
+    const int reach = Effect::RowsReachedBeyondBand(record, picture.width, picture.height);
+    band.rowsAbove = std::min(reach, firstRow);
+    band.rowsBelow = std::min(reach, picture.height - firstRow - rows);
+    const int w = picture.width;
+    const size_t rowBytes = static_cast<size_t>(w) * 4;
+    auto in = std::make_shared<std::vector<uint8_t>>(picture.bytes.begin() + (firstRow - band.rowsAbove) * rowBytes,
+                                                     picture.bytes.begin() + (firstRow + rows + band.rowsBelow) * rowBytes);
+    const auto levels = BlurLevels();
+    const std::string label = what + Describe(n, picture) + " rows " + std::to_string(firstRow) + "+" +
+                              std::to_string(rows);
+    return Trial(label, d.Bytes(rowBytes * rows), [in, band, w, record, render, levels](size_t v, uint8_t* dst) {
+        CImageBuffer src, out;
+        src.Attach(in->data(), w, band.rows + band.rowsAbove + band.rowsBelow, w * 4, 4);
+        out.Attach(dst, w, band.rows, w * 4, 4);
+        render(record, src, out, band, levels[v]);
+        return 1;
+    });
+}
+
+// Pictures from 1 pixel across up (the first cases 1 to 5 across and high), blur
+// lengths from none to the picture's height + 1, whole pictures and bands of them
+// down to one row.
+template <class Effect, class Record>
+Trial BlurCase(const char* what, BandRender<Effect, Record> render, uint32_t seed, int n, Record record,
+               float Record::*length) {
+    Draw d(seed + n, false);
+    const int w = n < 25 ? 1 + n % 5 : d.AnyBetween(1, 67);
+    const int h = n < 25 ? 1 + n / 5 : d.AnyBetween(1, 45);
+    const Picture picture = Noise(d, w, h);
+    if (n >= 25) record.*length = d.OneIn(8) ? d.Value() : static_cast<float>(d.AnyBetween(-10, 700)) / 100.0f;
+    const int firstRow = n % 3 == 0 ? 0 : d.AnyBetween(0, h - 1);
+    const int rows = n % 3 == 0 ? h : (d.OneIn(3) ? 1 : d.AnyBetween(1, h - firstRow));
+    return BandCase<Effect>(what, render, d, n, picture, record, firstRow, rows);
+}
+
+Trial AirBrushBlurCase(int n) {
+    tAIR_BRUSH_PROPS r = g_airBrushPresets[n % kAirBrushPresetCount];
+    if (n >= 25) r.edge = static_cast<float>(n % 11) / 10.0f;
+    return BlurCase<CAirBrush>("Air Brush", &RenderAirBrush, 130000, n, r, &tAIR_BRUSH_PROPS::spray);
+}
+
+Trial DreamGlowBlurCase(int n) {
+    tDREAM_GLOW_PROPS r = g_dreamGlowPresets[n % kDreamGlowPresetCount];
+    if (n >= 25) {
+        Draw d(140000 + n, false);
+        r.color = d.Colour();
+        r.glow = d.OneIn(8) ? d.Value() : static_cast<float>(d.AnyBetween(0, 150)) / 100.0f;
+    }
+    return BlurCase<CDreamGlow>("Dream Glow", &RenderDreamGlow, 150000, n, r, &tDREAM_GLOW_PROPS::blur);
+}
+
+template <class Effect, class Record>
+std::function<Trial(int, int)> BlurFrame(BandRender<Effect, Record> render, const Record& record) {
+    return [=](int w, int h) {
+        Draw d(5, false);
+        return BandCase<Effect>("frame", render, d, 0, Noise(d, w, h), record, 0, h);
+    };
+}
+
 }  // namespace
 
 // One row per table of an effect (see Entry): name, versions, cases, case n, a
@@ -290,6 +382,8 @@ void AddEffectEntries(std::vector<Entry>& e) {
          RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
         {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, DuoFrame, 0x143ba86f90ed1fd0ull},
         {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
+        {"Air Brush streamed blur", BlurLevelNames(), 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0xab71f1f041439036ull},
+        {"Dream Glow streamed blur", BlurLevelNames(), 400, DreamGlowBlurCase, BlurFrame<CDreamGlow>(&RenderDreamGlow, g_dreamGlowPresets[0]), 0x588151865c7be1fdull},
     });
 }
 

@@ -1,0 +1,37 @@
+// The inner loops of the streamed tent blur (effects/tentblur_stream.h), one set per
+// instruction set, chosen once per call. Every set gives the scalar set's bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "image/sum_normalisation.h"
+
+// The tent's shape: boxes of a and b taps (a <= b), length n = a + b - 1, radius r.
+struct TentShape {
+    int a, b, n, r;
+};
+
+struct StreamKernels {
+    // One step of the column pass over `bytes` lanes: diff += entering - enteringDrop
+    // - leaving + leavingDrop; sum += diff; out = the normalised sum.
+    void (*columnStep)(int32_t* diff, int32_t* sum, const uint8_t* entering, const uint8_t* enteringDrop,
+                       const uint8_t* leaving, const uint8_t* leavingDrop, uint8_t* out, int bytes,
+                       const ipp_fast::Normalisation& normalise);
+    // The row pass: out's `width` pixels (4 bytes each) from the padded row `line`,
+    // which holds pixels -n .. width - 1 + r around out's pixel 0, and repeats one
+    // pixel at and before start + r (start <= 0): from there the sums are known, so
+    // the running sums start at `start` with S = (a * b) times that pixel, D = 0.
+    void (*rowPass)(const uint8_t* line, uint8_t* out, int width, int start, TentShape shape,
+                    const ipp_fast::Normalisation& normalise);
+};
+
+// The plain C++ loops, for any normalisation.
+StreamKernels ScalarStreamKernels(const ipp_fast::Normalisation& normalise);
+
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same loops in vector registers (effects/tentblur_stream_sse2.cpp, _avx2.cpp);
+// AVX2 only where the processor selection allows it.
+StreamKernels Sse2StreamKernels(const ipp_fast::Normalisation& normalise);
+StreamKernels Avx2StreamKernels(const ipp_fast::Normalisation& normalise);
+#endif

@@ -15,6 +15,28 @@
 #include <cstring>
 
 #include "effects/laplacian_fast.h"
+#include "image/cpudispatch.h"
+
+// How an edge effect renders a band: the generic filter and its mixing rule per pixel;
+// the filter's table path and the mix's per-call table; or those with AVX2 rows (the
+// filter's and the map's). All give the same bytes.
+enum class EdgePath { kRule, kTables, kAvx2 };
+
+// The fastest path the processor selection allows (image/cpudispatch.h).
+inline EdgePath FastestEdgePath() {
+    if (!ippTablesEnabled()) return EdgePath::kRule;
+    return ippAvx2Enabled() ? EdgePath::kAvx2 : EdgePath::kTables;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// The first pixels of a row map with AVX2 (effects/edgemaps_avx2.cpp), from the effects'
+// tables as 32-bit entries: Line Drawing's 96 colours (blue, green, red, 0) by filtered
+// sum / 8, Pastel Sketch's bytes [on an edge][channel][source byte]. Return how many
+// pixels they mapped (a multiple of 8); the scalar map does the rest.
+int LineDrawingMapRowAvx2(const uint32_t colours[96], const uint8_t* source, uint8_t* pixels, int count);
+int PastelSketchMapRowAvx2(const uint32_t bytes[2 * 3 * 256], int inkThreshold, const uint8_t* source, uint8_t* pixels,
+                           int count);
+#endif
 
 // Rows filtered before they are mapped: 32 rows of a 3840-pixel frame stay within
 // a core's second-level cache.
@@ -22,7 +44,7 @@ constexpr int kEdgeRowsPerStep = 32;
 
 template <class MapRow>
 void RenderEdgeBand(const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band, const float kernel[9],
-                    bool tables, const MapRow& mapRow) {
+                    EdgePath path, const MapRow& mapRow) {
     const int width = out.GetWidth();
     if (width < 3 || band.pictureHeight < 3) {
         // No inner pixels: every pixel as on a flat area (response 0).
@@ -33,10 +55,11 @@ void RenderEdgeBand(const CImageBuffer& in, CImageBuffer& out, const BandGeometr
         }
         return;
     }
+    const EdgeFilterPlan plan = PlanEdgeFilter(kernel, path != EdgePath::kRule, path == EdgePath::kAvx2);
     ForEachEdgeRowRun(band, [&](int outRow, int inRow, int count) {
         for (int k = 0; k < count; k += kEdgeRowsPerStep) {
             const int rows = std::min(kEdgeRowsPerStep, count - k);
-            ConvolveEdgeKernelRows(in, inRow + k, out, outRow + k, rows, kernel, tables);
+            ConvolveEdgeKernelRows(in, inRow + k, out, outRow + k, rows, plan);
             for (int j = k; j < k + rows; ++j) mapRow(in.PixelAt(1, inRow + j, 0), out.PixelAt(1, outRow + j, 0), width - 2);
         }
     });

@@ -65,14 +65,40 @@ bool IsScaledLaplacian(const float kernel[9], float* scale) {
 
 namespace {
 
+// The output rule as the single-precision AVX2 rows evaluate it: c * N + 0.5 with
+// float operations, held within 0..255 and truncated.
+uint8_t SingleOutputByte(float scale, int n) {
+    float v = static_cast<float>(n) * scale + 0.5f;
+    if (v < 0.0f) v = 0.0f;
+    if (v > 255.0f) v = 255.0f;
+    return static_cast<uint8_t>(v);
+}
+
+// Whether SingleOutputByte gives OutputByte's byte for every N of this scale. Both
+// are monotone in N, so on each side of 0 the check goes outwards only until both
+// hold the byte the far end of that side has (for a scale of about 1, a few hundred N).
+bool SingleFormHolds(float scale) {
+    for (int direction : {1, -1}) {
+        const int end = direction * kLaplacianReach;
+        const uint8_t last = OutputByte(static_cast<double>(scale) * end);
+        if (SingleOutputByte(scale, end) != last) return false;
+        for (int n = 0; n != end; n += direction) {
+            const uint8_t exact = OutputByte(static_cast<double>(scale) * n);
+            if (exact != SingleOutputByte(scale, n)) return false;
+            if (exact == last) break;
+        }
+    }
+    return true;
+}
+
 // The table path over `rows` rows (see ConvolveEdgeKernelRows); false when its row of
-// column sums cannot be allocated. With `avx2`, each row's bytes go through
+// column sums cannot be allocated. With an AVX2 form, each row's bytes go through
 // ScaledLaplacianRowAvx2 as far as it reaches and the table takes the rest. The table
 // and the column sums are made only for a row that the vector path leaves unfinished
 // (none, where a row is a multiple of four pixels), so that calls for a few rows at a
 // time cost no more than one call for all of them.
 bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows, int width,
-                         float scale, bool avx2) {
+                         float scale, EdgeRows form) {
     uint8_t table[kTableSize];
     std::unique_ptr<uint16_t[]> columns;
     const size_t rowBytes = static_cast<size_t>(width + 2) * 4;
@@ -84,9 +110,10 @@ bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst,
         uint8_t* out = dst.PixelAt(1, dstRow + k, 0);
         int done = 0;
 #if defined(__x86_64__) || defined(__i386__)
-        if (avx2) done = ScaledLaplacianRowAvx2(above, mid, below, out, width * 4, scale);
+        if (form != EdgeRows::kTable)
+            done = ScaledLaplacianRowAvx2(above, mid, below, out, width * 4, scale, form == EdgeRows::kAvx2Single);
 #else
-        (void)avx2;
+        (void)form;
 #endif
         if (done == width * 4) continue;
         if (!columns) {
@@ -115,7 +142,15 @@ bool Overlapping(const CImageBuffer& a, const CImageBuffer& b) {
 
 }  // namespace
 
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2) {
+EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2) {
+    EdgeFilterPlan plan;
+    plan.kernel = kernel;
+    plan.tablePath = tables && ippTablesEnabled() && IsScaledLaplacian(kernel, &plan.scale);
+    if (plan.tablePath && avx2) plan.rows = SingleFormHolds(plan.scale) ? EdgeRows::kAvx2Single : EdgeRows::kAvx2Double;
+    return plan;
+}
+
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], EdgeRows form) {
     // The refusals of CImageOps::Convolve and the filter routine, in their order.
     if (src.GetChannels() != 4 || dst.GetChannels() != 4) return false;
     const int width = (src.GetWidth() < dst.GetWidth() ? src.GetWidth() : dst.GetWidth()) - 2;
@@ -123,20 +158,19 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const f
     if (width < 1 || height < 1) return false;
     if (!src.GetData() || !dst.GetData()) return false;
     if (src.GetStep() < (int64_t{width} + 2) * 4 || dst.GetStep() < int64_t{width} * 4) return false;
-    if (!ScaledLaplacianRows(src, 1, dst, 1, height, width, kernel[0], avx2))
+    if (!ScaledLaplacianRows(src, 1, dst, 1, height, width, kernel[0], form))
         return CImageOps().Convolve(src, dst, kernel, 3);
     return true;
 }
 
 void ConvolveEdgeKernelRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows,
-                            const float kernel[9], bool tables) {
+                            const EdgeFilterPlan& plan) {
     const int width = dst.GetWidth() - 2;
-    float scale = 0.0f;
-    if (tables && ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale) &&
-        ScaledLaplacianRows(src, srcRow, dst, dstRow, rows, width, scale, ippAvx2Enabled()))
+    if (plan.tablePath && !Overlapping(src, dst) &&
+        ScaledLaplacianRows(src, srcRow, dst, dstRow, rows, width, plan.scale, plan.rows))
         return;
     ippiFilter32f_8u_C4R(src.PixelAt(1, srcRow, 0), src.GetStep(), dst.PixelAt(1, dstRow, 0), dst.GetStep(),
-                         IppiSize{width, rows}, kernel, IppiSize{3, 3}, IppiPoint{1, 1});
+                         IppiSize{width, rows}, plan.kernel, IppiSize{3, 3}, IppiPoint{1, 1});
 }
 
 void ReplicateEdgeColumns(CImageBuffer& out) {
@@ -144,9 +178,10 @@ void ReplicateEdgeColumns(CImageBuffer& out) {
                                    out.PixelAt(0, 0, 0), out.GetStep(), IppiSize{out.GetWidth(), out.GetHeight()}, 0, 1);
 }
 
-bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2) {
-    float scale = 0.0f;
-    if (ippTablesEnabled() && !Overlapping(src, dst) && IsScaledLaplacian(kernel, &scale))
-        return ConvolveScaledLaplacian(src, dst, kernel, avx2);
-    return CImageOps().Convolve(src, dst, kernel, 3);
+bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], EdgeRows form) {
+    if (Overlapping(src, dst)) return CImageOps().Convolve(src, dst, kernel, 3);
+    const EdgeFilterPlan plan = PlanEdgeFilter(kernel, true, form != EdgeRows::kTable);
+    if (!plan.tablePath) return CImageOps().Convolve(src, dst, kernel, 3);
+    // The single form only where it holds for this scale.
+    return ConvolveScaledLaplacian(src, dst, kernel, form == EdgeRows::kAvx2Single ? plan.rows : form);
 }

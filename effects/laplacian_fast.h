@@ -26,30 +26,53 @@ void ScaleEdgeKernel(const float laplacian[9], float scale, float kernel[9]);
 // True when kernel is a finite c times (1 1 1 / 1 -8 1 / 1 1 1), c stored in *scale.
 bool IsScaledLaplacian(const float kernel[9], float* scale);
 
+// How the table path runs its rows: by the table alone, or first through AVX2 rows
+// that evaluate c * N + 0.5 in double precision (the table's own operations) or in
+// single precision, which is taken only where it was checked to give the table's byte
+// for every N of the scale (4081 values: the whole input space of the output rule).
+enum class EdgeRows { kTable, kAvx2Double, kAvx2Single };
+
+// The fastest rows the processor selection allows.
+inline EdgeRows FastestEdgeRows() { return ippAvx2Enabled() ? EdgeRows::kAvx2Single : EdgeRows::kTable; }
+
 // Exactly CImageOps().Convolve(src, dst, kernel, 3), result included: the table path
 // for a finite scaled Laplacian while the tables are in use (image/cpudispatch.h),
-// the generic routine for anything else. With `avx2` (by default where the processor
-// selection allows it) the table path's rows go through ScaledLaplacianRowAvx2.
+// the generic routine for anything else; `form` says how the table path runs its
+// rows (the single-precision form only where it holds, else the double one).
 bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9],
-                        bool avx2 = ippAvx2Enabled());
+                        EdgeRows form = FastestEdgeRows());
 
 // The table path alone, for a kernel that IsScaledLaplacian accepts; the generic
 // routine only if its row of column sums cannot be allocated.
-bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], bool avx2 = false);
+bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9],
+                             EdgeRows form = EdgeRows::kTable);
 
 #if defined(__x86_64__) || defined(__i386__)
 // The first bytes of one row of the table path with AVX2 (effects/laplacian_fast_avx2.cpp):
 // out[i] for i below the returned count (a multiple of 16, at most `bytes`), from the
-// rows above, at and below it, each holding bytes + 8 bytes (a pixel either side).
+// rows above, at and below it, each holding bytes + 8 bytes (a pixel either side);
+// `single` for the single-precision form.
 int ScaledLaplacianRowAvx2(const uint8_t* above, const uint8_t* mid, const uint8_t* below, uint8_t* out, int bytes,
-                           float scale);
+                           float scale, bool single);
 #endif
+
+// The filter for one kernel, decided once per band: whether the table path runs (a
+// finite scaled Laplacian while `tables` and the processor selection allow it) and
+// with which rows (AVX2 where `avx2`, in single precision where that holds).
+struct EdgeFilterPlan {
+    const float* kernel = nullptr;
+    bool tablePath = false;
+    float scale = 0.0f;
+    EdgeRows rows = EdgeRows::kTable;
+};
+EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2 = ippAvx2Enabled());
 
 // The filter at `rows` successive rows: dst rows dstRow.. (columns 1 .. W - 2) from
 // the 3 x 3 neighbourhoods of src rows srcRow.., which need a row before and after
-// them. With `tables`, what ConvolveEdgeKernel would run; without, the generic filter.
+// them: the plan's table path, or the generic filter (also for a destination that
+// shares memory with the source).
 void ConvolveEdgeKernelRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst, int dstRow, int rows,
-                            const float kernel[9], bool tables);
+                            const EdgeFilterPlan& plan);
 
 // The edge effects' rows: inside the picture a pixel is filtered at its own place; the
 // picture's outermost rows and columns are copies of their inner neighbours. So OUT's

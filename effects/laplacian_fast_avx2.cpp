@@ -3,7 +3,9 @@
 // held within 0..255 and truncated. Those are the double operations the table path's
 // entries come from (OutputByte in effects/laplacian_fast.cpp): maximum with 0 gives
 // the 0 of v <= 0 (v + 0.5 is then at most 0.5), minimum with 255 the 255 of v + 0.5
-// >= 256 or 255, so every byte is the table's.
+// >= 256 or 255, so every byte is the table's. The single-precision form does the
+// same in eight float lanes, twice the lanes of double; it runs only for a scale at
+// which it was checked to give the table's byte for every N.
 //
 // Only this file's function uses AVX2 (a per-function target attribute); it is called
 // only where ippAvx2Enabled() says the processor has it.
@@ -21,6 +23,13 @@ QUILLET_AVX2 inline __m256i Widen(const uint8_t* p) {
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
+// c * n + 0.5 in single precision, held within 0..255 and truncated: eight lanes of
+// n into eight int32 (the rule of SingleOutputByte in effects/laplacian_fast.cpp).
+QUILLET_AVX2 inline __m256i OutputEightSingle(__m256i n, __m256 scale) {
+    const __m256 v = _mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(n), scale), _mm256_set1_ps(0.5f));
+    return _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(v, _mm256_setzero_ps()), _mm256_set1_ps(255.0f)));
+}
+
 // c * n + 0.5 held within 0..255, truncated: four lanes of n into four int32.
 QUILLET_AVX2 inline __m128i OutputFour(__m128i n, __m256d scale) {
     const __m256d v = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(n), scale), _mm256_set1_pd(0.5));
@@ -30,8 +39,9 @@ QUILLET_AVX2 inline __m128i OutputFour(__m128i n, __m256d scale) {
 }  // namespace
 
 QUILLET_AVX2 int ScaledLaplacianRowAvx2(const uint8_t* above, const uint8_t* mid, const uint8_t* below, uint8_t* out,
-                                        int bytes, float scale) {
+                                        int bytes, float scale, bool single) {
     const __m256d c = _mm256_set1_pd(static_cast<double>(scale));
+    const __m256 cSingle = _mm256_set1_ps(scale);
     int i = 0;
     for (; i + 16 <= bytes; i += 16) {
         const __m256i centre = Widen(mid + i + 4);
@@ -43,6 +53,14 @@ QUILLET_AVX2 int ScaledLaplacianRowAvx2(const uint8_t* above, const uint8_t* mid
         const __m256i n = _mm256_sub_epi16(sum, _mm256_slli_epi16(centre, 3));
         const __m256i low = _mm256_cvtepi16_epi32(_mm256_castsi256_si128(n));
         const __m256i high = _mm256_cvtepi16_epi32(_mm256_extracti128_si256(n, 1));
+        if (single) {
+            // packs works within each 128-bit half: put the four quarters back in order.
+            const __m256i words = _mm256_permute4x64_epi64(
+                _mm256_packs_epi32(OutputEightSingle(low, cSingle), OutputEightSingle(high, cSingle)), 0xD8);
+            const __m128i packed = _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
+            continue;
+        }
         const __m128i q0 = OutputFour(_mm256_castsi256_si128(low), c);
         const __m128i q1 = OutputFour(_mm256_extracti128_si256(low, 1), c);
         const __m128i q2 = OutputFour(_mm256_castsi256_si128(high), c);

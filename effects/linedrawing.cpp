@@ -74,7 +74,7 @@ struct MixRule {
 // The mixed colour depends only on the curve's index (the filtered sum / 8), so each
 // call mixes it once per index: 96 colours, blue, green and red in a pixel's bytes.
 struct MixTable {
-    uint8_t colour[kCurveSize][4];
+    alignas(4) uint8_t colour[kCurveSize][4];
 };
 
 void BuildMixTable(const int curve[kCurveSize], const LineColours& colours, MixTable& table) {
@@ -84,11 +84,17 @@ void BuildMixTable(const int curve[kCurveSize], const LineColours& colours, MixT
     }
 }
 
-// The table's colour with the source's alpha, one 4-byte move per pixel.
+// The table's colour with the source's alpha, one 4-byte move per pixel; with `avx2`
+// the row's first pixels eight at a time.
 struct MixLookup {
     const MixTable& table;
+    bool avx2;
     void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
-        for (int x = 0; x < count; ++x, source += 4, pixels += 4) {
+        int x = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (avx2) x = LineDrawingMapRowAvx2(reinterpret_cast<const uint32_t*>(table.colour), source, pixels, count);
+#endif
+        for (source += 4 * x, pixels += 4 * x; x < count; ++x, source += 4, pixels += 4) {
             uint8_t pixel[4];
             std::memcpy(pixel, table.colour[(pixels[0] + pixels[1] + pixels[2]) >> 3], 4);
             pixel[3] = source[3];
@@ -105,18 +111,18 @@ int CLineDrawing::RowsReachedBeyondBand(const tLINE_DRAWING_PROPS& /*props*/, in
 
 HRESULT CLineDrawing::RenderBand(const tLINE_DRAWING_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                                  const BandGeometry& band) {
-    RenderLineDrawing(in, out, props, ippTablesEnabled(), band);
+    RenderLineDrawing(in, out, props, FastestEdgePath(), band);
     return S_OK;
 }
 
-void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables) {
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, EdgePath path) {
     BandGeometry picture;
     picture.rows = picture.pictureHeight = out.GetHeight();
     picture.pictureWidth = out.GetWidth();
-    RenderLineDrawing(in, out, props, tables, picture);
+    RenderLineDrawing(in, out, props, path, picture);
 }
 
-void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables,
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, EdgePath path,
                        const BandGeometry& band) {
     const LineColours colours = {{BlueOf(props.paper), GreenOf(props.paper), RedOf(props.paper)},
                                  {BlueOf(props.ink), GreenOf(props.ink), RedOf(props.ink)}};
@@ -124,8 +130,8 @@ void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DR
     ScaleEdgeKernel(kLaplacian, EdgeKernelScale(props.density), kernel);
     int curve[kCurveSize];
     BuildContrastCurve(props.contrast, curve);
-    if (!tables) return RenderEdgeBand(in, out, band, kernel, false, MixRule{curve, colours});
+    if (path == EdgePath::kRule) return RenderEdgeBand(in, out, band, kernel, path, MixRule{curve, colours});
     MixTable table;
     BuildMixTable(curve, colours, table);
-    RenderEdgeBand(in, out, band, kernel, true, MixLookup{table});
+    RenderEdgeBand(in, out, band, kernel, path, MixLookup{table, path == EdgePath::kAvx2});
 }

@@ -4,6 +4,7 @@
 
 #include "effects/plugineffect.h"
 #include "effects/linedrawingprops.h"
+#include "effects/edgeband.h"
 #include "image/imagebuffer.h"
 
 class CLineDrawing : public CPluginEffect<tLINE_DRAWING_PROPS, CLineDrawing, CLSID_LineDrawingPP> {
@@ -19,11 +20,11 @@ public:
                               const BandGeometry& band);
 };
 
-// The algorithm of one band, OUT the size of IN: with `tables` the edge filter's and
-// the mix's tables, without them the generic filter and the mixing rule per pixel
-// (the same bytes).
-void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables);
+// The algorithm of one band, OUT the size of IN, along `path` (effects/edgeband.h):
+// the generic filter and the mixing rule per pixel, or the filter's and the mix's
+// tables, with or without AVX2 rows (the same bytes).
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, EdgePath path);
 
 // The same for a band of a picture, IN holding the rows around it that `band` says.
-void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, bool tables,
+void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DRAWING_PROPS& props, EdgePath path,
                        const BandGeometry& band);

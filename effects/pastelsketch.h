@@ -4,6 +4,7 @@
 
 #include "effects/plugineffect.h"
 #include "effects/pastelsketchprops.h"
+#include "effects/edgeband.h"
 #include "image/imagebuffer.h"
 
 class CPastelSketch : public CPluginEffect<tPASTEL_SKETCHPROPS, CPastelSketch, CLSID_PastelSketchPP> {
@@ -19,10 +20,10 @@ public:
                               const BandGeometry& band);
 };
 
-// The algorithm of one band, OUT the size of IN: with `tables` the edge filter's and
-// the mix's tables, without them the generic filter and the mixing rule per pixel
-// (the same bytes).
-void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables);
+// The algorithm of one band, OUT the size of IN, along `path` (effects/edgeband.h):
+// the generic filter and the mixing rule per pixel, or the filter's and the mix's
+// tables, with or without AVX2 rows (the same bytes).
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, EdgePath path);
 // The same for a band of a picture, IN holding the rows around it that `band` says.
-void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, bool tables,
+void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL_SKETCHPROPS& props, EdgePath path,
                         const BandGeometry& band);

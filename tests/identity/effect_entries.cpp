@@ -1,4 +1,4 @@
-// The effects' own tables against the rules they tabulate: Metallic's per-frame
+// The effects' own tables and vector rows against the rules they stand for: Metallic's per-frame
 // metal term, the edge filter's table of the scaled Laplacian (Line Drawing and
 // Pastel Sketch), the mixing tables of Pastel Sketch and Line Drawing and Duo
 // Chrome's byte tables. The reference of each is the same algorithm without its
@@ -77,26 +77,30 @@ Trial PictureTrial(const std::string& what, int n, Draw& d, Picture picture, int
                  });
 }
 
-// An effect that renders a record with (version 1) or without (version 0) its tables.
-template <class Record>
-using TableRender = void (*)(const CImageBuffer& in, CImageBuffer& out, const Record& record, bool tables);
+// An effect that renders a record along one of its paths (Path): the version of a
+// case is the index of its path in `paths`, the rule first.
+template <class Record, class Path>
+using PathRender = void (*)(const CImageBuffer& in, CImageBuffer& out, const Record& record, Path path);
 
-template <class Record>
-Trial RecordCase(const char* what, TableRender<Record> render, Draw& d, int n, Picture picture, Record record) {
+template <class Record, class Path>
+Trial RecordCase(const std::string& what, PathRender<Record, Path> render, std::vector<Path> paths, Draw& d, int n,
+                 Picture picture, Record record) {
     return PictureTrial(what, n, d, std::move(picture), 4,
-                        [render, record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-                            render(in, out, record, v != 0);
+                        [render, paths, record](size_t v, const CImageBuffer& in, CImageBuffer& out) {
+                            render(in, out, record, paths[v]);
                             return 1;
                         });
 }
 
-template <class Record>
-std::function<Trial(int, int)> RecordFrame(TableRender<Record> render, const Record& record) {
+template <class Record, class Path>
+std::function<Trial(int, int)> RecordFrame(PathRender<Record, Path> render, std::vector<Path> paths, const Record& record) {
     return [=](int w, int h) {
         Draw d(5, false);
-        return RecordCase("frame", render, d, 0, Noise(d, w, h), record);
+        return RecordCase("frame", render, paths, d, 0, Noise(d, w, h), record);
     };
 }
+
+const std::vector<bool> kTablePaths{false, true};
 
 // ---- Metallic ---------------------------------------------------------------------------
 
@@ -116,7 +120,7 @@ Trial MetalRandom(int n) {
         for (float* f : {&r.shine, &r.highlights, &r.calibrate, &r.metal, &r.picture}) *f = allSame ? same : d.Value();
     }
     Picture picture = n < kMetallicPresetCount ? EveryCombination(d) : CasePicture(d, n);
-    return RecordCase("Metallic", RenderMetal, d, n, std::move(picture), r);
+    return RecordCase("Metallic", RenderMetal, kTablePaths, d, n, std::move(picture), r);
 }
 
 // ---- the edge filter's table ------------------------------------------------------------
@@ -132,7 +136,8 @@ bool GenericEdgeFilter(const CImageBuffer& src, CImageBuffer& dst, const float k
 }
 
 int EdgeFilter(size_t version, const CImageBuffer& in, CImageBuffer& out, const float kernel[9]) {
-    return version == 0 ? GenericEdgeFilter(in, out, kernel) : ConvolveEdgeKernel(in, out, kernel, version == 2);
+    const EdgeRows forms[] = {EdgeRows::kTable, EdgeRows::kTable, EdgeRows::kAvx2Double, EdgeRows::kAvx2Single};
+    return version == 0 ? GenericEdgeFilter(in, out, kernel) : ConvolveEdgeKernel(in, out, kernel, forms[version]);
 }
 
 // Scales from the density knob, special values (zero, subnormal, huge, NaN,
@@ -192,11 +197,26 @@ Trial EdgeFilterFrame(int w, int h) {
 
 // ---- Pastel Sketch, Line Drawing and Duo Chrome ----------------------------------------
 
+// The edge effects' paths this run may use, the rule first, and their names.
+std::vector<EdgePath> EdgePaths() {
+    std::vector<EdgePath> paths{EdgePath::kRule};
+    if (ippTablesEnabled()) paths.push_back(EdgePath::kTables);
+    if (ippTablesEnabled() && ippAvx2Enabled()) paths.push_back(EdgePath::kAvx2);
+    return paths;
+}
+
+std::vector<std::string> EdgePathNames() {
+    const char* names[] = {"generic", "tables", "tables with avx2"};
+    std::vector<std::string> out;
+    for (EdgePath p : EdgePaths()) out.push_back(names[static_cast<int>(p)]);
+    return out;
+}
+
 // Pastel Sketch and Line Drawing: their presets, then random colours and densities
 // and a random `third` field (blend, contrast), through the overload without band rows.
 template <class Record>
 std::function<Trial(int)> EdgeEffectRandom(const char* what, uint32_t seed, const Record* presets, int presetCount,
-                                           float Record::*third, TableRender<Record> render) {
+                                           float Record::*third, PathRender<Record, EdgePath> render) {
     return [=](int n) {
         Draw d(seed + n, n < 4);
         Record r = presets[n % presetCount];
@@ -205,12 +225,12 @@ std::function<Trial(int)> EdgeEffectRandom(const char* what, uint32_t seed, cons
             r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
             r.*third = d.Value();
         }
-        return RecordCase(what, render, d, n, CasePicture(d, n), r);
+        return RecordCase(what, render, EdgePaths(), d, n, CasePicture(d, n), r);
     };
 }
 
-const TableRender<tPASTEL_SKETCHPROPS> RenderPastel = RenderPastelSketch;
-const TableRender<tLINE_DRAWING_PROPS> RenderLine = RenderLineDrawing;
+const PathRender<tPASTEL_SKETCHPROPS, EdgePath> RenderPastel = RenderPastelSketch;
+const PathRender<tLINE_DRAWING_PROPS, EdgePath> RenderLine = RenderLineDrawing;
 
 // Duo Chrome's paths this run may use, the rule first, and their names.
 std::vector<DuoChromePath> DuoPaths() {
@@ -222,18 +242,13 @@ std::vector<DuoChromePath> DuoPaths() {
 }
 
 std::vector<std::string> DuoPathNames() {
-    std::vector<std::string> names;
-    for (DuoChromePath p : DuoPaths()) names.push_back(p == DuoChromePath::kRule ? "generic" : p == DuoChromePath::kTables ? "tables" : p == DuoChromePath::kSse2 ? "sse2" : "avx2");
-    return names;
+    const char* names[] = {"generic", "tables", "sse2", "avx2"};
+    std::vector<std::string> out;
+    for (DuoChromePath p : DuoPaths()) out.push_back(names[static_cast<int>(p)]);
+    return out;
 }
 
-Trial DuoCase(const std::string& what, Draw& d, int n, Picture picture, const tDUOCHROME_PROPS& r) {
-    const std::vector<DuoChromePath> paths = DuoPaths();
-    return PictureTrial(what, n, d, std::move(picture), 4, [paths, r](size_t v, const CImageBuffer& in, CImageBuffer& out) {
-        RenderDuoChrome(in, out, r, paths[v]);
-        return 1;
-    });
-}
+const PathRender<tDUOCHROME_PROPS, DuoChromePath> RenderDuo = RenderDuoChrome;
 
 Trial DuoRandom(int n) {
     Draw d(110000 + n, n < 4);
@@ -245,7 +260,7 @@ Trial DuoRandom(int n) {
         if (n % 5 == 0) r.paper = pairs[n % 3][0], r.ink = pairs[n % 3][1];
         r.blend = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
     }
-    return DuoCase("Duo Chrome", d, n, CasePicture(d, n), r);
+    return RecordCase("Duo Chrome", RenderDuo, DuoPaths(), d, n, CasePicture(d, n), r);
 }
 
 // Every colour a pixel can have, 256 cases of one blue byte each, for a light paper
@@ -264,12 +279,7 @@ Trial DuoEveryColour(int n) {
             q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
             q[3] = static_cast<uint8_t>(x * y + blue);
         }
-    return DuoCase("Duo Chrome every colour", d, n, std::move(p), records[n / 256 % 4]);
-}
-
-Trial DuoFrame(int w, int h) {
-    Draw d(5, false);
-    return DuoCase("frame", d, 0, Noise(d, w, h), g_duoChromePresets[0]);
+    return RecordCase("Duo Chrome every colour", RenderDuo, DuoPaths(), d, n, std::move(p), records[n / 256 % 4]);
 }
 
 // ---- Air Brush and Dream Glow: the streamed blur --------------------------------------
@@ -368,19 +378,20 @@ std::function<Trial(int, int)> BlurFrame(BandRender<Effect, Record> render, cons
 void AddEffectEntries(std::vector<Entry>& e) {
     const std::vector<std::string> v = ippTablesEnabled() ? std::vector<std::string>{"generic", "tables"}
                                                           : std::vector<std::string>{"generic"};
-    // The edge filter's table path also runs its rows with AVX2 where that may run.
+    // The edge filter's table path also runs its rows with AVX2 where that may run, in
+    // double precision and, where it holds, in single.
     std::vector<std::string> edge = v;
-    if (ippTablesEnabled() && ippAvx2Enabled()) edge.push_back("tables with avx2");
+    if (ippTablesEnabled() && ippAvx2Enabled()) edge.insert(edge.end(), {"tables with avx2", "avx2 single"});
     e.insert(e.end(), {
-        {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
+        {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, kTablePaths, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
-        {"Pastel Sketch mix", v, kPastelSketchPresetCount + 60,
+        {"Pastel Sketch mix", EdgePathNames(), kPastelSketchPresetCount + 60,
          EdgeEffectRandom("Pastel Sketch", 100000, g_pastelSketchPresets, kPastelSketchPresetCount, &tPASTEL_SKETCHPROPS::blend, RenderPastel),
-         RecordFrame(RenderPastel, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
-        {"Line Drawing mix", v, kLineDrawingPresetCount + 60,
+         RecordFrame(RenderPastel, EdgePaths(), g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
+        {"Line Drawing mix", EdgePathNames(), kLineDrawingPresetCount + 60,
          EdgeEffectRandom("Line Drawing", 120000, g_lineDrawingPresets, kLineDrawingPresetCount, &tLINE_DRAWING_PROPS::contrast, RenderLine),
-         RecordFrame(RenderLine, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
-        {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, DuoFrame, 0x143ba86f90ed1fd0ull},
+         RecordFrame(RenderLine, EdgePaths(), g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
+        {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths(), g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
         {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
         {"Air Brush streamed blur", BlurLevelNames(), 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0xab71f1f041439036ull},
         {"Dream Glow streamed blur", BlurLevelNames(), 400, DreamGlowBlurCase, BlurFrame<CDreamGlow>(&RenderDreamGlow, g_dreamGlowPresets[0]), 0x588151865c7be1fdull},

@@ -4,8 +4,8 @@
 // version gives the generic bytes for every input (image/ippi_fast.h), so the
 // choice changes speed only. The row and column filters take the running-sum
 // path for tent kernels (image/filter_rowcol_fast.h) and the generic one for any
-// other; the box filter and the copies are fast in their generic form and stay
-// generic in every table. QUILLET_DISABLE switches levels off: a level off picks
+// other; the tables with SSE2 take its box filter; the copies are fast in their
+// generic form and stay generic in every table. QUILLET_DISABLE switches levels off: a level off picks
 // the next table down the chain, never a different result.
 #include "image/cpudispatch.h"
 
@@ -36,10 +36,12 @@ constexpr IppPrimitiveTable kGenericTable = {
 
 // The generic table with the float-kernel filter replaced, and with the tent path
 // of the separable filters and the table conversions when `tables` is set.
-constexpr IppPrimitiveTable Compose(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f, bool tables) {
+constexpr IppPrimitiveTable Compose(const char* name, decltype(&ippiFilter32f_8u_C4R) filter32f, bool tables,
+                                    decltype(&ippiFilterLowpass_8u_C1R) lowpass = &ipp_generic::FilterLowpass_8u_C1R) {
     IppPrimitiveTable t = kGenericTable;
     t.name = name;
     t.filter32f_8u_C4R = filter32f;
+    t.filterLowpass_8u_C1R = lowpass;
     if (tables) {
         t.filterRow_8u_AC4R = &ipp_fast::FilterRow_8u_AC4R_Tent;
         t.filterColumn_8u_AC4R = &ipp_fast::FilterColumn_8u_AC4R_Tent;
@@ -52,10 +54,14 @@ constexpr IppPrimitiveTable Compose(const char* name, decltype(&ippiFilter32f_8u
 constexpr IppPrimitiveTable kTablesTable = Compose("tables", &ipp_generic::Filter32f_8u_C4R, true);
 
 #if defined(__x86_64__) || defined(__i386__)
-constexpr IppPrimitiveTable kSse2Table = Compose("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2, true);
-constexpr IppPrimitiveTable kAvx2Table = Compose("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2, true);
-constexpr IppPrimitiveTable kSse2OnlyTable = Compose("sse2 without tables", &ipp_fast::Filter32f_8u_C4R_Sse2, false);
-constexpr IppPrimitiveTable kAvx2OnlyTable = Compose("avx2 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false);
+constexpr IppPrimitiveTable kSse2Table = Compose("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2, true,
+                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
+constexpr IppPrimitiveTable kAvx2Table = Compose("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2, true,
+                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
+constexpr IppPrimitiveTable kSse2OnlyTable = Compose("sse2 without tables", &ipp_fast::Filter32f_8u_C4R_Sse2, false,
+                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
+constexpr IppPrimitiveTable kAvx2OnlyTable = Compose("avx2 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false,
+                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
 
 bool HasSse2() {
     __builtin_cpu_init();

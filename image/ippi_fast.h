@@ -21,6 +21,10 @@ IppStatus Filter32f_8u_C4R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int
 IppStatus Filter32f_8u_C4R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
                                 const Ipp32f* pKernel, IppiSize kernelSize, IppiPoint anchor);
 
+// The box average with SSE2 (5 x 5; the 3 x 3 mask takes the generic routine).
+IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                    IppiMaskSize mask);
+
 // The hue/saturation/value conversions through tables of the per-channel terms,
 // built once; plain C++, so any processor runs them.
 IppStatus RGBToHSV_8u_AC4R_Tables(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize);

@@ -17,21 +17,16 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "effects/colorize_parts.h"
 #include "effects/truncation.h"
+#include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "image/ippi.h"
 
 namespace {
 
 constexpr int kMaxSmoothingPasses = 255;
-constexpr int kHueSteps = 256;
 __extension__ using WideProduct = __int128;
-
-struct HueKeys {
-    int hue[3];
-    int window[3];
-    int gain;
-};
 
 // The key colours' hues, through the pixels' own conversion in frame byte order.
 void KeyHuesOf(const tCOLORIZE_PROPS& props, int hue[3]) {
@@ -55,7 +50,6 @@ void KeyHuesOf(const tCOLORIZE_PROPS& props, int hue[3]) {
 // (the box refuses below 6, the replication below 7).
 constexpr int kBoxReach = 2;
 constexpr int kKeptFrom = 3;
-bool PlaneIsSmoothed(int width, int height) { return width >= 2 * kKeptFrom + 1 && height >= 2 * kKeptFrom + 1; }
 int SmoothingReach(int passes) { return passes * kBoxReach + kKeptFrom; }
 
 // Rows [first, end) of the picture in a plane that holds picture rows from `planeFirst` on.
@@ -105,23 +99,35 @@ bool HuesOfRows(const CImageBuffer& in, int row, int rows, CImageBuffer& plane) 
 // reach. False when the planes cannot be allocated.
 bool SmoothHuePlane(const CImageBuffer& in, CImageBuffer& out, int passes, const BandGeometry& band) {
     const int w = out.GetWidth();
-    const int planeRows = in.GetHeight();
-    const int planeFirst = band.firstRow - band.rowsAbove;
-    CImageBuffer p, q, outPlane;
-    if (!p.Allocate(w, planeRows, 1) || !q.Allocate(w, planeRows, 1)) return false;
+    CImageBuffer p, outPlane;
+    if (!p.Allocate(w, in.GetHeight(), 1)) return false;
     CImageOps ops;
     outPlane.AttachRegion(p, 0, band.rowsAbove, w, band.rows);
     ops.CopyChannel(out, outPlane, 0, 0);
     if (!HuesOfRows(in, 0, band.rowsAbove, p) || !HuesOfRows(in, band.rowsAbove + band.rows, band.rowsBelow, p))
         return false;
-    if (PlaneIsSmoothed(w, band.pictureHeight)) {
-        RowSpan valid = {planeFirst, planeFirst + planeRows};
-        for (int pass = 0; pass < passes && valid.first < valid.end; ++pass)
-            valid = SmoothPass(p, q, planeFirst, band.pictureHeight, valid);
-    }
+    if (!SmoothColorizeHues(p, passes, band)) return false;
     ops.CopyChannel(outPlane, out, 0, 0);
     return true;
 }
+
+}  // namespace
+
+bool ColorizePlaneIsSmoothed(int width, int height) { return width >= 2 * kKeptFrom + 1 && height >= 2 * kKeptFrom + 1; }
+
+bool SmoothColorizeHues(CImageBuffer& p, int passes, const BandGeometry& band) {
+    const int planeFirst = band.firstRow - band.rowsAbove;
+    CImageBuffer q;
+    if (!q.Allocate(p.GetWidth(), p.GetHeight(), 1)) return false;
+    if (ColorizePlaneIsSmoothed(p.GetWidth(), band.pictureHeight)) {
+        RowSpan valid = {planeFirst, planeFirst + p.GetHeight()};
+        for (int pass = 0; pass < passes && valid.first < valid.end; ++pass)
+            valid = SmoothPass(p, q, planeFirst, band.pictureHeight, valid);
+    }
+    return true;
+}
+
+namespace {
 
 // s * gain * (window - d) / (window * 256), truncated, within 0..255. Sum holds the
 // product: 32 bits while the record's values are near the knobs' range, 128 bits
@@ -139,7 +145,7 @@ inline int CaughtSaturation(int s, int gain, int window, int d) {
 // (the lower-numbered one at equal distance) and a saturation falling off from the
 // window's centre; any other loses its saturation. Alpha comes from IN.
 template <class Sum>
-void MapHues(const CImageBuffer& in, CImageBuffer& out, const HueKeys& keys) {
+void MapHues(const CImageBuffer& in, CImageBuffer& out, const ColorizeKeys& keys) {
     const int w = out.GetWidth();
     const int h = out.GetHeight();
     for (int y = 0; y < h; ++y) {
@@ -153,7 +159,7 @@ void MapHues(const CImageBuffer& in, CImageBuffer& out, const HueKeys& keys) {
             int best = 255;
             for (int i = 0; i < 3; ++i) {
                 const int apart = std::abs(hue - keys.hue[i]);
-                const int distance = std::min(apart, kHueSteps - apart);
+                const int distance = std::min(apart, kColorizeHueSteps - apart);
                 if (distance < keys.window[i] && distance < best) {
                     best = distance;
                     newHue = keys.hue[i];
@@ -167,13 +173,6 @@ void MapHues(const CImageBuffer& in, CImageBuffer& out, const HueKeys& keys) {
     }
 }
 
-// True when s * gain * (window - d) and window * 256 * 255 fit 32 bits for every s, d.
-bool FitsNarrowArithmetic(const HueKeys& keys) {
-    const int64_t widest = std::max({int64_t{keys.window[0]}, int64_t{keys.window[1]}, int64_t{keys.window[2]}, int64_t{0}});
-    const int64_t gain = keys.gain < 0 ? -int64_t{keys.gain} : int64_t{keys.gain};
-    return widest * 256 * 255 <= INT32_MAX && gain * 255 * widest <= INT32_MAX;
-}
-
 void CopyAlpha(const CImageBuffer& in, CImageBuffer& out) {
     for (int y = 0; y < out.GetHeight(); ++y)
         for (int x = 0; x < out.GetWidth(); ++x) *out.PixelAt(x, y, 3) = *in.PixelAt(x, y, 3);
@@ -185,29 +184,47 @@ int SmoothingPassesOf(float smoothing) {
 
 }  // namespace
 
+ColorizeKeys ColorizeKeysOf(const tCOLORIZE_PROPS& props) {
+    ColorizeKeys keys;
+    KeyHuesOf(props, keys.hue);
+    keys.gain = TruncateToInt32(static_cast<double>(props.saturation) * 512.0);
+    keys.passes = SmoothingPassesOf(props.smoothing);
+    keys.window[0] = TruncateToInt32(static_cast<double>(props.strength1) * 128.0);
+    keys.window[1] = TruncateToInt32(static_cast<double>(props.strength2) * 128.0);
+    keys.window[2] = TruncateToInt32(static_cast<double>(props.strength3) * 128.0);
+    return keys;
+}
+
+bool ColorizeFitsNarrowArithmetic(const ColorizeKeys& keys) {
+    const int64_t widest = std::max({int64_t{keys.window[0]}, int64_t{keys.window[1]}, int64_t{keys.window[2]}, int64_t{0}});
+    const int64_t gain = keys.gain < 0 ? -int64_t{keys.gain} : int64_t{keys.gain};
+    return widest * 256 * 255 <= INT32_MAX && gain * 255 * widest <= INT32_MAX;
+}
+
 int CColorize::RowsReachedBeyondBand(const tCOLORIZE_PROPS& props, int pictureWidth, int pictureHeight) {
     const int passes = SmoothingPassesOf(props.smoothing);
-    return passes >= 1 && PlaneIsSmoothed(pictureWidth, pictureHeight) ? SmoothingReach(passes) : 0;
+    return passes >= 1 && ColorizePlaneIsSmoothed(pictureWidth, pictureHeight) ? SmoothingReach(passes) : 0;
 }
 
 HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band) {
-    HueKeys keys;
-    KeyHuesOf(props, keys.hue);
-    keys.gain = TruncateToInt32(static_cast<double>(props.saturation) * 512.0);
-    const int passes = SmoothingPassesOf(props.smoothing);
-    keys.window[0] = TruncateToInt32(static_cast<double>(props.strength1) * 128.0);
-    keys.window[1] = TruncateToInt32(static_cast<double>(props.strength2) * 128.0);
-    keys.window[2] = TruncateToInt32(static_cast<double>(props.strength3) * 128.0);
+    RenderColorize(props, in, out, band, ippTablesEnabled());
+    return S_OK;
+}
+
+void RenderColorize(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
+                    bool tables) {
+    const ColorizeKeys keys = ColorizeKeysOf(props);
+    if (tables && RenderColorizeFused(keys, in, out, band)) return;
 
     CImageBuffer inBand;
     inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());
     CImageOps ops;
     ops.RgbToHsv(inBand, out);
     // Without passes the planes would only carry the hues there and back.
-    const bool smoothed = passes < 1 || SmoothHuePlane(in, out, passes, band);
+    const bool smoothed = keys.passes < 1 || SmoothHuePlane(in, out, keys.passes, band);
     if (smoothed) {
-        if (FitsNarrowArithmetic(keys))
+        if (ColorizeFitsNarrowArithmetic(keys))
             MapHues<int32_t>(inBand, out, keys);
         else
             MapHues<WideProduct>(inBand, out, keys);
@@ -215,5 +232,4 @@ HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& 
         CopyAlpha(inBand, out);
     }
     ops.HsvToRgb(out, out);
-    return S_OK;
 }

@@ -17,3 +17,8 @@ public:
     static HRESULT RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band);
 };
+
+// The algorithm of one band: with `tables` the fused version (effects/colorize_fast.cpp)
+// where it takes the record, else the generic steps; the same bytes either way.
+void RenderColorize(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
+                    bool tables);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include "effects/airbrush.h"
 #include "effects/dreamglow.h"
+#include "effects/colorize.h"
 #include "effects/duochrome.h"
 #include "effects/laplacian_fast.h"
 #include "effects/linedrawing.h"
@@ -371,6 +373,51 @@ std::function<Trial(int, int)> BlurFrame(BandRender<Effect, Record> render, cons
     };
 }
 
+// ---- Colorize ---------------------------------------------------------------------------
+
+// A preset or a random record (windows, gains and passes beyond the knobs' range among
+// them) on a band that is the picture itself or, every third case, a slice of it whose
+// input holds the rows its smoothing reaches beyond it.
+Trial ColorizeCase(int n, Draw& d, Picture picture) {
+    tCOLORIZE_PROPS r = g_colorizePresets[n % kColorizePresetCount];
+    if (n >= kColorizePresetCount) {
+        r.color1 = d.Colour(), r.color2 = d.Colour(), r.color3 = d.Colour();
+        for (float* f : {&r.strength1, &r.strength2, &r.strength3, &r.saturation, &r.smoothing})
+            *f = d.OneIn(3) ? d.Value() : static_cast<float>(d.AnyBetween(0, 100)) / 100.0f;
+        if (!std::isfinite(r.smoothing) || std::fabs(r.smoothing) > 1.0f) r.smoothing = 0.3f;
+    }
+    const int w = picture.width, h = picture.height;
+    BandGeometry band{0, h, 0, 0, w, h};
+    if (n % 3 == 2) {
+        band.firstRow = d.AnyBetween(0, h - 1);
+        band.rows = d.AnyBetween(1, h - band.firstRow);
+        const int reach = CColorize::RowsReachedBeyondBand(r, w, h);
+        band.rowsAbove = std::min(reach, band.firstRow);
+        band.rowsBelow = std::min(reach, h - band.firstRow - band.rows);
+    }
+    auto in = std::make_shared<Picture>(std::move(picture));
+    return Trial("Colorize" + Describe(n, *in) + " rows " + std::to_string(band.firstRow) + "+" + std::to_string(band.rows),
+                 d.Bytes(static_cast<size_t>(w) * band.rows * 4), [in, r, band](size_t v, uint8_t* dst) {
+                     CImageBuffer src, out;
+                     src.Attach(in->bytes.data() + static_cast<size_t>(band.firstRow - band.rowsAbove) * band.pictureWidth * 4,
+                                band.pictureWidth, band.rowsAbove + band.rows + band.rowsBelow, band.pictureWidth * 4, 4);
+                     out.Attach(dst, band.pictureWidth, band.rows, band.pictureWidth * 4, 4);
+                     RenderColorize(r, src, out, band, v != 0);
+                     return 1;
+                 });
+}
+
+Trial ColorizeRandom(int n) {
+    Draw d(130000 + n, n < 4);
+    Picture picture = CasePicture(d, n);
+    return ColorizeCase(n, d, std::move(picture));
+}
+
+Trial ColorizeFrame(int w, int h) {
+    Draw d(5, false);
+    return ColorizeCase(4, d, Noise(d, w, h));  // Faded Primary Colors: three windows, three passes
+}
+
 }  // namespace
 
 // One row per table of an effect (see Entry): name, versions, cases, case n, a
@@ -391,6 +438,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
         {"Line Drawing mix", EdgePathNames(), kLineDrawingPresetCount + 60,
          EdgeEffectRandom("Line Drawing", 120000, g_lineDrawingPresets, kLineDrawingPresetCount, &tLINE_DRAWING_PROPS::contrast, RenderLine),
          RecordFrame(RenderLine, EdgePaths(), g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
+        {"Colorize fused", v, kColorizePresetCount + 90, ColorizeRandom, ColorizeFrame, 0x0b7d88ccfce547aeull},
         {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths(), g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
         {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
         {"Air Brush streamed blur", BlurLevelNames(), 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0xab71f1f041439036ull},

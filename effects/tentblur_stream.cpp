@@ -42,6 +42,8 @@ void NormaliseLanes(const int32_t* sum, uint8_t* out, int lanes, const Normalisa
     }
 }
 
+constexpr int32_t kMaxWeight = 32767;
+
 size_t Aligned(size_t bytes) { return (bytes + 31) / 32 * 32; }
 
 // Replicates the kept pixels first .. last of the padded row over the rest of it,
@@ -77,68 +79,88 @@ bool StreamTentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel
     const int inFirstRow = band.firstRow - band.rowsAbove;  // picture row of IN's row 0
     const int lanes = keptX.Count() * 4;
 
-    // This thread's scratch: the column pass's sums and differences (and the entering
-    // box, while they start), the padded row of the row pass, the blurred row.
+    // This thread's scratch: the column pass's sums and differences, two padded rows
+    // for the row pass (the AVX2 loops run two rows at once), two blurred rows, and the
+    // rows and weights the column pass starts from.
     const size_t stateBytes = Aligned(static_cast<size_t>(lanes) * sizeof(int32_t));
     const size_t lineBytes = Aligned((static_cast<size_t>(shape.n) + w + shape.r) * 4);
-    auto* block = static_cast<uint8_t*>(ScratchBytes(0, 3 * stateBytes + lineBytes + Aligned(static_cast<size_t>(w) * 4)));
+    const size_t rowBytes = Aligned(static_cast<size_t>(w) * 4);
+    const size_t startBytes = Aligned((static_cast<size_t>(shape.n) + 1) * (sizeof(const uint8_t*) + 2 * sizeof(int32_t)));
+    auto* block = static_cast<uint8_t*>(ScratchBytes(0, 2 * stateBytes + 2 * lineBytes + 2 * rowBytes + startBytes));
     if (!block) return false;
     auto* sum = reinterpret_cast<int32_t*>(block);
     auto* diff = reinterpret_cast<int32_t*>(block + stateBytes);
-    auto* lead = reinterpret_cast<int32_t*>(block + 2 * stateBytes);
-    uint8_t* pixel0 = block + 3 * stateBytes + static_cast<size_t>(shape.n) * 4;  // the row pass's pixel 0
-    uint8_t* keptRow = pixel0 + static_cast<size_t>(keptX.first) * 4;
-    uint8_t* blurred = block + 3 * stateBytes + lineBytes;
+    uint8_t* const lines = block + 2 * stateBytes;
+    auto* rowsAt = reinterpret_cast<const uint8_t**>(lines + 2 * lineBytes + 2 * rowBytes);
+    auto* weights = reinterpret_cast<int32_t*>(rowsAt + shape.n + 1);
+    int32_t* signs = weights + shape.n + 1;
+    // Each padded row's pixel 0, where the row pass's output pixel 0 is centred.
+    uint8_t* const pixel0[2] = {lines + static_cast<size_t>(shape.n) * 4, lines + lineBytes + static_cast<size_t>(shape.n) * 4};
+    uint8_t* const blurred[2] = {lines + 2 * lineBytes, lines + 2 * lineBytes + rowBytes};
+    auto keptRow = [&](int line) { return pixel0[line] + static_cast<size_t>(keptX.first) * 4; };
 
     const Normalisation normalise(kernel.Sum());
     const StreamKernels kernels = KernelsAt(level, normalise);
     // Picture row t as the padding would have made it: the kept row nearest to it.
     auto source = [&](int t) { return in.PixelAt(keptX.first, keptY.Clamp(t) - inFirstRow, 0); };
 
-    // The column pass's sums at the band's first kept row y: S = the a entering boxes
-    // T(first) .. T(y + r) summed, D = T(y + r) - T(y + r - a).
+    // The column pass's sums at the band's first kept row y: S = the tent's cells
+    // times rows y + r .. y + r - n + 1, D = T(y + r) - T(y + r - a), the boxes of b
+    // rows ending there. Rows the padding made equal are taken once, with their
+    // weights added while they stay within 16 bits.
     int y = keptY.Clamp(band.firstRow);
-    const int first = y + shape.r - shape.a + 1;
-    std::memset(lead, 0, stateBytes);
-    std::memset(diff, 0, stateBytes);
-    for (int l = 0; l < shape.b; ++l) {
-        const uint8_t* row = source(first - l);
-        for (int i = 0; i < lanes; ++i) lead[i] += row[i];
-    }
-    std::memcpy(sum, lead, stateBytes);
-    for (int q = first + 1; q <= y + shape.r; ++q) {
-        const uint8_t* entering = source(q);
-        const uint8_t* dropped = source(q - shape.b);
-        for (int i = 0; i < lanes; ++i) {
-            const int change = entering[i] - dropped[i];
-            lead[i] += change;
-            diff[i] += change;
-            sum[i] += lead[i];
+    int count = 0;
+    for (int j = shape.n; j >= 0; --j) {
+        const uint8_t* row = source(y + shape.r - j);
+        const int32_t weight = j < shape.n ? kernel.Cells()[j] : 0;
+        const int32_t sign = (j < shape.b ? 1 : 0) - (j >= shape.a ? 1 : 0);
+        if (count > 0 && rowsAt[count - 1] == row && weights[count - 1] + weight <= kMaxWeight &&
+            signs[count - 1] + sign >= -kMaxWeight && signs[count - 1] + sign <= kMaxWeight) {
+            weights[count - 1] += weight;
+            signs[count - 1] += sign;
+        } else {
+            rowsAt[count] = row;
+            weights[count] = weight;
+            signs[count] = sign;
+            ++count;
         }
     }
-    {
-        const uint8_t* entering = source(first);
-        const uint8_t* dropped = source(first - shape.b);
-        for (int i = 0; i < lanes; ++i) diff[i] += entering[i] - dropped[i];
-    }
-    NormaliseLanes(sum, keptRow, lanes, normalise);
+    kernels.columnStart(rowsAt, weights, signs, count, sum, diff, lanes);
+    NormaliseLanes(sum, keptRow(0), lanes, normalise);
 
-    const int start = keptX.first - shape.r < 0 ? keptX.first - shape.r : 0;
-    bool rowReady = false;
-    for (int j = 0; j < rows; ++j) {
-        const int wanted = keptY.Clamp(band.firstRow + j);
-        for (; y < wanted; rowReady = false) {
+    // Brings the column pass to kept row `target` with its normalised row in `line`.
+    int normalisedIn = 0;
+    auto columnsTo = [&](int target, int line) {
+        for (; y < target; normalisedIn = line) {
             ++y;
             kernels.columnStep(diff, sum, source(y + shape.r), source(y + shape.r - shape.b),
-                               source(y + shape.r - shape.a), source(y + shape.r - shape.n - 1), keptRow, lanes,
+                               source(y + shape.r - shape.a), source(y + shape.r - shape.n - 1), keptRow(line), lanes,
                                normalise);
         }
-        if (!rowReady) {
-            ReplicateRow(pixel0, keptX.first, keptX.last, -shape.n, w - 1 + shape.r);
-            kernels.rowPass(pixel0, blurred, w, start, shape, normalise);
-            rowReady = true;
+        if (normalisedIn != line) std::memcpy(keptRow(line), keptRow(normalisedIn), static_cast<size_t>(lanes));
+        normalisedIn = line;
+        ReplicateRow(pixel0[line], keptX.first, keptX.last, -shape.n, w - 1 + shape.r);
+    };
+
+    const int start = keptX.first - shape.r < 0 ? keptX.first - shape.r : 0;
+    int blurredRow[2] = {-1, -1};  // the kept rows the blurred rows hold
+    for (int j = 0; j < rows; ++j) {
+        const int wanted = keptY.Clamp(band.firstRow + j);
+        int slot = blurredRow[0] == wanted ? 0 : (blurredRow[1] == wanted ? 1 : -1);
+        if (slot < 0) {
+            const bool pair = kernels.rowPassPair && j + 1 < rows && keptY.Clamp(band.firstRow + j + 1) == wanted + 1;
+            columnsTo(wanted, 0);
+            if (pair) {
+                columnsTo(wanted + 1, 1);
+                kernels.rowPassPair(pixel0[0], pixel0[1], blurred[0], blurred[1], w, start, shape, normalise);
+            } else {
+                kernels.rowPass(pixel0[0], blurred[0], w, start, shape, normalise);
+            }
+            blurredRow[0] = wanted;
+            blurredRow[1] = pair ? wanted + 1 : -1;
+            slot = 0;
         }
-        combine(context, in.PixelAt(0, band.rowsAbove + j, 0), blurred, out.PixelAt(0, j, 0), w);
+        combine(context, in.PixelAt(0, band.rowsAbove + j, 0), blurred[slot], out.PixelAt(0, j, 0), w);
     }
     return true;
 }

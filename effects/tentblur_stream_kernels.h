@@ -12,6 +12,11 @@ struct TentShape {
 };
 
 struct StreamKernels {
+    // The column pass's start over `bytes` lanes: sum = the sum over t of
+    // weights[t] * rows[t], diff = the sum of signs[t] * rows[t], t < count. Every
+    // weight and sign lies within +-32767.
+    void (*columnStart)(const uint8_t* const* rows, const int32_t* weights, const int32_t* signs, int count,
+                        int32_t* sum, int32_t* diff, int bytes);
     // One step of the column pass over `bytes` lanes: diff += entering - enteringDrop
     // - leaving + leavingDrop; sum += diff; out = the normalised sum.
     void (*columnStep)(int32_t* diff, int32_t* sum, const uint8_t* entering, const uint8_t* enteringDrop,
@@ -23,6 +28,9 @@ struct StreamKernels {
     // the running sums start at `start` with S = (a * b) times that pixel, D = 0.
     void (*rowPass)(const uint8_t* line, uint8_t* out, int width, int start, TentShape shape,
                     const ipp_fast::Normalisation& normalise);
+    // The row pass over two padded rows at once, or null where the set has none.
+    void (*rowPassPair)(const uint8_t* line0, const uint8_t* line1, uint8_t* out0, uint8_t* out1, int width,
+                        int start, TentShape shape, const ipp_fast::Normalisation& normalise);
 };
 
 // The plain C++ loops, for any normalisation.

@@ -8,6 +8,16 @@ namespace {
 using ipp_fast::Normalisation;
 using ipp_fast::Rule;
 
+void ColumnStart(const uint8_t* const* rows, const int32_t* weights, const int32_t* signs, int count, int32_t* sum,
+                 int32_t* diff, int bytes) {
+    for (int i = 0; i < bytes; ++i) sum[i] = diff[i] = 0;
+    for (int t = 0; t < count; ++t)
+        for (int i = 0; i < bytes; ++i) {
+            sum[i] += weights[t] * rows[t][i];
+            diff[i] += signs[t] * rows[t][i];
+        }
+}
+
 template <Rule R>
 void ColumnStep(int32_t* __restrict diff, int32_t* __restrict sum, const uint8_t* __restrict entering,
                 const uint8_t* __restrict enteringDrop, const uint8_t* __restrict leaving,
@@ -44,7 +54,7 @@ void RowPass(const uint8_t* line, uint8_t* out, int width, int start, TentShape 
 
 template <Rule R>
 StreamKernels KernelsFor() {
-    return {&ColumnStep<R>, &RowPass<R>};
+    return {&ColumnStart, &ColumnStep<R>, &RowPass<R>, nullptr};
 }
 
 }  // namespace

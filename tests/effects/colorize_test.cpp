@@ -1,11 +1,10 @@
 // Colorize through the real effect object: key hues and windows, the saturation gain,
-// smoothing passes, the stated presets and hue distances, and records beyond the knobs
-// (the contract suite holds every preset's picture and what all effects share).
+// smoothing passes, the stated presets and hue distances (the contract suite holds
+// every preset's picture, records beyond the knobs and what all effects share).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 #include "effects/colorize.h"
 #include "image/ippi.h"
@@ -15,9 +14,6 @@ namespace {
 
 using namespace effect_test;
 using Rig = EffectRig<CColorize, tCOLORIZE_PROPS>;
-
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInf = std::numeric_limits<float>::infinity();
 
 tCOLORIZE_PROPS Record(COLORREF c1, float s1, COLORREF c2, float s2, COLORREF c3, float s3, float smoothing,
                        float saturation) {
@@ -62,16 +58,14 @@ TEST(Colorize, ResetToNoneGreysEveryPixelKeepingValueAndAlpha) {
     for (int processors : {1, 3}) {
         Rig rig(processors);
         const Picture in = MakeNoise(83, 120, 21, false);
-        const Picture out = rig.RenderWith(g_colorizePresets[9], in);
+        Picture grey = in;
         for (int y = 0; y < in.height; ++y)
             for (int x = 0; x < in.width; ++x) {
                 const uint8_t* s = in.At(x, y);
                 const uint8_t v = std::max({s[0], s[1], s[2]});
-                ASSERT_EQ(out.At(x, y)[0], v);
-                ASSERT_EQ(out.At(x, y)[1], v);
-                ASSERT_EQ(out.At(x, y)[2], v);
-                ASSERT_EQ(out.At(x, y)[3], s[3]);
+                grey.Set(x, y, v, v, v, s[3]);
             }
+        EXPECT_EQ(FirstDifference(rig.RenderWith(g_colorizePresets[9], in), grey), "") << processors;
     }
 }
 
@@ -166,24 +160,3 @@ TEST(Colorize, BandsBelowSevenPixelsKeepTheirHuesUnsmoothed) {
         EXPECT_EQ(smoothed, rig.RenderWith(p, in)) << w << "x" << h;
     }
 }
-
-TEST(Colorize, RecordsBeyondTheKnobsStayDefined) {
-    const Picture in = MakeNoise(40, 30, 12, false);
-    Rig rig(1);
-    tCOLORIZE_PROPS p = g_colorizePresets[4];
-    auto with = [&](auto change) {
-        tCOLORIZE_PROPS q = p;
-        change(q);
-        return q;
-    };
-    const Picture unsmoothed = rig.RenderWith(with([](auto& q) { q.smoothing = 0.0f; }), in);
-    EXPECT_EQ(rig.RenderWith(with([](auto& q) { q.smoothing = -3.0f; }), in), unsmoothed);
-    EXPECT_EQ(rig.RenderWith(with([](auto& q) { q.smoothing = kNaN; }), in), unsmoothed);
-    // Passes are held at 255 (smoothing 19.65 gives 255).
-    EXPECT_EQ(rig.RenderWith(with([](auto& q) { q.smoothing = 1e30f; }), in),
-              rig.RenderWith(with([](auto& q) { q.smoothing = 19.65f; }), in));
-    // NaN everywhere: no window, no gain, no pass: grey.
-    const Picture grey = rig.RenderWith(Record(0, kNaN, 0, kNaN, 0, kNaN, kNaN, kNaN), in);
-    EXPECT_EQ(grey, rig.RenderWith(g_colorizePresets[9], in));
-}
-

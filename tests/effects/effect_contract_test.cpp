@@ -28,9 +28,9 @@ namespace {
 
 // See EveryPresetAndOddRecordGivesItsKnownPicture.
 const std::map<std::string, uint64_t> kPresetDigests = {
-    {"airbrush", 0x638a3755dcb6aca2ull},  {"colorize", 0x091f296fa7b5a4f0ull},    {"dreamglow", 0xb89fe88cd1f30a94ull},
-    {"duochrome", 0x10382d4a744e0e1cull}, {"linedrawing", 0x18acc0c024e417d6ull}, {"metallic", 0x82b1b8e0c88ed84cull},
-    {"pastelsketch", 0x3e536ad6e8f864efull},
+    {"airbrush", 0x952022a0f95f3577ull},  {"colorize", 0x6ff8195bbb35e1f7ull},    {"dreamglow", 0x4051882d310b5b2eull},
+    {"duochrome", 0x3eb9675e109ac858ull}, {"linedrawing", 0x42acbb10d4e55f23ull}, {"metallic", 0x35ee544c54abd1a9ull},
+    {"pastelsketch", 0x8245e03e36414bd6ull},
 };
 
 template <class S>

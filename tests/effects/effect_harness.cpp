@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
+#include <random>
 
 #include "image/cpudispatch.h"
+#include "tests/support/pictures.h"
 
 namespace effect_test {
 
@@ -39,30 +40,6 @@ void Picture::PutRows(int top, const Picture& other) {
 namespace {
 
 uint8_t Clamp255(double v) { return static_cast<uint8_t>(std::clamp(v, 0.0, 255.0)); }
-
-// A small deterministic generator (the same numbers on every platform).
-class Lcg {
-public:
-    explicit Lcg(uint32_t seed) : m_state(seed * 2654435761u + 12345u) {}
-    uint32_t Next() {
-        m_state = m_state * 1664525u + 1013904223u;
-        return m_state >> 8;
-    }
-    // Values biased towards 0 and 255, where saturation and rounding go wrong.
-    uint8_t Byte() {
-        uint32_t v = Next();
-        switch (v & 7) {
-        case 0: return 0;
-        case 1: return 255;
-        case 2: return static_cast<uint8_t>((v >> 3) & 3);
-        case 3: return static_cast<uint8_t>(255 - ((v >> 3) & 3));
-        default: return static_cast<uint8_t>(v >> 3);
-        }
-    }
-
-private:
-    uint32_t m_state;
-};
 
 }  // namespace
 
@@ -110,11 +87,11 @@ Picture MakeGradient(int width, int height) {
 
 Picture MakeNoise(int width, int height, uint32_t seed, bool opaque) {
     Picture p(width, height);
-    Lcg rng(seed);
+    std::mt19937 rng(seed);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const uint8_t a = opaque ? 255 : rng.Byte();
-            auto channel = [&] { return opaque ? rng.Byte() : static_cast<uint8_t>(rng.Next() % (a + 1u)); };
+            const uint8_t a = opaque ? 255 : testsupport::BiasedByte(rng);
+            auto channel = [&] { return opaque ? testsupport::BiasedByte(rng) : static_cast<uint8_t>(rng() % (a + 1u)); };
             const uint8_t b = channel(), g = channel(), r = channel();
             p.Set(x, y, b, g, r, a);
         }
@@ -127,22 +104,10 @@ void PrintTo(const Picture& picture, std::ostream* os) {
 }
 
 std::string FirstDifference(const Picture& actual, const Picture& expected) {
-    std::ostringstream s;
-    if (actual.width != expected.width || actual.height != expected.height) {
-        s << "size " << actual.width << "x" << actual.height << " vs " << expected.width << "x" << expected.height;
-        return s.str();
-    }
-    for (int y = 0; y < actual.height; ++y)
-        for (int x = 0; x < actual.width; ++x)
-            if (std::memcmp(actual.At(x, y), expected.At(x, y), 4) != 0) {
-                const uint8_t* a = actual.At(x, y);
-                const uint8_t* e = expected.At(x, y);
-                s << "pixel (" << x << ", " << y << "): BGRA " << int(a[0]) << "," << int(a[1]) << "," << int(a[2])
-                  << "," << int(a[3]) << " vs " << int(e[0]) << "," << int(e[1]) << "," << int(e[2]) << ","
-                  << int(e[3]);
-                return s.str();
-            }
-    return "";
+    if (actual.width != expected.width || actual.height != expected.height)
+        return "size " + std::to_string(actual.width) + "x" + std::to_string(actual.height) + " vs " +
+               std::to_string(expected.width) + "x" + std::to_string(expected.height);
+    return testsupport::FirstDifference(actual.bytes, expected.bytes, actual.width, actual.height);
 }
 
 Picture OutputFill(int width, int height) {
@@ -268,6 +233,49 @@ int DarkPixelResponse(float scale, int delta) {
     const double v = static_cast<double>(scale) * 8 * delta;
     if (v <= 0) return 0;
     return std::min(255, static_cast<int>(v + 0.5));
+}
+
+Picture RgbRow(const std::vector<std::array<uint8_t, 3>>& rgb) {
+    Picture p(static_cast<int>(rgb.size()), 1);
+    for (size_t x = 0; x < rgb.size(); ++x) p.Set(static_cast<int>(x), 0, rgb[x][2], rgb[x][1], rgb[x][0]);
+    return p;
+}
+
+Picture GreyRow(std::vector<int> levels) {
+    if (levels.empty())
+        for (int g = 0; g < 256; ++g) levels.push_back(g);
+    std::vector<std::array<uint8_t, 3>> rgb;
+    for (int g : levels) rgb.push_back({uint8_t(g), uint8_t(g), uint8_t(g)});
+    return RgbRow(rgb);
+}
+
+void ExpectRgb(const Picture& out, int x, int red, int green, int blue) {
+    const uint8_t* p = out.At(x, 0);
+    EXPECT_EQ(p[2], red) << "pixel " << x;
+    EXPECT_EQ(p[1], green) << "pixel " << x;
+    EXPECT_EQ(p[0], blue) << "pixel " << x;
+}
+
+Picture DarkPixels(const std::vector<std::array<int, 3>>& deltas) {
+    Picture p(3 * static_cast<int>(deltas.size()) + 2, 3, 255, 255, 255);
+    for (size_t i = 0; i < deltas.size(); ++i)
+        p.Set(1 + 3 * static_cast<int>(i), 1, static_cast<uint8_t>(255 - deltas[i][0]),
+              static_cast<uint8_t>(255 - deltas[i][1]), static_cast<uint8_t>(255 - deltas[i][2]));
+    return p;
+}
+
+std::array<int, 3> DarkeningsSummingTo(float scale, int low, int high) {
+    int deltaGiving[256];  // the smallest darkening with that response, or -1
+    std::fill(std::begin(deltaGiving), std::end(deltaGiving), -1);
+    for (int d = 255; d >= 0; --d) deltaGiving[DarkPixelResponse(scale, d)] = d;
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) {
+            const int rest = low - DarkPixelResponse(scale, a) - DarkPixelResponse(scale, b);
+            for (int r = std::max(rest, 0); r <= std::min(rest + high - low, 255); ++r)
+                if (deltaGiving[r] >= 0) return {a, b, deltaGiving[r]};
+        }
+    ADD_FAILURE() << "no darkenings sum to " << low << ".." << high;
+    return {0, 0, 0};
 }
 
 }  // namespace effect_test

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <ostream>
@@ -171,6 +172,13 @@ public:
 // Luminance with the effects' weights (they add up to 255).
 inline int Luminance(const uint8_t* bgra) { return (76 * bgra[2] + 149 * bgra[1] + 30 * bgra[0]) >> 8; }
 
+// One opaque row of the given colours (red, green, blue).
+Picture RgbRow(const std::vector<std::array<uint8_t, 3>>& rgb);
+// One opaque row of the given grey levels, or of all 256 in order.
+Picture GreyRow(std::vector<int> levels = {});
+// Expects pixel x of row 0 to hold the given red, green and blue.
+void ExpectRgb(const Picture& out, int x, int red, int green, int blue);
+
 // ---- bands ------------------------------------------------------------------------------
 
 struct BandRows {
@@ -194,6 +202,12 @@ Picture ByBands(const Picture& input, const Picture& before, int processors, Ren
 // The edge filter's byte for a pixel `delta` darker than its eight equal neighbours:
 // the kernel scale times 8 * delta, rounded, within 0..255.
 int DarkPixelResponse(float scale, int delta);
+// White, three rows high, with pixel (1 + 3 i, 1) darkened by deltas[i] (blue, green,
+// red), so that no two darkened pixels share a neighbourhood.
+Picture DarkPixels(const std::vector<std::array<int, 3>>& deltas);
+// Darkenings (blue, green, red) whose three responses at `scale` add up to a sum
+// within [low, high].
+std::array<int, 3> DarkeningsSummingTo(float scale, int low, int high);
 
 // ---- the seven effects, for typed tests ------------------------------------------------
 

@@ -5,10 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #include "effects/laplacian_fast.h"
 #include "effects/pastelsketch.h"
@@ -28,27 +26,6 @@ tPASTEL_SKETCHPROPS Record(COLORREF paper, COLORREF ink, float density, float bl
 }
 
 bool IsColour(const uint8_t* p, COLORREF c) { return p[2] == RedOf(c) && p[1] == GreenOf(c) && p[0] == BlueOf(c); }
-
-// White, with pixel (x, 1) of a 3-row strip darkened by deltas (blue, green, red)
-// at x = 1, 4, 7, ...
-Picture DarkPixels(const std::vector<std::array<int, 3>>& deltas) {
-    Picture p(3 * static_cast<int>(deltas.size()) + 2, 3, 255, 255, 255);
-    for (size_t i = 0; i < deltas.size(); ++i)
-        p.Set(1 + 3 * static_cast<int>(i), 1, static_cast<uint8_t>(255 - deltas[i][0]),
-              static_cast<uint8_t>(255 - deltas[i][1]), static_cast<uint8_t>(255 - deltas[i][2]));
-    return p;
-}
-
-// Darkenings whose three responses at `scale` add up to exactly `sum`.
-std::array<int, 3> DarkeningsSummingTo(float scale, int sum) {
-    for (int a = 0; a < 256; ++a)
-        for (int b = 0; b < 256; ++b)
-            for (int c = 0; c < 256; ++c)
-                if (DarkPixelResponse(scale, a) + DarkPixelResponse(scale, b) + DarkPixelResponse(scale, c) == sum)
-                    return {a, b, c};
-    ADD_FAILURE() << "no darkenings sum to " << sum;
-    return {0, 0, 0};
-}
 
 TEST(PastelSketch, ResetToNoneKeepsInnerPixels) {
     const Picture in = MakeNoise(37, 29, 3, false);
@@ -84,7 +61,7 @@ TEST(PastelSketch, FlatAreasTakeThePaper) {
 
 TEST(PastelSketch, AFilteredSumOf399TakesPaperAnd400TakesInk) {
     const float scale = EdgeKernelScale(0.0f);
-    const auto below = DarkeningsSummingTo(scale, 399), at = DarkeningsSummingTo(scale, 400);
+    const auto below = DarkeningsSummingTo(scale, 399, 399), at = DarkeningsSummingTo(scale, 400, 400);
     PastelRig rig;
     const Picture out = rig.RenderWith(Record(kPaper, kInk, 0.0f, 0.0f), DarkPixels({below, at}));
     EXPECT_TRUE(IsColour(out.At(1, 1), kPaper));

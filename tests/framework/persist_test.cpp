@@ -1,6 +1,6 @@
 // Persistence and the interfaces a host asks for beside it, for every effect: the
-// stored state is exactly the record's bytes (padding included) through a stream, a
-// storage's "Contents" stream in memory and in a file; bad input to the entry points;
+// stored state is exactly the record's bytes (padding included) through a stream and
+// a storage's "Contents" stream; bad input to the entry points;
 // the property bag (which carries nothing), the page list, the safety options; and
 // interface lookup, alone and aggregated, with the free-threaded marshaler. (The
 // module's own objects are these classes: tests/module checks each class id.)
@@ -76,11 +76,14 @@ TYPED_TEST(PersistEveryEffect, StoredStateIsExactlyTheRecordBytes) {
     ASSERT_EQ(Query<IPersistStreamInit>(restored)->Load(stream.Get()), S_OK);
     EXPECT_TRUE(SameBytes(PropsOf<T>(restored), pattern));
 
-    // Through a storage in memory: its "Contents" stream holds the record.
+    // Through a storage: its "Contents" stream holds the record. Saved as a copy, the
+    // object stays dirty; saved with sameAsLoad, it is clean.
     const T other = PatternRecord<T>(40);
     Exchange<T>(effect)->SetProps(&other);
     ComPtr<IStorage> storage;
     ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), FALSE), S_OK);
+    EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_OK) << "saved as a copy";
     ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
     EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_FALSE) << "saved with sameAsLoad";
     ComPtr<IStream> contents;
@@ -92,24 +95,6 @@ TYPED_TEST(PersistEveryEffect, StoredStateIsExactlyTheRecordBytes) {
     ASSERT_EQ(Query<IPersistStorage>(restored)->Load(storage.Get()), S_OK);
     EXPECT_TRUE(SameBytes(PropsOf<T>(restored), other));
     EXPECT_EQ(Query<IPersistStorage>(restored)->IsDirty(), S_OK) << "a loaded object is dirty";
-
-    // Through a storage file, saved as a copy.
-    testsupport::TempFolder folder;
-    const std::string path = folder.File("effect.stg");
-    {
-        ComPtr<IStorage> file;
-        ASSERT_EQ(StgCreateStorageFileA(path.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE,
-                                        file.ReleaseAndGetAddressOf()),
-                  S_OK);
-        ASSERT_EQ(Query<IPersistStorage>(effect)->Save(file.Get(), FALSE), S_OK);
-        EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_OK) << "saved as a copy";
-    }
-    ComPtr<IStorage> reopened;
-    ASSERT_EQ(StgOpenStorageFileA(path.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, reopened.ReleaseAndGetAddressOf()),
-              S_OK);
-    auto fromFile = CreateEffect<Effect>();
-    ASSERT_EQ(Query<IPersistStorage>(fromFile)->Load(reopened.Get()), S_OK);
-    EXPECT_TRUE(SameBytes(PropsOf<T>(fromFile), other));
 }
 
 const IID* const kEffectInterfaces[] = {
@@ -214,7 +199,7 @@ public:
 // a failed save changes no flag, and nothing is retried.
 TEST(PersistFailures, EveryRefusalKeepsTheRecordAndSaysWhy) {
     ModuleStrings strings;
-    const tMETALLIC_PROPS known = g_metallicPresets[4], incoming = g_metallicPresets[7];
+    const tMETALLIC_PROPS known = g_metallicPresets[4];
     ComPtr<IStorage> noContents, refusing;
     ASSERT_EQ(StgCreateMemoryStorage(noContents.ReleaseAndGetAddressOf()), S_OK);
     ComPtr<IStream> other;
@@ -234,7 +219,6 @@ TEST(PersistFailures, EveryRefusalKeepsTheRecordAndSaysWhy) {
         int dirty;  // 1 dirty, 0 clean, -1 either
         const wchar_t* asked;
     } rows[] = {
-        {"short stream", [&](const P& e) { return Query<IPersistStreamInit>(e)->Load(MemoryStream(&incoming, sizeof incoming - 1).Get()); }, kRecordReadFault, 1, nullptr},
         {"empty stream", [&](const P& e) { return Query<IPersistStreamInit>(e)->Load(MemoryStream().Get()); }, kRecordReadFault, 1, nullptr},
         {"failing read", [&](const P& e) { return Query<IPersistStreamInit>(e)->Load(failingStream.Get()); }, STG_E_ACCESSDENIED, -1, nullptr},
         {"failing write", [&](const P& e) { return Query<IPersistStreamInit>(e)->Save(failingStream.Get(), TRUE); }, STG_E_ACCESSDENIED, 0, nullptr},
@@ -308,22 +292,13 @@ TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallersEachWithItsWord) 
 TEST(PersistInterfaces, PluginDispatchAndEffectAreOneInterface) {
     ModuleStrings strings;
     auto effect = CreateEffect<CColorize>();
-    void* plugin = nullptr;
-    void* dispatch = nullptr;
-    void* dxEffect = nullptr;
-    ASSERT_EQ(effect->QueryInterface(IID_IPlugin, &plugin), S_OK);
-    ASSERT_EQ(effect->QueryInterface(IID_IDispatch, &dispatch), S_OK);
-    ASSERT_EQ(effect->QueryInterface(IID_IDXEffect, &dxEffect), S_OK);
-    EXPECT_EQ(plugin, dispatch);
-    EXPECT_EQ(plugin, dxEffect);
-    auto* p = static_cast<IPlugin*>(plugin);
-    ASSERT_EQ(p->put_Duration(2.0f), S_OK);
+    auto plugin = Query<IPlugin>(effect);
+    EXPECT_EQ(static_cast<void*>(plugin.Get()), static_cast<void*>(Query<IDispatch>(effect).Get()));
+    EXPECT_EQ(static_cast<void*>(plugin.Get()), static_cast<void*>(Query<IDXEffect>(effect).Get()));
+    ASSERT_EQ(plugin->put_Duration(2.0f), S_OK);
     float duration = 0;
     ASSERT_EQ(Query<IDXEffect>(effect)->get_Duration(&duration), S_OK);
     EXPECT_EQ(duration, 2.0f) << "the transform base's timing behind both";
-    p->Release();
-    static_cast<IUnknown*>(dispatch)->Release();
-    static_cast<IUnknown*>(dxEffect)->Release();
 }
 
 TEST(PersistInterfaces, MarshalerKeepsTheEffectAlive) {

@@ -19,6 +19,7 @@
 #include "platform/ui/resource.h"
 #include "platform/ui/winuser.h"
 #include "resources/stringtable.h"
+#include "tests/support/recording_window.h"
 
 namespace template_test {
 
@@ -111,43 +112,31 @@ inline ComPtr<ISfChangeSink> MakeChangeSink(CountingChangeSink** counter) {
     return sink;
 }
 
-// ---- the page: a window on this thread's message queue --------------------------------
+// ---- the page: a recording window on this thread's message queue -------------------
 
 class PageWindow {
 public:
-    PageWindow() {
-        static const WORD registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = &DefWindowProcA;
-            wc.lpszClassName = "QuilletTemplateTestPage";
-            return RegisterClassA(&wc);
-        }();
-        (void)registered;
-        m_hwnd = CreateWindowExA(0, "QuilletTemplateTestPage", "page", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                 nullptr);
+    PageWindow() : m_hwnd(testsupport::MakeRecordingWindow(nullptr, 0, {0, 0, 10, 10}, 0)) {
         EXPECT_NE(m_hwnd, nullptr);
+        testsupport::ForgetSeenMessages();  // what creating the window sent
     }
-    ~PageWindow() {
-        Drain();
-        DestroyWindow(m_hwnd);
-    }
+    ~PageWindow() { DestroyWindow(m_hwnd); }
     HWND Handle() const { return m_hwnd; }
 
-    // Removes the window's pending messages and counts the WM_COMMANDs with wParam command.
+    // Dispatches the window's pending messages and counts the WM_COMMANDs with wParam
+    // command (any other message it was sent or posted meanwhile counts as other).
     int TakeCommands(UINT command) {
-        int count = 0;
         MSG msg{};
-        while (PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_COMMAND && msg.wParam == command && msg.lParam == 0) ++count;
+        while (PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        int count = 0;
+        for (const auto& seen : testsupport::SeenBy(m_hwnd)) {
+            if (seen.message == WM_COMMAND && seen.wParam == command && seen.lParam == 0) ++count;
             else ++m_other;
         }
+        testsupport::ForgetSeenMessages();
         return count;
     }
     int OtherMessages() const { return m_other; }
-    void Drain() {
-        MSG msg{};
-        while (PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) {}
-    }
 
 private:
     HWND m_hwnd = nullptr;

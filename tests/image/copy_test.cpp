@@ -1,6 +1,6 @@
-// The copies' own rules: the border replicated from the edge pixels, in place as
-// out of place, and overlapping copies as if through a temporary. Plain copies
-// and the channel copies are pinned by the identity digests (tests/identity).
+// The copies' own rules: the border filled in place as out of place, and overlapping
+// copies as if through a temporary. The border's pixels: the image ops' tests; plain
+// and channel copies are pinned by the identity digests (tests/identity).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,26 +13,6 @@
 namespace {
 
 using testsupport::RandomBytes;
-
-// A 4-byte pixel whose four bytes all carry one tag.
-uint32_t Tag(int v) { return 0x01010101u * static_cast<uint32_t>(v); }
-
-TEST(IppCopyReplicateBorder, ThreeByThreeIntoSevenBySeven) {
-    std::vector<uint32_t> src(9);
-    for (int i = 0; i < 9; ++i) src[i] = Tag(i + 1);
-    std::vector<uint32_t> dst(49, 0);
-    ASSERT_EQ(ippiCopyReplicateBorder_8u_C4R(reinterpret_cast<Ipp8u*>(src.data()), 12, {3, 3},
-                                             reinterpret_cast<Ipp8u*>(dst.data()), 28, {7, 7}, 2, 2),
-              ippStsNoErr);
-    auto at = [&](int x, int y) { return dst[y * 7 + x]; };
-    for (int y = 0; y < 7; ++y) {
-        const int sy = y < 2 ? 0 : y > 4 ? 2 : y - 2;
-        for (int x = 0; x < 7; ++x) {
-            const int sx = x < 2 ? 0 : x > 4 ? 2 : x - 2;
-            ASSERT_EQ(at(x, y), src[sy * 3 + sx]) << x << "," << y;
-        }
-    }
-}
 
 TEST(IppCopyReplicateBorder, InPlaceEqualsOutOfPlace) {
     for (int channels : {4, 1})

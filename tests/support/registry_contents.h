@@ -1,7 +1,6 @@
 // Registry contents read and written through the Reg* functions, for checks.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,15 +17,12 @@ std::optional<DWORD> ReadDword(HKEY root, const std::string& path, const char* n
 LSTATUS WriteString(HKEY root, const std::string& path, const char* name, const std::string& text);
 LSTATUS WriteDword(HKEY root, const std::string& path, const char* name, DWORD value);
 std::vector<std::string> SubkeyNames(HKEY root, const std::string& path);
-std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 
-// Every key below root\path and its values, one line each, in enumeration order:
+// Every key below root\path and its values, one line each, in enumeration order (names
+// sorted without regard to case, so that whole trees compare):
 //   "Sub\Key"                  for a key
 //   "Sub\Key @ = text"         for a string value ("@" is the default value)
 //   "Sub\Key Flags = dword:10" for a DWORD, "Sub\Key Blob = hex(3):00,fe" for others
 std::vector<std::string> ListKeys(HKEY root, const std::string& path = "");
-
-// The same lines keyed by themselves, to compare whole trees.
-std::map<std::string, std::string> KeyTree(HKEY root);
 
 }  // namespace testsupport

@@ -28,6 +28,15 @@ RunResult RunProgram(const TempDir& dir, std::vector<std::string> args, const st
     return RunProcess(args, stdinFile, "", {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
 }
 
+// A bash command line with pipefail set, using the registry file inside dir.
+RunResult RunShell(const TempDir& dir, const std::string& command) {
+    return RunProcess({"bash", "-c", "set -o pipefail; " + command}, "", "", {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+}
+std::string ShellQuote(std::string text) {
+    for (size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4) text.replace(at, 1, "'\\''");
+    return "'" + text + "'";
+}
+
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -81,18 +90,12 @@ TEST(Program, HelpAndRefusalsThatNeedNoModule) {
         args.insert(args.begin(), "render");
         ExpectRefused(dir, args, c.exitCode, c.message);
     }
-    // A registry file that cannot be used is named, never silently reset.
-    for (auto [text, said] : {std::pair<std::string, std::string>{"nope\n", ":1: missing header"},
-                              {std::string("\xFF\xFEW\0i\0n\0", 8), ":1: the file is UTF-16 text; registry files are read as UTF-8"},
-                              {"", ": cannot read: it is a directory"}}) {
-        TempDir bad;
-        if (text.empty()) fs::create_directory(bad.File("registry.reg"));
-        else WriteBytes(bad.File("registry.reg"), {text.begin(), text.end()});
-        ExpectRefused(bad, {"list"}, 1, "registry: " + bad.File("registry.reg") + said);
-        if (!text.empty()) {
-            EXPECT_EQ(ReadText(bad.File("registry.reg")), text);
-        }
-    }
+    // A registry file that cannot be used is named, never silently reset (the ways a file
+    // can be bad: the registry's own tests).
+    TempDir bad;
+    WriteText(bad.File("registry.reg"), "nope\n");
+    ExpectRefused(bad, {"list"}, 1, "registry: " + bad.File("registry.reg") + ":1: missing header");
+    EXPECT_EQ(ReadText(bad.File("registry.reg")), "nope\n");
 }
 
 // list registers the module by itself; its text and JSON forms carry every effect's
@@ -221,10 +224,8 @@ TEST(Render, PicturesAndTheirRefusals) {
     }
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     // Frames that do not fit in the memory there is: a clear error, never an abort.
-    const RunResult starved = RunShell(
-        "ulimit -v 400000; exec " + ShellQuote(BRUSHWERK_PROGRAM) +
-            " render dreamglow --size 6000x6000 --frames 1 - - </dev/zero",
-        {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+    const RunResult starved = RunShell(dir, "ulimit -v 400000; exec " + ShellQuote(BRUSHWERK_PROGRAM) +
+                                                " render dreamglow --size 6000x6000 --frames 1 - - </dev/zero");
     EXPECT_EQ(starved.exitCode, 1) << starved.err;
     EXPECT_NE(starved.err.find("out of memory"), std::string::npos) << starved.err;
 #endif
@@ -274,7 +275,7 @@ TEST(Render, SequencesAndStreams) {
     WriteBytes(dir.File("in.raw"), stream);
     const RunResult raw = RunProgram(dir, {"render", "colorize", "--size", "48x32", "--processors", "1", "-", "-"}, dir.File("in.raw"));
     EXPECT_EQ(raw.exitCode, 1);
-    EXPECT_NE(raw.err.find("truncated raw stream: frame 4"), std::string::npos) << raw.err;
+    EXPECT_NE(raw.err.find("truncated raw stream: frame 4 of standard input has 100 of 6144 bytes"), std::string::npos) << raw.err;
     ASSERT_EQ(raw.out.size(), card.bgra.size() * 3);  // the whole frames went out
     ASSERT_EQ(RunProgram(dir, {"render", "colorize", "--processors", "1", dir.File("in_1.png"), dir.File("one.png")}).exitCode, 0);
     const Image one = ReadPicture(dir.File("one.png"), std::nullopt);
@@ -286,7 +287,7 @@ TEST(Render, SequencesAndStreams) {
         "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=5:duration=1 -f rawvideo -pix_fmt bgra - | " +
         ShellQuote(BRUSHWERK_PROGRAM) + " render dreamglow --size 64x48 --to-set glow=0 --frames 5 - - | " +
         "ffmpeg -v error -f rawvideo -pix_fmt bgra -s 64x48 -r 5 -i - " + ShellQuote(dir.File("v_%02d.png"));
-    const RunResult piped = RunShell(command, {{"QUILLET_REGISTRY", dir.File("registry.reg")}});
+    const RunResult piped = RunShell(dir, command);
     ASSERT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_EQ(ReadPicture(dir.File("v_05.png"), std::nullopt).width, 64);
     EXPECT_FALSE(fs::exists(dir.File("v_06.png")));

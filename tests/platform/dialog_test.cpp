@@ -1,6 +1,6 @@
 // Dialogs as the pages and the options dialog use them: a child dialog from a template
 // in dialog units of the substitute "MS Sans Serif", its edit boxes taking typing and
-// reporting EN_KILLFOCUS as Tab moves on, a check box clicked with the mouse, and a modal
+// reporting EN_KILLFOCUS as Tab or a click moves the focus on, and a modal
 // dialog ended by Escape, with its owner disabled meanwhile.
 #include <gtest/gtest.h>
 
@@ -86,11 +86,8 @@ TEST(Dialogs, ChildDialogLaysOutInDialogUnitsAndEditsTakeTyping) {
     GetDlgItemTextA(dialog, 206, text, sizeof text);
     EXPECT_STREQ(text, "1.50");
 
-    HWND check = GetDlgItem(dialog, 230);
-    Click(check);
+    Click(GetDlgItem(dialog, 230));  // (what the check box then holds: the options dialog's test)
     Pump(dialog);
-    EXPECT_EQ(IsDlgButtonChecked(dialog, 230), BST_CHECKED);
-    EXPECT_EQ(g_seen.commands.back(), std::make_pair(230, int(BN_CLICKED)));
     EXPECT_EQ(g_seen.killedText, "1.50");  // the click took the focus from the edit box
     InjectKeyInput(VK_TAB, 0);  // wraps round to the first edit box
     Pump(dialog);

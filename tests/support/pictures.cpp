@@ -1,21 +1,8 @@
 #include "tests/support/pictures.h"
 
 #include <cstdio>
-#include <random>
 
 namespace testsupport {
-namespace {
-
-uint8_t BiasedByte(std::mt19937& rng) {
-    const uint32_t r = rng();
-    switch (r & 7) {
-    case 0: return 0;
-    case 1: return 255;
-    default: return static_cast<uint8_t>(r >> 8);
-    }
-}
-
-}  // namespace
 
 void FillRandom(uint8_t* p, size_t n, uint32_t seed) {
     std::mt19937 rng(seed);

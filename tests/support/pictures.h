@@ -5,10 +5,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace testsupport {
+
+inline uint8_t BiasedByte(std::mt19937& rng) {
+    const uint32_t r = rng();
+    switch (r & 7) {
+    case 0: return 0;
+    case 1: return 255;
+    default: return static_cast<uint8_t>(r >> 8);
+    }
+}
 
 void FillRandom(uint8_t* p, size_t n, uint32_t seed);
 std::vector<uint8_t> RandomBytes(size_t n, uint32_t seed);

@@ -182,6 +182,7 @@ HRESULT CDuoChrome::RenderBand(const tDUOCHROME_PROPS& props, const CImageBuffer
 
 DuoChromePath FastestDuoChromePath() {
 #if defined(__x86_64__) || defined(__i386__)
+    if (ippAvx512Enabled()) return DuoChromePath::kAvx512;
     if (ippAvx2Enabled()) return DuoChromePath::kAvx2;
     if (ippSse2Enabled()) return DuoChromePath::kSse2;
 #endif
@@ -192,6 +193,7 @@ void RenderDuoChrome(const CImageBuffer& in, CImageBuffer& out, const tDUOCHROME
     const DuoRamp ramp = MakeDuoRamp(props);
     switch (path) {
 #if defined(__x86_64__) || defined(__i386__)
+    case DuoChromePath::kAvx512: return Render(in, out, ramp, RuleTerms{ramp}, DuoChromeRowAvx512);
     case DuoChromePath::kAvx2: return Render(in, out, ramp, RuleTerms{ramp}, DuoChromeRowAvx2);
     case DuoChromePath::kSse2: return Render(in, out, ramp, RuleTerms{ramp}, DuoChromeRowSse2);
 #endif

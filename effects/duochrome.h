@@ -19,7 +19,7 @@ public:
 
 // The ways to render a band, all giving the same bytes: the rule per pixel, its byte
 // tables, and vector rows (effects/duochrome_fast.h) where the processor has them.
-enum class DuoChromePath { kRule, kTables, kSse2, kAvx2 };
+enum class DuoChromePath { kRule, kTables, kSse2, kAvx2, kAvx512 };
 
 // The fastest path the processor selection allows (image/cpudispatch.h).
 DuoChromePath FastestDuoChromePath();

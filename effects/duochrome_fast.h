@@ -45,8 +45,10 @@ DuoSegments MakeDuoSegments(const DuoRamp& ramp);
 
 #if defined(__x86_64__) || defined(__i386__)
 // The first pixels of a row of `width` 4-byte pixels, as the rule renders them: returns
-// how many were done (the rest is left to the rule). AVX2 takes eight at a time
-// (effects/duochrome_avx2.cpp), SSE2 four (effects/duochrome_sse2.cpp).
+// how many were done (the rest is left to the rule). AVX-512 takes sixteen at a time
+// (effects/duochrome_avx512.cpp), AVX2 eight (effects/duochrome_avx2.cpp), SSE2 four
+// (effects/duochrome_sse2.cpp).
+int DuoChromeRowAvx512(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
 int DuoChromeRowAvx2(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
 int DuoChromeRowSse2(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
 #endif

@@ -72,12 +72,18 @@ bool HasAvx2AndFma() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
+
+bool HasAvx512() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f");
+}
 #endif
 
 std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
 std::atomic<bool> g_tablesEnabled{true};
 std::atomic<bool> g_avx2Enabled{false};
 std::atomic<bool> g_sse2Enabled{false};
+std::atomic<bool> g_avx512Enabled{false};
 
 }  // namespace
 
@@ -89,6 +95,7 @@ IppLevels ippLevelsAllowedByEnvironment() {
         const size_t end = rest.find_first_of(", ");
         const std::string_view word = rest.substr(0, end);
         if (word == "avx2") levels.avx2 = false;
+        if (word == "avx512") levels.avx512 = false;
         if (word == "sse2") levels.sse2 = false;
         if (word == "tables") levels.tables = false;
         rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
@@ -113,6 +120,7 @@ IppStatus ippStaticInit() {
 #if defined(__x86_64__) || defined(__i386__)
     g_avx2Enabled.store(levels.avx2 && HasAvx2AndFma(), std::memory_order_relaxed);
     g_sse2Enabled.store(levels.sse2 && HasSse2(), std::memory_order_relaxed);
+    g_avx512Enabled.store(levels.avx2 && levels.avx512 && HasAvx2AndFma() && HasAvx512(), std::memory_order_relaxed);
 #endif
     g_activeTable.store(ippRunnablePrimitiveTables().back(), std::memory_order_release);
     return ippStsNoErr;
@@ -123,6 +131,8 @@ bool ippTablesEnabled() { return g_tablesEnabled.load(std::memory_order_relaxed)
 bool ippAvx2Enabled() { return g_avx2Enabled.load(std::memory_order_relaxed); }
 
 bool ippSse2Enabled() { return g_sse2Enabled.load(std::memory_order_relaxed); }
+
+bool ippAvx512Enabled() { return g_avx512Enabled.load(std::memory_order_relaxed); }
 
 const IppPrimitiveTable& ippActivePrimitives() { return *g_activeTable.load(std::memory_order_acquire); }
 

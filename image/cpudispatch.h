@@ -27,11 +27,11 @@ struct IppPrimitiveTable {
 
 // The levels of faster versions a run may use. The environment variable
 // QUILLET_DISABLE lists levels to switch off, separated by commas or spaces:
-// "avx2", "sse2" (the vector filters) and "tables" (every table and running-sum
+// "avx2", "avx512", "sse2" (the vector filters) and "tables" (every table and running-sum
 // version, the effects' own tables included), so that the generic versions can
 // be run and proven at any time.
 struct IppLevels {
-    bool avx2 = true, sse2 = true, tables = true;
+    bool avx2 = true, avx512 = true, sse2 = true, tables = true;
 };
 IppLevels ippLevelsAllowedByEnvironment();
 
@@ -50,6 +50,11 @@ bool ippAvx2Enabled();
 
 // The same for SSE2 (the processor has it and the environment leaves the level on).
 bool ippSse2Enabled();
+
+// The same for AVX-512 (foundation): the processor has it and the environment leaves
+// both "avx512" and "avx2" on, so that switching AVX2 off also switches off every
+// wider path.
+bool ippAvx512Enabled();
 
 // The table the public routines call through (the generic one before ippStaticInit).
 const IppPrimitiveTable& ippActivePrimitives();

@@ -240,11 +240,12 @@ std::vector<DuoChromePath> DuoPaths() {
     if (ippTablesEnabled()) paths.push_back(DuoChromePath::kTables);
     if (ippSse2Enabled()) paths.push_back(DuoChromePath::kSse2);
     if (ippAvx2Enabled()) paths.push_back(DuoChromePath::kAvx2);
+    if (ippAvx512Enabled()) paths.push_back(DuoChromePath::kAvx512);
     return paths;
 }
 
 std::vector<std::string> DuoPathNames() {
-    const char* names[] = {"generic", "tables", "sse2", "avx2"};
+    const char* names[] = {"generic", "tables", "sse2", "avx2", "avx512"};
     std::vector<std::string> out;
     for (DuoChromePath p : DuoPaths()) out.push_back(names[static_cast<int>(p)]);
     return out;

@@ -104,6 +104,17 @@ std::function<Trial(int, int)> RecordFrame(PathRender<Record, Path> render, std:
 
 const std::vector<bool> kTablePaths{false, true};
 
+// The paths of an effect this run may use, the rule first, and their names.
+template <class Path>
+struct Paths {
+    std::vector<Path> paths;
+    std::vector<std::string> names{"generic"};
+    Paths& Add(bool allowed, Path path, const char* name) {
+        if (allowed) paths.push_back(path), names.push_back(name);
+        return *this;
+    }
+};
+
 // ---- Metallic ---------------------------------------------------------------------------
 
 void RenderMetal(const CImageBuffer& in, CImageBuffer& out, const tMETALLIC_PROPS& r, bool tables) {
@@ -199,19 +210,10 @@ Trial EdgeFilterFrame(int w, int h) {
 
 // ---- Pastel Sketch, Line Drawing and Duo Chrome ----------------------------------------
 
-// The edge effects' paths this run may use, the rule first, and their names.
-std::vector<EdgePath> EdgePaths() {
-    std::vector<EdgePath> paths{EdgePath::kRule};
-    if (ippTablesEnabled()) paths.push_back(EdgePath::kTables);
-    if (ippTablesEnabled() && ippAvx2Enabled()) paths.push_back(EdgePath::kAvx2);
-    return paths;
-}
-
-std::vector<std::string> EdgePathNames() {
-    const char* names[] = {"generic", "tables", "tables with avx2"};
-    std::vector<std::string> out;
-    for (EdgePath p : EdgePaths()) out.push_back(names[static_cast<int>(p)]);
-    return out;
+Paths<EdgePath> EdgePaths() {
+    return Paths<EdgePath>{{EdgePath::kRule}}
+        .Add(ippTablesEnabled(), EdgePath::kTables, "tables")
+        .Add(ippTablesEnabled() && ippAvx2Enabled(), EdgePath::kAvx2, "tables with avx2");
 }
 
 // Pastel Sketch and Line Drawing: their presets, then random colours and densities
@@ -227,28 +229,19 @@ std::function<Trial(int)> EdgeEffectRandom(const char* what, uint32_t seed, cons
             r.density = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
             r.*third = d.Value();
         }
-        return RecordCase(what, render, EdgePaths(), d, n, CasePicture(d, n), r);
+        return RecordCase(what, render, EdgePaths().paths, d, n, CasePicture(d, n), r);
     };
 }
 
 const PathRender<tPASTEL_SKETCHPROPS, EdgePath> RenderPastel = RenderPastelSketch;
 const PathRender<tLINE_DRAWING_PROPS, EdgePath> RenderLine = RenderLineDrawing;
 
-// Duo Chrome's paths this run may use, the rule first, and their names.
-std::vector<DuoChromePath> DuoPaths() {
-    std::vector<DuoChromePath> paths{DuoChromePath::kRule};
-    if (ippTablesEnabled()) paths.push_back(DuoChromePath::kTables);
-    if (ippSse2Enabled()) paths.push_back(DuoChromePath::kSse2);
-    if (ippAvx2Enabled()) paths.push_back(DuoChromePath::kAvx2);
-    if (ippAvx512Enabled()) paths.push_back(DuoChromePath::kAvx512);
-    return paths;
-}
-
-std::vector<std::string> DuoPathNames() {
-    const char* names[] = {"generic", "tables", "sse2", "avx2", "avx512"};
-    std::vector<std::string> out;
-    for (DuoChromePath p : DuoPaths()) out.push_back(names[static_cast<int>(p)]);
-    return out;
+Paths<DuoChromePath> DuoPaths() {
+    return Paths<DuoChromePath>{{DuoChromePath::kRule}}
+        .Add(ippTablesEnabled(), DuoChromePath::kTables, "tables")
+        .Add(ippSse2Enabled(), DuoChromePath::kSse2, "sse2")
+        .Add(ippAvx2Enabled(), DuoChromePath::kAvx2, "avx2")
+        .Add(ippAvx512Enabled(), DuoChromePath::kAvx512, "avx512");
 }
 
 const PathRender<tDUOCHROME_PROPS, DuoChromePath> RenderDuo = RenderDuoChrome;
@@ -263,7 +256,7 @@ Trial DuoRandom(int n) {
         if (n % 5 == 0) r.paper = pairs[n % 3][0], r.ink = pairs[n % 3][1];
         r.blend = d.OneIn(2) ? static_cast<float>(d.AnyBetween(0, 100)) / 100.0f : d.Value();
     }
-    return RecordCase("Duo Chrome", RenderDuo, DuoPaths(), d, n, CasePicture(d, n), r);
+    return RecordCase("Duo Chrome", RenderDuo, DuoPaths().paths, d, n, CasePicture(d, n), r);
 }
 
 // Every colour a pixel can have, 256 cases of one blue byte each, for a light paper
@@ -282,38 +275,26 @@ Trial DuoEveryColour(int n) {
             q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
             q[3] = static_cast<uint8_t>(x * y + blue);
         }
-    return RecordCase("Duo Chrome every colour", RenderDuo, DuoPaths(), d, n, std::move(p), records[n / 256 % 4]);
+    return RecordCase("Duo Chrome every colour", RenderDuo, DuoPaths().paths, d, n, std::move(p), records[n / 256 % 4]);
 }
 
 // ---- Air Brush and Dream Glow: the streamed blur --------------------------------------
 
 // The levels of the streamed blur this run may use, after the generic blur (nullopt).
-std::vector<std::optional<StreamLevel>> BlurLevels() {
-    std::vector<std::optional<StreamLevel>> levels{std::nullopt};
-    if (!AllowedStreamLevel()) return levels;
-    levels.push_back(StreamLevel::Scalar);
-    if (ippSse2Enabled()) levels.push_back(StreamLevel::Sse2);
-    if (ippAvx2Enabled()) levels.push_back(StreamLevel::Avx2);
-    return levels;
-}
-
-std::vector<std::string> BlurLevelNames() {
-    const char* names[] = {"running sums", "sse2", "avx2"};
-    std::vector<std::string> v{"generic"};
-    for (const auto& level : BlurLevels())
-        if (level) v.push_back(names[static_cast<int>(*level)]);
-    return v;
+Paths<std::optional<StreamLevel>> BlurLevels() {
+    const bool streamed = AllowedStreamLevel().has_value();
+    return Paths<std::optional<StreamLevel>>{{std::nullopt}}
+        .Add(streamed, StreamLevel::Scalar, "running sums")
+        .Add(streamed && ippSse2Enabled(), StreamLevel::Sse2, "sse2")
+        .Add(streamed && ippAvx2Enabled(), StreamLevel::Avx2, "avx2");
 }
 
 // One band of a picture: a picture of its own, or a slice of a taller one with the
-// rows the blur reaches beyond it (held within the picture).
-template <class Effect, class Record>
-using BandRender = void (*)(const Record&, const CImageBuffer&, CImageBuffer&, const BandGeometry&,
-                            std::optional<StreamLevel>);
-
-template <class Effect, class Record>
-Trial BandCase(const std::string& what, BandRender<Effect, Record> render, Draw& d, int n, const Picture& picture,
-               const Record& record, int firstRow, int rows) {
+// rows the effect reaches beyond it (held within the picture); render(version, in,
+// out, band).
+template <class Effect, class Record, class Render>
+Trial BandCase(const std::string& what, Draw& d, int n, const Picture& picture, const Record& record, int firstRow,
+               int rows, Render render) {
     BandGeometry band{firstRow, rows, 0, 0, picture.width, picture.height};
     const int reach = Effect::RowsReachedBeyondBand(record, picture.width, picture.height);
     band.rowsAbove = std::min(reach, firstRow);
@@ -322,23 +303,36 @@ Trial BandCase(const std::string& what, BandRender<Effect, Record> render, Draw&
     const size_t rowBytes = static_cast<size_t>(w) * 4;
     auto in = std::make_shared<std::vector<uint8_t>>(picture.bytes.begin() + (firstRow - band.rowsAbove) * rowBytes,
                                                      picture.bytes.begin() + (firstRow + rows + band.rowsBelow) * rowBytes);
-    const auto levels = BlurLevels();
     const std::string label = what + Describe(n, picture) + " rows " + std::to_string(firstRow) + "+" +
                               std::to_string(rows);
-    return Trial(label, d.Bytes(rowBytes * rows), [in, band, w, record, render, levels](size_t v, uint8_t* dst) {
+    return Trial(label, d.Bytes(rowBytes * rows), [in, band, w, render](size_t v, uint8_t* dst) {
         CImageBuffer src, out;
         src.Attach(in->data(), w, band.rows + band.rowsAbove + band.rowsBelow, w * 4, 4);
         out.Attach(dst, w, band.rows, w * 4, 4);
-        render(record, src, out, band, levels[v]);
+        render(v, src, out, band);
         return 1;
     });
+}
+
+template <class Record>
+using BlurRender = void (*)(const Record&, const CImageBuffer&, CImageBuffer&, const BandGeometry&,
+                            std::optional<StreamLevel>);
+
+template <class Effect, class Record>
+Trial BlurBand(const std::string& what, BlurRender<Record> render, Draw& d, int n, const Picture& picture,
+               const Record& record, int firstRow, int rows) {
+    return BandCase<Effect>(what, d, n, picture, record, firstRow, rows,
+                            [render, record, levels = BlurLevels().paths](size_t v, const CImageBuffer& in,
+                                                                          CImageBuffer& out, const BandGeometry& band) {
+                                render(record, in, out, band, levels[v]);
+                            });
 }
 
 // Pictures from 1 pixel across up (the first cases 1 to 5 across and high), blur
 // lengths from none to the picture's height + 1, whole pictures and bands of them
 // down to one row.
 template <class Effect, class Record>
-Trial BlurCase(const char* what, BandRender<Effect, Record> render, uint32_t seed, int n, Record record,
+Trial BlurCase(const char* what, BlurRender<Record> render, uint32_t seed, int n, Record record,
                float Record::*length) {
     Draw d(seed + n, false);
     // Now and then a tall strip, where long kernels meet many rows the padding repeats.
@@ -350,7 +344,7 @@ Trial BlurCase(const char* what, BandRender<Effect, Record> render, uint32_t see
     if (strip) record.*length = 9.0f;  // the longest kernel the height allows
     const int firstRow = n % 3 == 0 || strip ? 0 : d.AnyBetween(0, h - 1);
     const int rows = n % 3 == 0 ? h : (d.OneIn(3) ? 1 : d.AnyBetween(1, h - firstRow));
-    return BandCase<Effect>(what, render, d, n, picture, record, firstRow, rows);
+    return BlurBand<Effect>(what, render, d, n, picture, record, firstRow, rows);
 }
 
 Trial AirBrushBlurCase(int n) {
@@ -370,10 +364,10 @@ Trial DreamGlowBlurCase(int n) {
 }
 
 template <class Effect, class Record>
-std::function<Trial(int, int)> BlurFrame(BandRender<Effect, Record> render, const Record& record) {
+std::function<Trial(int, int)> BlurFrame(BlurRender<Record> render, const Record& record) {
     return [=](int w, int h) {
         Draw d(5, false);
-        return BandCase<Effect>("frame", render, d, 0, Noise(d, w, h), record, 0, h);
+        return BlurBand<Effect>("frame", render, d, 0, Noise(d, w, h), record, 0, h);
     };
 }
 
@@ -390,25 +384,13 @@ Trial ColorizeCase(int n, Draw& d, Picture picture) {
             *f = d.OneIn(3) ? d.Value() : static_cast<float>(d.AnyBetween(0, 100)) / 100.0f;
         if (!std::isfinite(r.smoothing) || std::fabs(r.smoothing) > 1.0f) r.smoothing = 0.3f;
     }
-    const int w = picture.width, h = picture.height;
-    BandGeometry band{0, h, 0, 0, w, h};
-    if (n % 3 == 2) {
-        band.firstRow = d.AnyBetween(0, h - 1);
-        band.rows = d.AnyBetween(1, h - band.firstRow);
-        const int reach = CColorize::RowsReachedBeyondBand(r, w, h);
-        band.rowsAbove = std::min(reach, band.firstRow);
-        band.rowsBelow = std::min(reach, h - band.firstRow - band.rows);
-    }
-    auto in = std::make_shared<Picture>(std::move(picture));
-    return Trial("Colorize" + Describe(n, *in) + " rows " + std::to_string(band.firstRow) + "+" + std::to_string(band.rows),
-                 d.Bytes(static_cast<size_t>(w) * band.rows * 4), [in, r, band](size_t v, uint8_t* dst) {
-                     CImageBuffer src, out;
-                     src.Attach(in->bytes.data() + static_cast<size_t>(band.firstRow - band.rowsAbove) * band.pictureWidth * 4,
-                                band.pictureWidth, band.rowsAbove + band.rows + band.rowsBelow, band.pictureWidth * 4, 4);
-                     out.Attach(dst, band.pictureWidth, band.rows, band.pictureWidth * 4, 4);
-                     RenderColorize(r, src, out, band, v != 0);
-                     return 1;
-                 });
+    const int h = picture.height;
+    const int firstRow = n % 3 == 2 ? d.AnyBetween(0, h - 1) : 0;
+    const int rows = n % 3 == 2 ? d.AnyBetween(1, h - firstRow) : h;
+    return BandCase<CColorize>("Colorize", d, n, picture, r, firstRow, rows,
+                               [r](size_t v, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band) {
+                                   RenderColorize(r, in, out, band, v != 0);
+                               });
 }
 
 Trial ColorizeRandom(int n) {
@@ -436,17 +418,17 @@ void AddEffectEntries(std::vector<Entry>& e) {
     e.insert(e.end(), {
         {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, kTablePaths, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
-        {"Pastel Sketch mix", EdgePathNames(), kPastelSketchPresetCount + 60,
+        {"Pastel Sketch mix", EdgePaths().names, kPastelSketchPresetCount + 60,
          EdgeEffectRandom("Pastel Sketch", 100000, g_pastelSketchPresets, kPastelSketchPresetCount, &tPASTEL_SKETCHPROPS::blend, RenderPastel),
-         RecordFrame(RenderPastel, EdgePaths(), g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
-        {"Line Drawing mix", EdgePathNames(), kLineDrawingPresetCount + 60,
+         RecordFrame(RenderPastel, EdgePaths().paths, g_pastelSketchPresets[0]), 0x923429999fe01c5bull},
+        {"Line Drawing mix", EdgePaths().names, kLineDrawingPresetCount + 60,
          EdgeEffectRandom("Line Drawing", 120000, g_lineDrawingPresets, kLineDrawingPresetCount, &tLINE_DRAWING_PROPS::contrast, RenderLine),
-         RecordFrame(RenderLine, EdgePaths(), g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
+         RecordFrame(RenderLine, EdgePaths().paths, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
         {"Colorize fused", v, kColorizePresetCount + 90, ColorizeRandom, ColorizeFrame, 0x0b7d88ccfce547aeull},
-        {"Duo Chrome bytes", DuoPathNames(), kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths(), g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
-        {"Duo Chrome every colour", DuoPathNames(), 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
-        {"Air Brush streamed blur", BlurLevelNames(), 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0x3fab45d65b07670aull},
-        {"Dream Glow streamed blur", BlurLevelNames(), 400, DreamGlowBlurCase, BlurFrame<CDreamGlow>(&RenderDreamGlow, g_dreamGlowPresets[0]), 0xd600b353baaecf47ull},
+        {"Duo Chrome bytes", DuoPaths().names, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths().paths, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
+        {"Duo Chrome every colour", DuoPaths().names, 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
+        {"Air Brush streamed blur", BlurLevels().names, 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0x3fab45d65b07670aull},
+        {"Dream Glow streamed blur", BlurLevels().names, 400, DreamGlowBlurCase, BlurFrame<CDreamGlow>(&RenderDreamGlow, g_dreamGlowPresets[0]), 0xd600b353baaecf47ull},
     });
 }
 

@@ -146,9 +146,10 @@ struct SurfaceMemory {
     }
 };
 
-class CLockRefusingSurface : public ComObjectRoot, public IDXSurface {
+class CRefusingSurface : public ComObjectRoot, public IDXSurface {
 public:
-    CLockRefusingSurface(IDXSurface* inner, HRESULT lockResult) : m_inner(inner), m_lockResult(lockResult) {}
+    CRefusingSurface(IDXSurface* inner, HRESULT lockResult, HRESULT formatResult)
+        : m_inner(inner), m_lockResult(lockResult), m_formatResult(formatResult) {}
     static REFIID PrimaryInterfaceId() { return IID_IDXSurface; }
     HRESULT InternalQueryInterface(REFIID iid, void** object) {
         if (iid == IID_IDXSurface || iid == IID_IDXBaseObject) {
@@ -160,23 +161,27 @@ public:
     HRESULT GetGenerationId(ULONG* id) override { return m_inner->GetGenerationId(id); }
     HRESULT IncrementGenerationId(BOOL refresh) override { return m_inner->IncrementGenerationId(refresh); }
     HRESULT GetObjectSize(ULONG* size) override { return m_inner->GetObjectSize(size); }
-    HRESULT GetPixelFormat(GUID* id, DXSAMPLEFORMATENUM* format) override { return m_inner->GetPixelFormat(id, format); }
+    HRESULT GetPixelFormat(GUID* id, DXSAMPLEFORMATENUM* format) override {
+        return FAILED(m_formatResult) ? m_formatResult : m_inner->GetPixelFormat(id, format);
+    }
     HRESULT GetBounds(DXBNDS* bounds) override { return m_inner->GetBounds(bounds); }
-    HRESULT LockSurface(const DXBNDS*, ULONG, DWORD, REFIID, void** pointer, ULONG*) override {
+    HRESULT LockSurface(const DXBNDS* bounds, ULONG timeOut, DWORD flags, REFIID iid, void** pointer,
+                        ULONG* generationId) override {
+        if (SUCCEEDED(m_lockResult)) return m_inner->LockSurface(bounds, timeOut, flags, iid, pointer, generationId);
         if (pointer) *pointer = nullptr;
         return m_lockResult;
     }
 
 private:
     ComPtr<IDXSurface> m_inner;
-    HRESULT m_lockResult;
+    HRESULT m_lockResult, m_formatResult;
 };
 
 }  // namespace
 
-HRESULT CreateLockRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out) {
-    return CreateComInstance<CLockRefusingSurface>(nullptr, IID_IDXSurface, reinterpret_cast<void**>(out), inner,
-                                                   lockResult);
+HRESULT CreateRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out, HRESULT formatResult) {
+    return CreateComInstance<CRefusingSurface>(nullptr, IID_IDXSurface, reinterpret_cast<void**>(out), inner,
+                                               lockResult, formatResult);
 }
 
 RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const RenderOptions& options) {
@@ -196,15 +201,11 @@ RenderResult RenderThrough(IDXTransform* transform, const Picture& input, const 
     else
         EXPECT_EQ(outMemory.MakeSurface(options.outputFormat, outSurface), S_OK);
 
-    if (options.inputLockFailure != S_OK) {
+    for (auto [surface, failure] : {std::pair{&inSurface, options.inputLockFailure}, {&outSurface, options.outputLockFailure}}) {
         ComPtr<IDXSurface> refusing;
-        EXPECT_EQ(CreateLockRefusingSurface(inSurface.Get(), options.inputLockFailure, refusing.ReleaseAndGetAddressOf()), S_OK);
-        inSurface = refusing;
-    }
-    if (options.outputLockFailure != S_OK) {
-        ComPtr<IDXSurface> refusing;
-        EXPECT_EQ(CreateLockRefusingSurface(outSurface.Get(), options.outputLockFailure, refusing.ReleaseAndGetAddressOf()), S_OK);
-        outSurface = refusing;
+        if (failure == S_OK) continue;
+        EXPECT_EQ(CreateRefusingSurface(surface->Get(), failure, refusing.ReleaseAndGetAddressOf()), S_OK);
+        *surface = refusing;
     }
     IUnknown* inputs[1] = {inSurface.Get()};
     IUnknown* outputs[1] = {outSurface.Get()};

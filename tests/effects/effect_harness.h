@@ -98,8 +98,9 @@ struct RenderResult {
     Picture output;  // the output surface's bytes after the frame (or after a failed one)
 };
 
-// A surface that answers like `inner` but whose LockSurface fails with `lockResult`.
-HRESULT CreateLockRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out);
+// A surface that answers like `inner` but whose LockSurface fails with `lockResult` and
+// GetPixelFormat with `formatResult` (S_OK: passed on to `inner`).
+HRESULT CreateRefusingSurface(IDXSurface* inner, HRESULT lockResult, IDXSurface** out, HRESULT formatResult = S_OK);
 
 // The default bytes of the output surface before a frame.
 Picture OutputFill(int width, int height);

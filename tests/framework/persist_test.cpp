@@ -289,18 +289,6 @@ TEST(PersistObjectSafety, FourInterfacesSafeForUntrustedCallersEachWithItsWord) 
 
 // ---- interface lookup ---------------------------------------------------------------------
 
-TEST(PersistInterfaces, PluginDispatchAndEffectAreOneInterface) {
-    ModuleStrings strings;
-    auto effect = CreateEffect<CColorize>();
-    auto plugin = Query<IPlugin>(effect);
-    EXPECT_EQ(static_cast<void*>(plugin.Get()), static_cast<void*>(Query<IDispatch>(effect).Get()));
-    EXPECT_EQ(static_cast<void*>(plugin.Get()), static_cast<void*>(Query<IDXEffect>(effect).Get()));
-    ASSERT_EQ(plugin->put_Duration(2.0f), S_OK);
-    float duration = 0;
-    ASSERT_EQ(Query<IDXEffect>(effect)->get_Duration(&duration), S_OK);
-    EXPECT_EQ(duration, 2.0f) << "the transform base's timing behind both";
-}
-
 TEST(PersistInterfaces, MarshalerKeepsTheEffectAlive) {
     ModuleStrings strings;
     const long before = ModuleLock::Count();

@@ -1,4 +1,5 @@
 #include "tests/identity/registry.h"
+#include "tests/support/pictures.h"
 
 #include <cstdlib>
 #include <limits>
@@ -9,14 +10,7 @@ int Draw::AnyBetween(int lo, int hi) { return lo + static_cast<int>(rng_() % sta
 
 int Draw::Between(int lo, int hi) { return atEdge_ ? lo : AnyBetween(lo, hi); }
 
-uint8_t Draw::Byte() {
-    const uint32_t r = rng_();
-    switch (r & 7) {
-    case 0: return 0;
-    case 1: return 255;
-    default: return static_cast<uint8_t>(r >> 8);
-    }
-}
+uint8_t Draw::Byte() { return testsupport::BiasedByte(rng_); }
 
 std::vector<uint8_t> Draw::Bytes(size_t n) {
     std::vector<uint8_t> v(n);

@@ -11,6 +11,7 @@
 #include "host/sampleconvert.h"
 #include "host/surface.h"
 #include "transform/dxbounds.h"
+#include "tests/effects/effect_harness.h"
 #include "tests/support/pictures.h"
 
 namespace {
@@ -99,33 +100,13 @@ TEST(SurfaceLock, OtherFormatGoesThroughAnArrayWrittenBackByTheWriteLockOnly) {
     }
 }
 
-// A surface that answers everything like the real one but cannot report its format.
-class NoFormatSurface final : public IDXSurface {
-public:
-    explicit NoFormatSurface(IDXSurface* inner) : m_inner(inner) {}
-    HRESULT QueryInterface(REFIID iid, void** object) override { return m_inner->QueryInterface(iid, object); }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT GetGenerationId(ULONG* id) override { return m_inner->GetGenerationId(id); }
-    HRESULT IncrementGenerationId(BOOL refresh) override { return m_inner->IncrementGenerationId(refresh); }
-    HRESULT GetObjectSize(ULONG* size) override { return m_inner->GetObjectSize(size); }
-    HRESULT GetPixelFormat(GUID*, DXSAMPLEFORMATENUM*) override { return E_FAIL; }
-    HRESULT GetBounds(DXBNDS* bounds) override { return m_inner->GetBounds(bounds); }
-    HRESULT LockSurface(const DXBNDS* bounds, ULONG timeOut, DWORD flags, REFIID iid, void** pointer,
-                        ULONG* generationId) override {
-        return m_inner->LockSurface(bounds, timeOut, flags, iid, pointer, generationId);
-    }
-
-private:
-    IDXSurface* m_inner;
-};
-
 // Refused regions, no surface, a format that cannot be read (the surface is unlocked at
 // once) and an array that cannot be made all hold nothing; an empty region is no failure
 // and needs no array.
 TEST(SurfaceLock, FailuresArePassedThroughAndHoldNothing) {
     auto surface = MakeSurface(4, 4, DXPF_ARGB32, 6, false);
-    NoFormatSurface noFormat(surface.Get());
+    ComPtr<IDXSurface> noFormat;  // a surface that cannot report its format
+    ASSERT_EQ(effect_test::CreateRefusingSurface(surface.Get(), S_OK, noFormat.ReleaseAndGetAddressOf(), E_FAIL), S_OK);
     const ULONG baseline = (surface->AddRef(), surface->Release());
     const DXBNDS outside = MakeDiscreteBounds(0, 0, 5, 4), empty = MakeDiscreteBounds(2, 1, 2, 3);
     BYTE byte = 0;  // a straight surface far larger than exists (never touched): no array for it
@@ -135,7 +116,7 @@ TEST(SurfaceLock, FailuresArePassedThroughAndHoldNothing) {
         IDXSurface* surface;
         const DXBNDS* bounds;
         HRESULT expected;
-    } cases[] = {{surface.Get(), &outside, E_INVALIDARG}, {nullptr, nullptr, E_POINTER}, {&noFormat, nullptr, E_FAIL},
+    } cases[] = {{surface.Get(), &outside, E_INVALIDARG}, {nullptr, nullptr, E_POINTER}, {noFormat.Get(), nullptr, E_FAIL},
                  {surface.Get(), &empty, S_OK},
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's allocator aborts on such requests instead of failing
                  {huge.Get(), nullptr, E_OUTOFMEMORY}

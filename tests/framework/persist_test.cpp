@@ -17,16 +17,8 @@ namespace {
 using namespace template_test;
 
 // A property bag that records every call.
-class RecordingBag : public ComObjectRoot, public IPropertyBag {
+class RecordingBag : public TestObject<IPropertyBag> {
 public:
-    static REFIID PrimaryInterfaceId() { return IID_IPropertyBag; }
-    HRESULT InternalQueryInterface(REFIID iid, void** object) {
-        if (iid == IID_IPropertyBag) {
-            *object = static_cast<IPropertyBag*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
     HRESULT Read(const wchar_t*, std::wstring*, IErrorLog*) override {
         ++calls;
         return E_INVALIDARG;
@@ -122,9 +114,8 @@ TYPED_TEST(PersistEveryEffect, CompanionInterfacesAnswerAsHostsExpect) {
 
     const T changed = PatternRecord<T>(9);
     Exchange<T>(effect)->SetProps(&changed);
-    ComPtr<IPropertyBag> bag;
-    ASSERT_EQ(CreateComInstance<RecordingBag>(nullptr, IID_IPropertyBag, bag.ReleaseAndGetVoidAddress()), S_OK);
-    auto* recording = static_cast<RecordingBag*>(bag.Get());
+    RecordingBag* recording = nullptr;
+    ComPtr<IPropertyBag> bag = MakeTestObject(&recording);
     ASSERT_EQ(Query<IPersistPropertyBag>(effect)->Save(bag.Get(), TRUE, TRUE), S_OK);
     auto restored = CreateEffect<typename TypeParam::Class>();
     ASSERT_EQ(Query<IPersistPropertyBag>(restored)->InitNew(), S_OK);
@@ -171,14 +162,8 @@ TEST(PersistExamples, AirBrushStorageHoldsEightLittleEndianBytes) {
 // ---- bad input -------------------------------------------------------------------------
 
 // A storage that refuses everything with one code, noting the stream and mode asked.
-class RefusingStorage : public ComObjectRoot, public IStorage {
+class RefusingStorage : public TestObject<IStorage> {
 public:
-    static REFIID PrimaryInterfaceId() { return IID_IStorage; }
-    HRESULT InternalQueryInterface(REFIID iid, void** object) {
-        if (iid != IID_IStorage) return E_NOINTERFACE;
-        *object = static_cast<IStorage*>(this);
-        return S_OK;
-    }
     HRESULT CreateStream(const wchar_t* name, DWORD mode, DWORD, DWORD, IStream** stream) override {
         asked = std::wstring(name) + L" " + std::to_wstring(mode);
         *stream = nullptr;
@@ -200,15 +185,16 @@ public:
 TEST(PersistFailures, EveryRefusalKeepsTheRecordAndSaysWhy) {
     ModuleStrings strings;
     const tMETALLIC_PROPS known = g_metallicPresets[4];
-    ComPtr<IStorage> noContents, refusing;
+    ComPtr<IStorage> noContents;
     ASSERT_EQ(StgCreateMemoryStorage(noContents.ReleaseAndGetAddressOf()), S_OK);
     ComPtr<IStream> other;
     ASSERT_EQ(noContents->CreateStream(L"Other", STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, 0,
                                        other.ReleaseAndGetAddressOf()),
               S_OK);
     other.Reset();
-    ASSERT_EQ(CreateComInstance<RefusingStorage>(nullptr, IID_IStorage, refusing.ReleaseAndGetVoidAddress()), S_OK);
-    auto* asked = &static_cast<RefusingStorage*>(refusing.Get())->asked;
+    RefusingStorage* refusingStorage = nullptr;
+    ComPtr<IStorage> refusing = MakeTestObject(&refusingStorage);
+    auto* asked = &refusingStorage->asked;
     FailingStream* failing = nullptr;
     auto failingStream = MakeFailingStream(STG_E_ACCESSDENIED, &failing);
     using P = ComPtr<IUnknown>;

@@ -86,31 +86,39 @@ T PatternRecord(int seed) {
     return record;
 }
 
+// A test's own object answering for interface I (and the interfaces in Also, which I
+// derives from) alone.
+template <class I, class... Also>
+class TestObject : public ComObjectRoot, public I {
+public:
+    using Interface = I;
+    static REFIID PrimaryInterfaceId() { return __uuidof(I); }
+    HRESULT InternalQueryInterface(REFIID iid, void** object) {
+        if (iid != __uuidof(I) && ((iid != __uuidof(Also)) && ...)) return E_NOINTERFACE;
+        *object = static_cast<I*>(this);
+        return S_OK;
+    }
+};
+
+// Creates a test object, handing out its interface and, in `raw`, the object itself.
+template <class T>
+ComPtr<typename T::Interface> MakeTestObject(T** raw) {
+    ComPtr<typename T::Interface> object;
+    EXPECT_EQ(CreateComInstance<T>(nullptr, __uuidof(typename T::Interface), object.ReleaseAndGetVoidAddress()), S_OK);
+    *raw = static_cast<T*>(object.Get());
+    return object;
+}
+
 // ---- the host's change sink ------------------------------------------------------------
 
-class CountingChangeSink : public ComObjectRoot, public ISfChangeSink {
+class CountingChangeSink : public TestObject<ISfChangeSink> {
 public:
-    static REFIID PrimaryInterfaceId() { return IID_ISfChangeSink; }
-    HRESULT InternalQueryInterface(REFIID iid, void** object) {
-        if (iid == IID_ISfChangeSink) {
-            *object = static_cast<ISfChangeSink*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
     HRESULT OnChange() override {
         ++calls;
         return E_FAIL;  // the effect ignores the result
     }
     std::atomic<int> calls{0};
 };
-
-inline ComPtr<ISfChangeSink> MakeChangeSink(CountingChangeSink** counter) {
-    ComPtr<ISfChangeSink> sink;
-    EXPECT_EQ(CreateComInstance<CountingChangeSink>(nullptr, IID_ISfChangeSink, sink.ReleaseAndGetVoidAddress()), S_OK);
-    *counter = static_cast<CountingChangeSink*>(sink.Get());
-    return sink;
-}
 
 // ---- the page: a recording window on this thread's message queue -------------------
 
@@ -182,16 +190,8 @@ std::vector<unsigned char> BytesOf(const T& record) {
 }
 
 // A stream whose reads and writes fail with a chosen code, counting the calls.
-class FailingStream : public ComObjectRoot, public IStream {
+class FailingStream : public TestObject<IStream, ISequentialStream> {
 public:
-    static REFIID PrimaryInterfaceId() { return IID_IStream; }
-    HRESULT InternalQueryInterface(REFIID iid, void** object) {
-        if (iid == IID_IStream || iid == IID_ISequentialStream) {
-            *object = static_cast<IStream*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
     HRESULT Read(void* buffer, ULONG cb, ULONG* read) override {
         ++reads;
         // A failing read may still have stored part of the record.
@@ -215,9 +215,8 @@ public:
 };
 
 inline ComPtr<IStream> MakeFailingStream(HRESULT code, FailingStream** raw = nullptr) {
-    ComPtr<IStream> stream;
-    EXPECT_EQ(CreateComInstance<FailingStream>(nullptr, IID_IStream, stream.ReleaseAndGetVoidAddress()), S_OK);
-    auto* failing = static_cast<FailingStream*>(stream.Get());
+    FailingStream* failing = nullptr;
+    ComPtr<IStream> stream = MakeTestObject(&failing);
     failing->code = code;
     if (raw) *raw = failing;
     return stream;

@@ -16,7 +16,7 @@ class TemplateNotifications : public ::testing::Test {
 protected:
     void SetUp() override {
         effect = CreateEffect<CColorize>();
-        sink = MakeChangeSink(&counter);
+        sink = MakeTestObject(&counter);
         ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SetChangeSink(sink.Get()), S_OK);
         ASSERT_EQ(Exchange<tCOLORIZE_PROPS>(effect)->SetNotifyWindow(page.Handle(), kPageCommand), S_OK);
         ASSERT_EQ(Query<IPersistStreamInit>(effect)->Save(MemoryStream().Get(), TRUE), S_OK);  // clean
@@ -125,7 +125,7 @@ TEST_F(TemplateNotifications, TheSinkIsHeldWithAReferenceAndReleasedWhenReplaced
     };
     EXPECT_EQ(refs(sink.Get()), 3u) << "held by the fixture and by the effect";
     CountingChangeSink* otherCounter = nullptr;
-    auto other = MakeChangeSink(&otherCounter);
+    auto other = MakeTestObject(&otherCounter);
     ASSERT_EQ(Query<IDXTSfAutomation>(effect)->SetChangeSink(other.Get()), S_OK);
     EXPECT_EQ(refs(sink.Get()), 2u) << "the previous sink was released";
     Exchange<tCOLORIZE_PROPS>(effect)->SetProps(&g_colorizePresets[2]);

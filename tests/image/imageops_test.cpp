@@ -12,9 +12,13 @@
 
 namespace {
 
-void FillBuffer(CImageBuffer& b, uint32_t seed) {
+// A buffer of seeded bytes (the same seed, the same bytes).
+CImageBuffer Filled(int w, int h, int channels, uint32_t seed) {
+    CImageBuffer b;
+    EXPECT_TRUE(b.Allocate(w, h, channels));
     for (int y = 0; y < b.GetHeight(); ++y)
-        testsupport::FillRandom(b.PixelAt(0, y, 0), static_cast<size_t>(b.GetWidth()) * b.GetChannels(), seed + y);
+        testsupport::FillRandom(b.PixelAt(0, y, 0), static_cast<size_t>(w) * channels, seed + y);
+    return b;
 }
 
 uint64_t Digest(const CImageBuffer& b) {
@@ -31,31 +35,21 @@ uint32_t PixelValue(const CImageBuffer& b, int x, int y) {
 // The border repeats the edge pixels of the region, in one channel and in four.
 TEST(ImageOpsCopyReplicateBorder, FromTheRegionInside_AndMismatchedChannelsRefused) {
     for (int channels : {1, 4}) {
-        CImageBuffer q, p;
-        ASSERT_TRUE(q.Allocate(10, 10, channels));
-        ASSERT_TRUE(p.Allocate(10, 10, channels));
-        FillBuffer(q, 2);
+        CImageBuffer q = Filled(10, 10, channels, 2), p = Filled(10, 10, channels, 3);
         ASSERT_TRUE(CImageOps().CopyReplicateBorder(q, p, 3, 3));
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x)
                 ASSERT_EQ(std::memcmp(p.PixelAt(x, y, 0), q.PixelAt(std::clamp(x, 3, 6), std::clamp(y, 3, 6), 0), channels), 0)
                     << channels << " channels at " << x << "," << y;
     }
-    CImageBuffer q, four, three;
-    ASSERT_TRUE(q.Allocate(10, 10, 1));
-    ASSERT_TRUE(four.Allocate(10, 10, 4));
+    CImageBuffer q = Filled(10, 10, 1, 1), four = Filled(10, 10, 4, 1), three = Filled(10, 10, 3, 1);
     EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, four, 1, 1));
-    ASSERT_TRUE(three.Allocate(10, 10, 3));
     EXPECT_FALSE(CImageOps().CopyReplicateBorder(three, three, 1, 1));
 }
 
 TEST(ImageOpsCopyReplicateBorder, NoRegionLeftMeansFalseAndNothingWritten) {
     // A band too small for the border: 6 wide with border 3 leaves no region.
-    CImageBuffer q, p;
-    ASSERT_TRUE(q.Allocate(6, 20, 1));
-    ASSERT_TRUE(p.Allocate(6, 20, 1));
-    FillBuffer(q, 3);
-    FillBuffer(p, 4);
+    CImageBuffer q = Filled(6, 20, 1, 3), p = Filled(6, 20, 1, 4);
     const uint64_t before = Digest(p);
     EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, p, 3, 3));
     EXPECT_FALSE(CImageOps().CopyReplicateBorder(q, p, -1, 0));
@@ -64,14 +58,7 @@ TEST(ImageOpsCopyReplicateBorder, NoRegionLeftMeansFalseAndNothingWritten) {
 
 TEST(ImageOpsConvolve, FiltersInteriorAndLeavesTheOuterRing) {
     const int w = 7, h = 6;
-    CImageBuffer in, out;
-    ASSERT_TRUE(in.Allocate(w, h, 4));
-    ASSERT_TRUE(out.Allocate(w, h, 4));
-    FillBuffer(in, 5);
-    FillBuffer(out, 6);
-    CImageBuffer before;
-    ASSERT_TRUE(before.Allocate(w, h, 4));
-    ASSERT_TRUE(CImageOps().Copy(out, 0, 0, w, h, before, 0, 0));
+    CImageBuffer in = Filled(w, h, 4, 5), out = Filled(w, h, 4, 6), before = Filled(w, h, 4, 6);
     // Identity kernel: the interior becomes the input, the ring stays.
     const float identity[9] = {0, 0, 0, 0, 1, 0, 0, 0, 0};
     ASSERT_TRUE(CImageOps().Convolve(in, out, identity, 3));
@@ -85,10 +72,7 @@ TEST(ImageOpsConvolve, FiltersInteriorAndLeavesTheOuterRing) {
 TEST(ImageOpsConvolve, EvenSizeAnchorsAtHalf_AndSmallerDestinationIsNotOverrun) {
     // Size 2: h = 1, region (w - 2) x (h - 2); cell (0, 0) meets the pixel one right and one below.
     const int w = 5, h = 4;
-    CImageBuffer in, out;
-    ASSERT_TRUE(in.Allocate(w, h, 4));
-    ASSERT_TRUE(out.Allocate(w, h, 4));
-    FillBuffer(in, 7);
+    CImageBuffer in = Filled(w, h, 4, 7), out = Filled(w, h, 4, 8);
     // Anchor (1, 1): cell (0, 0) meets the pixel one right and one below, cell (1, 1) the pixel itself.
     const float pick[4] = {1, 0, 0, 0};
     ASSERT_TRUE(CImageOps().Convolve(in, out, pick, 2));
@@ -99,8 +83,7 @@ TEST(ImageOpsConvolve, EvenSizeAnchorsAtHalf_AndSmallerDestinationIsNotOverrun) 
     for (int y = 1; y < h - 1; ++y)
         for (int x = 1; x < w - 1; ++x) ASSERT_EQ(PixelValue(out, x, y), PixelValue(in, x, y));
 
-    CImageBuffer small;
-    ASSERT_TRUE(small.Allocate(3, 3, 4));  // the sanitizer build catches a write past its rows
+    CImageBuffer small = Filled(3, 3, 4, 9);  // the sanitizer build catches a write past its rows
     const float identity[9] = {0, 0, 0, 0, 1, 0, 0, 0, 0};
     EXPECT_TRUE(CImageOps().Convolve(in, small, identity, 3));
     EXPECT_EQ(PixelValue(small, 1, 1), PixelValue(in, 1, 1));
@@ -109,14 +92,7 @@ TEST(ImageOpsConvolve, EvenSizeAnchorsAtHalf_AndSmallerDestinationIsNotOverrun) 
 }
 
 TEST(ImageOpsCopy, ClipsToBothBuffers_RefusesOriginsOutside) {
-    CImageBuffer src, dst;
-    ASSERT_TRUE(src.Allocate(6, 5, 4));
-    ASSERT_TRUE(dst.Allocate(4, 4, 4));
-    FillBuffer(src, 8);
-    FillBuffer(dst, 9);
-    CImageBuffer before;
-    ASSERT_TRUE(before.Allocate(4, 4, 4));
-    ASSERT_TRUE(CImageOps().Copy(dst, 0, 0, 4, 4, before, 0, 0));
+    CImageBuffer src = Filled(6, 5, 4, 8), dst = Filled(4, 4, 4, 9), before = Filled(4, 4, 4, 9);
     // Width clipped to dst width - dstX = 3; height to src height - srcY = 2.
     ASSERT_TRUE(CImageOps().Copy(src, 2, 3, 100, 100, dst, 1, 0));
     for (int y = 0; y < 4; ++y)
@@ -128,19 +104,14 @@ TEST(ImageOpsCopy, ClipsToBothBuffers_RefusesOriginsOutside) {
     EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 2, 2, dst, 0, -1));
     EXPECT_FALSE(CImageOps().Copy(src, 6, 0, 2, 2, dst, 0, 0));
     EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 0, 2, dst, 0, 0));
-    CImageBuffer plane;
-    ASSERT_TRUE(plane.Allocate(4, 4, 1));
+    CImageBuffer plane = Filled(4, 4, 1, 1);
     EXPECT_FALSE(CImageOps().Copy(src, 0, 0, 2, 2, plane, 0, 0));
     CImageBuffer empty;
     EXPECT_FALSE(CImageOps().Copy(empty, 0, 0, 2, 2, dst, 0, 0));
 }
 
 TEST(ImageOpsCopyChannel, BetweenPlaneAndPixels_OverTheSmallerSize) {
-    CImageBuffer pixels, plane;
-    ASSERT_TRUE(pixels.Allocate(5, 4, 4));
-    ASSERT_TRUE(plane.Allocate(3, 6, 1));
-    FillBuffer(pixels, 10);
-    FillBuffer(plane, 11);
+    CImageBuffer pixels = Filled(5, 4, 4, 10), plane = Filled(3, 6, 1, 11);
     ASSERT_TRUE(CImageOps().CopyChannel(pixels, plane, 2, 0));
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 3; ++x) ASSERT_EQ(*plane.PixelAt(x, y, 0), *pixels.PixelAt(x, y, 2));
@@ -166,8 +137,7 @@ TEST(ImageOpsHsv, KeyColoursInPlace_AndOnlyFourChannelBuffers) {
     EXPECT_EQ(*key.PixelAt(1, 0, 0), 170);
     ASSERT_TRUE(CImageOps().HsvToRgb(key, key));
     EXPECT_EQ(*key.PixelAt(1, 0, 2), 255);
-    CImageBuffer plane;
-    ASSERT_TRUE(plane.Allocate(4, 1, 1));
+    CImageBuffer plane = Filled(4, 1, 1, 1);
     EXPECT_FALSE(CImageOps().RgbToHsv(plane, key));
     EXPECT_FALSE(CImageOps().HsvToRgb(key, plane));
 }

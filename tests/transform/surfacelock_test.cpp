@@ -13,6 +13,7 @@
 #include "transform/dxbounds.h"
 #include "tests/effects/effect_harness.h"
 #include "tests/support/pictures.h"
+#include "tests/transform/transform_test_effect.h"
 
 namespace {
 
@@ -27,13 +28,6 @@ ComPtr<IDXSurface> MakeSurface(LONG w, LONG h, DXSAMPLEFORMATENUM format, uint32
     testsupport::FillRandom(first, size_t(pitch) * h, seed);
     for (LONG i = 0; opaque && i < w * h; ++i) first[i * 4 + 3] = 255;
     return s;
-}
-
-DXSAMPLE& At(IDXSurface* s, LONG x, LONG y) {
-    BYTE* first = nullptr;
-    LONG pitch = 0;
-    GetSurfaceMemory(s, &first, &pitch);
-    return reinterpret_cast<DXSAMPLE*>(first + ptrdiff_t(y) * pitch)[x];
 }
 
 std::vector<BYTE> Bytes(IDXSurface* s, LONG w, LONG h) {

@@ -6,21 +6,10 @@ namespace {
 
 // Fills a surface so that every sample tells its own coordinates.
 void FillWithCoordinates(IDXSurface* s) {
-    BYTE* first = nullptr;
-    LONG pitch = 0;
-    GetSurfaceMemory(s, &first, &pitch);
     DXBNDS b{};
     s->GetBounds(&b);
     for (LONG y = 0; y < BoundsHeight(b); ++y)
-        for (LONG x = 0; x < BoundsWidth(b); ++x)
-            reinterpret_cast<DXSAMPLE*>(first + ptrdiff_t(y) * pitch)[x] = DXSAMPLE{BYTE(x), BYTE(y), 7, 255};
-}
-
-DXSAMPLE At(IDXSurface* s, LONG x, LONG y) {
-    BYTE* first = nullptr;
-    LONG pitch = 0;
-    GetSurfaceMemory(s, &first, &pitch);
-    return reinterpret_cast<DXSAMPLE*>(first + ptrdiff_t(y) * pitch)[x];
+        for (LONG x = 0; x < BoundsWidth(b); ++x) At(s, x, y) = DXSAMPLE{BYTE(x), BYTE(y), 7, 255};
 }
 
 // Checks that output pixel (x, y) holds input pixel (x + dx, y + dy) inside the

@@ -145,6 +145,14 @@ struct TestTransform {
     ComPtr<IDXSurface> output;
 };
 
+// Sample (x, y) of a surface over memory.
+inline DXSAMPLE& At(IDXSurface* s, LONG x, LONG y) {
+    BYTE* first = nullptr;
+    LONG pitch = 0;
+    GetSurfaceMemory(s, &first, &pitch);
+    return reinterpret_cast<DXSAMPLE*>(first + ptrdiff_t(y) * pitch)[x];
+}
+
 inline LONG RowMin(const DXBNDS& b) { return b.u.D[DXB_Y].Min; }
 inline LONG RowMax(const DXBNDS& b) { return b.u.D[DXB_Y].Max; }
 inline LONG ColMin(const DXBNDS& b) { return b.u.D[DXB_X].Min; }

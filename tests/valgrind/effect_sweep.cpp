@@ -13,20 +13,13 @@
 #include <random>
 
 #include "host/common/effect_catalog.h"
-#include "host/site.h"
-#include "host/surface.h"
+#include "host/common/effect_session.h"
 #include "platform/com/combase.h"
 #include "platform/com/registry.h"
-#include "sdk/plugininterfaces.h"
 
 namespace {
 
-template <class I>
-ComPtr<I> Query(IUnknown* object) {
-    ComPtr<I> result;
-    if (object) object->QueryInterface(__uuidof(I), result.ReleaseAndGetVoidAddress());
-    return result;
-}
+using brushwerk::common::EffectSession;
 
 // Premultiplied samples, most of them with partial alpha.
 std::unique_ptr<BYTE[]> NoiseFrame(int width, int height) {
@@ -40,26 +33,20 @@ std::unique_ptr<BYTE[]> NoiseFrame(int width, int height) {
     return frame;
 }
 
-HRESULT Render(IClassFactory* factory, int preset, ULONG processors, QuilletBandingMode banding, int width, int height,
-               int sink) {
-    ComPtr<IUnknown> object, site;
+// A new object of the effect, as our hosts drive one (the session hands the output a
+// copy of the input before the frame).
+HRESULT Render(IClassFactory* factory, const EffectDescriptor& effect, int preset, ULONG processors,
+               QuilletBandingMode banding, int width, int height, int sink) {
+    ComPtr<IUnknown> object;
+    EffectSession session(effect);
     HRESULT hr = factory->CreateInstance(nullptr, IID_IUnknown, object.ReleaseAndGetVoidAddress());
-    if (SUCCEEDED(hr)) hr = Query<IStaticFilterPreset>(object.Get())->SelectPreset(preset);
-    if (SUCCEEDED(hr)) hr = CreateHostSite(processors, site.ReleaseAndGetAddressOf(), banding);
-    if (SUCCEEDED(hr)) hr = Query<IObjectWithSite>(object.Get())->SetSite(site.Get());
-    if (FAILED(hr)) return hr;
+    if (SUCCEEDED(hr)) hr = session.Start(object.Get());
+    if (SUCCEEDED(hr)) hr = session.SelectPreset(preset);
+    if (SUCCEEDED(hr)) hr = session.UseSite(processors, banding);
     const std::unique_ptr<BYTE[]> in = NoiseFrame(width, height);
-    const std::unique_ptr<BYTE[]> out = NoiseFrame(width, height);
-    ComPtr<IDXSurface> inSurface, outSurface;
-    CreateSurfaceOnMemory(in.get(), width, height, width * 4, DXPF_PMARGB32, inSurface.ReleaseAndGetAddressOf());
-    CreateSurfaceOnMemory(out.get(), width, height, width * 4, DXPF_PMARGB32, outSurface.ReleaseAndGetAddressOf());
-    ComPtr<IDXTransform> transform = Query<IDXTransform>(object.Get());
-    IUnknown* inputs[] = {inSurface.Get()};
-    IUnknown* outputs[] = {outSurface.Get()};
-    hr = transform->Setup(inputs, 1, outputs, 1, 0);
-    if (SUCCEEDED(hr)) hr = transform->Execute(nullptr, nullptr, nullptr);
-    transform->Setup(nullptr, 0, nullptr, 0, 0);
-    Query<IObjectWithSite>(object.Get())->SetSite(nullptr);
+    const std::unique_ptr<BYTE[]> out = std::make_unique<BYTE[]>(size_t(width) * height * 4);
+    if (SUCCEEDED(hr))
+        hr = session.Render({in.get(), width, height, width * 4, true}, {out.get(), width, height, width * 4, true});
     if (SUCCEEDED(hr) && ::write(sink, out.get(), size_t(width) * height * 4) < 0) hr = E_FAIL;
     return hr;
 }
@@ -79,16 +66,12 @@ int main() {
         ComPtr<IClassFactory> factory;
         if (!getClassObject || FAILED(getClassObject(effect.clsid, IID_IClassFactory, factory.ReleaseAndGetVoidAddress())))
             return 2;
-        ComPtr<IUnknown> probe;
-        ULONG presets = 0;
-        factory->CreateInstance(nullptr, IID_IUnknown, probe.ReleaseAndGetVoidAddress());
-        Query<IStaticFilterPreset>(probe.Get())->GetPresetCount(&presets);
-        for (int preset = 0; preset < int(presets); ++preset)
+        for (int preset = 0; preset < effect.presetCount; ++preset)
             for (ULONG processors = 1; processors <= 4; ++processors)
                 for (const auto banding : {QUILLET_BANDING_PER_BAND, QUILLET_BANDING_WHOLE_FRAME})
                     for (const auto& size : sizes) {
                         ++renders;
-                        const HRESULT hr = Render(factory.Get(), preset, processors, banding, size.width, size.height, sink);
+                        const HRESULT hr = Render(factory.Get(), effect, preset, processors, banding, size.width, size.height, sink);
                         if (FAILED(hr)) {
                             ++failures;
                             std::fprintf(stderr, "%s preset %d, %lu processors, banding %d, %dx%d: 0x%08X\n",

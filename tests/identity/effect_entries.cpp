@@ -37,13 +37,11 @@ struct Picture {
 
 // Every channel sum, every byte in each position, then rows of noise.
 Picture EveryCombination(Draw& d) {
-    Picture p{256, 256 + 16, std::vector<uint8_t>(256 * (256 + 16) * 4)};
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) {
-            uint8_t* q = &p.bytes[(static_cast<size_t>(y) * 256 + x) * 4];
-            q[0] = static_cast<uint8_t>(x), q[1] = static_cast<uint8_t>(y);
-            q[2] = static_cast<uint8_t>((x * 7 + y * 13) & 255), q[3] = static_cast<uint8_t>(x ^ y);
-        }
+    Picture p{256, 256 + 16, Grid256([](int x, int y, uint8_t* q) {
+                  q[0] = static_cast<uint8_t>(x), q[1] = static_cast<uint8_t>(y);
+                  q[2] = static_cast<uint8_t>((x * 7 + y * 13) & 255), q[3] = static_cast<uint8_t>(x ^ y);
+              })};
+    p.bytes.resize(256 * (256 + 16) * 4);
     for (size_t i = 256 * 256 * 4; i < p.bytes.size(); ++i) p.bytes[i] = d.Byte();
     return p;
 }
@@ -268,13 +266,10 @@ Trial DuoEveryColour(int n) {
     const tDUOCHROME_PROPS records[] = {preset, {preset.ink, preset.paper, preset.blend, 0, {}},
                                         {0x00F60000, 0x000A2D01, 0.6f, 0, {}}, {0x0033CC99, 0x00202020, 1.7f, 0, {}}};
     const int blue = n % 256;
-    Picture p{256, 256, std::vector<uint8_t>(256 * 256 * 4)};
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) {
-            uint8_t* q = &p.bytes[(static_cast<size_t>(y) * 256 + x) * 4];
-            q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
-            q[3] = static_cast<uint8_t>(x * y + blue);
-        }
+    Picture p{256, 256, Grid256([blue](int x, int y, uint8_t* q) {
+                  q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
+                  q[3] = static_cast<uint8_t>(x * y + blue);
+              })};
     return RecordCase("Duo Chrome every colour", RenderDuo, DuoPaths().paths, d, n, std::move(p), records[n / 256 % 4]);
 }
 

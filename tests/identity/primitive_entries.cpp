@@ -315,13 +315,10 @@ constexpr int kEveryColourSlabs = 256;
 // byte `first`, with alpha bytes the destination must keep; all slabs together are
 // every input.
 Trial ConvertSlab(const std::vector<ConvertFn>& fns, int first) {
-    std::vector<uint8_t> src(256 * 256 * 4);
-    for (int second = 0; second < 256; ++second)
-        for (int third = 0; third < 256; ++third) {
-            uint8_t* p = &src[(static_cast<size_t>(second) * 256 + third) * 4];
-            p[0] = static_cast<uint8_t>(first), p[1] = static_cast<uint8_t>(second);
-            p[2] = static_cast<uint8_t>(third), p[3] = static_cast<uint8_t>(second ^ third);
-        }
+    std::vector<uint8_t> src = Grid256([first](int third, int second, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(first), p[1] = static_cast<uint8_t>(second);
+        p[2] = static_cast<uint8_t>(third), p[3] = static_cast<uint8_t>(second ^ third);
+    });
     Draw d(70000 + first, false);
     std::vector<uint8_t> dst = d.Bytes(src.size());
     return BlockTrial("every colour with first byte " + std::to_string(first), fns, std::move(src), std::move(dst),

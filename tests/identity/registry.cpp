@@ -40,6 +40,13 @@ std::vector<uint8_t> Trial::Result(size_t version) {
     return out;
 }
 
+std::vector<uint8_t> Grid256(const std::function<void(int x, int y, uint8_t* pixel)>& fill) {
+    std::vector<uint8_t> bytes(256 * 256 * 4);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) fill(x, y, &bytes[(static_cast<size_t>(y) * 256 + x) * 4]);
+    return bytes;
+}
+
 size_t Region::Bytes() const { return static_cast<size_t>(rows - 1) * static_cast<size_t>(std::abs(step)) + rowBytes; }
 
 size_t Region::FirstRowOffset() const { return step < 0 ? static_cast<size_t>(rows - 1) * static_cast<size_t>(-step) : 0; }

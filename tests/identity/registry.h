@@ -79,6 +79,9 @@ const std::vector<Entry>& Entries();
 void AddPrimitiveEntries(std::vector<Entry>& entries);
 void AddEffectEntries(std::vector<Entry>& entries);
 
+// A 256 x 256 picture of B, G, R, A pixels: fill(x, y, pixel) writes pixel (x, y).
+std::vector<uint8_t> Grid256(const std::function<void(int x, int y, uint8_t* pixel)>& fill);
+
 // The bytes of a region of `rows` rows of `rowBytes` each `step` apart, whatever the
 // step's sign: a block holding exactly them, and the pointer to row 0 within it.
 struct Region {

@@ -24,9 +24,6 @@ TEST(ImageBufferAllocate, EveryRowStartsOn32Bytes_AndWholeBlockIsWritable) {
                 // Touch the last pixel byte of each row: the sanitizer build checks the block is that large.
                 *b.PixelAt(width - 1, y, channels - 1) = static_cast<uint8_t>(y);
             }
-            EXPECT_EQ(b.GetWidth(), width);
-            EXPECT_EQ(b.GetHeight(), 5);
-            EXPECT_EQ(b.GetChannels(), channels);
         }
 }
 

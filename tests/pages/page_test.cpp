@@ -90,16 +90,14 @@ struct Host final : IPropertyPageSite, ISfChangeSink {
     std::vector<AnyRecord> applied;
 };
 
-float Number(const AnyRecord& r, const RecordFieldDescriptor& f) {
-    float v;
+template <class T>
+T FieldOf(const AnyRecord& r, const RecordFieldDescriptor& f) {
+    T v;
     std::memcpy(&v, r.bytes + f.offset, sizeof v);
     return v;
 }
-COLORREF Colour(const AnyRecord& r, const RecordFieldDescriptor& f) {
-    COLORREF c;
-    std::memcpy(&c, r.bytes + f.offset, sizeof c);
-    return c;
-}
+float Number(const AnyRecord& r, const RecordFieldDescriptor& f) { return FieldOf<float>(r, f); }
+COLORREF Colour(const AnyRecord& r, const RecordFieldDescriptor& f) { return FieldOf<COLORREF>(r, f); }
 void Type(const char* text) {
     for (; *text; ++text) InjectKeyInput(UINT(std::toupper(static_cast<unsigned char>(*text))), *text);
 }

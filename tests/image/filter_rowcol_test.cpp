@@ -25,22 +25,6 @@ int NormaliseThroughRowFilter(int sum, int divisor) {
     return dst[0];
 }
 
-TEST(IppFilterRow, TentOverSpikeRoundsByShift_AlphaUntouched) {
-    const auto src = BlueRow({0, 0, 255, 0, 0});
-    std::vector<Ipp8u> dst(3 * 4, 200);  // destination alpha bytes start at 200
-    const Ipp32s kernel[3] = {1, 2, 1};
-    // Positions 1..3: the source pointer is pixel 1, the kernel reaches one pixel either side.
-    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 5 * 4, dst.data(), 3 * 4, {3, 1}, kernel, 3, 1, 4), ippStsNoErr);
-    EXPECT_EQ(dst[0], 64);
-    EXPECT_EQ(dst[4], 128);
-    EXPECT_EQ(dst[8], 64);
-    for (int x = 0; x < 3; ++x) {
-        EXPECT_EQ(dst[x * 4 + 1], 0);
-        EXPECT_EQ(dst[x * 4 + 2], 0);
-        EXPECT_EQ(dst[x * 4 + 3], 200) << "alpha of pixel " << x;
-    }
-}
-
 // Powers of two shift with halves rounding up; any other divisor multiplies by its
 // single-precision reciprocal r, so a half rounds the way r lies from 1/d.
 TEST(IppFilterNormalisation, StatedRoundingForEveryKindOfDivisor) {

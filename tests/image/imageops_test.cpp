@@ -112,21 +112,12 @@ TEST(ImageOpsCopyChannel, BetweenPlaneAndPixels_OverTheSmallerSize) {
     EXPECT_FALSE(CImageOps().CopyChannel(plane, plane, 0, 0));
 }
 
-TEST(ImageOpsHsv, KeyColoursInPlace_AndOnlyFourChannelBuffers) {
-    CImageBuffer key;
-    ASSERT_TRUE(key.Allocate(4, 1, 4));
-    const uint8_t colours[3][3] = {{255, 0, 0}, {0, 0, 255}, {255, 0, 255}};
-    for (int i = 0; i < 3; ++i) std::memcpy(key.PixelAt(i, 0, 0), colours[i], 3);
-    *key.PixelAt(3, 0, 0) = 0;
-    *key.PixelAt(3, 0, 1) = 0;
-    *key.PixelAt(3, 0, 2) = 0;
-    ASSERT_TRUE(CImageOps().RgbToHsv(key, key));
-    EXPECT_EQ(*key.PixelAt(1, 0, 0), 170);
-    ASSERT_TRUE(CImageOps().HsvToRgb(key, key));
-    EXPECT_EQ(*key.PixelAt(1, 0, 2), 255);
-    CImageBuffer plane = Filled(4, 1, 1, 1);
-    EXPECT_FALSE(CImageOps().RgbToHsv(plane, key));
-    EXPECT_FALSE(CImageOps().HsvToRgb(key, plane));
+// Four-channel buffers only. (Their pixels, in place: the identity registry's Colorize
+// cases, whose generic steps convert through these.)
+TEST(ImageOpsHsv, OnlyFourChannelBuffers) {
+    CImageBuffer pixels = Filled(4, 1, 4, 1), plane = Filled(4, 1, 1, 1);
+    EXPECT_FALSE(CImageOps().RgbToHsv(plane, pixels));
+    EXPECT_FALSE(CImageOps().HsvToRgb(pixels, plane));
 }
 
 }  // namespace

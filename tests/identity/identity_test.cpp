@@ -6,10 +6,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "image/cpudispatch.h"
 #include "tests/identity/registry.h"
+#include "tests/support/environment.h"
 
 namespace {
 
@@ -36,26 +36,22 @@ TEST(Identity, EveryFasterVersionGivesTheGenericBytes) {
 // QUILLET_DISABLE switches levels off: selection falls to the next table down,
 // and the effects leave their tables alone.
 TEST(Identity, DisabledLevelsAreNotSelected) {
-    const char* before = std::getenv("QUILLET_DISABLE");
-    const std::string saved = before ? before : "";
-    setenv("QUILLET_DISABLE", "avx2,sse2,tables", 1);
-    ippStaticInit();
-    EXPECT_STREQ(ippActivePrimitives().name, "generic");
-    EXPECT_FALSE(ippTablesEnabled());
-    setenv("QUILLET_DISABLE", "sse2 avx2", 1);
-    ippStaticInit();
-    EXPECT_STREQ(ippActivePrimitives().name, "tables");
-    EXPECT_TRUE(ippTablesEnabled());
-    EXPECT_FALSE(ippAvx512Enabled());  // the wider vector paths go with AVX2
-    setenv("QUILLET_DISABLE", "tables", 1);
-    ippStaticInit();
-    EXPECT_EQ(ippActivePrimitives().filterRow_8u_AC4R, ippGenericPrimitives().filterRow_8u_AC4R);
-    EXPECT_FALSE(ippTablesEnabled());
-    if (before)
-        setenv("QUILLET_DISABLE", saved.c_str(), 1);
-    else
-        unsetenv("QUILLET_DISABLE");
-    ippStaticInit();
+    {
+        testsupport::ScopedEnv disable("QUILLET_DISABLE", "avx2,sse2,tables");
+        ippStaticInit();
+        EXPECT_STREQ(ippActivePrimitives().name, "generic");
+        EXPECT_FALSE(ippTablesEnabled());
+        setenv("QUILLET_DISABLE", "sse2 avx2", 1);
+        ippStaticInit();
+        EXPECT_STREQ(ippActivePrimitives().name, "tables");
+        EXPECT_TRUE(ippTablesEnabled());
+        EXPECT_FALSE(ippAvx512Enabled());  // the wider vector paths go with AVX2
+        setenv("QUILLET_DISABLE", "tables", 1);
+        ippStaticInit();
+        EXPECT_EQ(ippActivePrimitives().filterRow_8u_AC4R, ippGenericPrimitives().filterRow_8u_AC4R);
+        EXPECT_FALSE(ippTablesEnabled());
+    }
+    ippStaticInit();  // the levels the environment allows again
 }
 
 }  // namespace

@@ -26,43 +26,19 @@ struct AnyRecord {
 
 namespace {
 
-// The effect's exchange interface for its own record type: one identifier serves every
-// record, so the test picks the interface by the page's descriptor.
-template <class R>
-HRESULT GetAs(IUnknown* object, AnyRecord* record) {
-    ComPtr<ISfExchangeProps<R>> exchange;
-    R r{};
-    HRESULT hr = object->QueryInterface(IID_ISfExchangeProps, exchange.ReleaseAndGetVoidAddress());
-    if (SUCCEEDED(hr)) hr = exchange->GetProps(&r);
-    std::memcpy(record->bytes, &r, sizeof r);
-    return hr;
+// The effect's record as the host's automation reads it (telling nobody).
+AnyRecord RecordOf(IUnknown* effect) {
+    ComPtr<IDXTSfAutomation> automation;
+    ComPtr<IStream> stream;
+    AnyRecord r{};
+    ULONG read = 0;
+    EXPECT_EQ(effect->QueryInterface(IID_IDXTSfAutomation, automation.ReleaseAndGetVoidAddress()), S_OK);
+    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()), S_OK);
+    EXPECT_EQ(automation->SaveProps(stream.Get()), S_OK);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    stream->Read(r.bytes, sizeof r.bytes, &read);
+    return r;
 }
-template <class R>
-HRESULT SetAs(IUnknown* object, const AnyRecord* record) {
-    ComPtr<ISfExchangeProps<R>> exchange;
-    R r;
-    std::memcpy(&r, record->bytes, sizeof r);
-    HRESULT hr = object->QueryInterface(IID_ISfExchangeProps, exchange.ReleaseAndGetVoidAddress());
-    return SUCCEEDED(hr) ? exchange->SetProps(&r) : hr;
-}
-struct Exchange {
-    const EffectDescriptor* descriptor;
-    HRESULT (*get)(IUnknown*, AnyRecord*);
-    HRESULT (*set)(IUnknown*, const AnyRecord*);
-    IUnknown* object = nullptr;
-    HRESULT GetProps(AnyRecord* r) const { return get(object, r); }
-    HRESULT SetProps(const AnyRecord* r) const { return set(object, r); }
-};
-template <class R>
-constexpr Exchange ExchangeOf(const EffectDescriptor& d) {
-    return {&d, &GetAs<R>, &SetAs<R>};
-}
-const Exchange kExchanges[] = {
-    ExchangeOf<tAIR_BRUSH_PROPS>(kAirBrush),     ExchangeOf<tPASTEL_SKETCHPROPS>(kPastelSketch),
-    ExchangeOf<tCOLORIZE_PROPS>(kColorize),      ExchangeOf<tDREAM_GLOW_PROPS>(kDreamGlow),
-    ExchangeOf<tLINE_DRAWING_PROPS>(kLineDrawing), ExchangeOf<tMETALLIC_PROPS>(kMetallic),
-    ExchangeOf<tDUOCHROME_PROPS>(kDuoChrome),
-};
 
 using namespace testsupport;
 
@@ -83,10 +59,10 @@ struct Host final : IPropertyPageSite, ISfChangeSink {
     HRESULT GetPageContainer(IUnknown**) override { return E_NOTIMPL; }
     HRESULT TranslateAccelerator(MSG*) override { return S_FALSE; }
     HRESULT OnChange() override {
-        applied.emplace_back();
-        return effect->GetProps(&applied.back());
+        applied.push_back(RecordOf(effect));
+        return S_OK;
     }
-    const Exchange* effect = nullptr;
+    IUnknown* effect = nullptr;
     std::vector<AnyRecord> applied;
 };
 
@@ -119,11 +95,7 @@ protected:
         ASSERT_EQ(CoCreateInstance(D.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                    m_object.ReleaseAndGetVoidAddress()),
                   S_OK);
-        for (const Exchange& e : kExchanges)
-            if (e.descriptor == &D) m_effect = e;
-        ASSERT_TRUE(m_effect.descriptor);
-        m_effect.object = m_object.Get();
-        m_host.effect = &m_effect;
+        m_host.effect = m_object.Get();
         ComPtr<IDXTSfAutomation> automation;
         ASSERT_EQ(m_object.As(&automation), S_OK);
         automation->SetChangeSink(&m_host);
@@ -196,11 +168,7 @@ protected:
         SetFocus(m_frame);
         Pump();
     }
-    AnyRecord Current() {
-        AnyRecord r{};
-        m_effect.GetProps(&r);
-        return r;
-    }
+    AnyRecord Current() { return RecordOf(m_object.Get()); }
     const RecordFieldDescriptor* First(FieldKind kind) {
         for (const RecordFieldDescriptor& f : D.fields)
             if (f.kind == kind) return &f;
@@ -213,7 +181,6 @@ protected:
     ModuleExports m_module;
     Host m_host;
     ComPtr<IUnknown> m_object;
-    Exchange m_effect{};
     ComPtr<IPropertyPage> m_page;
     HWND m_frame = nullptr, m_dialog = nullptr;
 };
@@ -306,8 +273,14 @@ TEST_P(Pages, TypedValuesAreStoredAppliedAndMoveTheKnob) {
     // A value finer than the box shows survives the focus passing through the box.
     AnyRecord fine = Current();
     std::memcpy(reinterpret_cast<BYTE*>(&fine) + f.offset, &kFine, sizeof kFine);
-    ASSERT_EQ(m_effect.SetProps(&fine), S_OK);
-    SendMessageA(m_dialog, WM_COMMAND, 0x7F00, 0);  // the refresh a load posts
+    ComPtr<IDXTSfAutomation> automation;
+    ComPtr<IStream> stream;
+    ASSERT_EQ(m_object.As(&automation), S_OK);
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()), S_OK);
+    stream->Write(fine.bytes, D.recordSize, nullptr);
+    stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(automation->LoadProps(stream.Get()), S_OK);
+    Pump();  // the refresh the load posts
     ASSERT_EQ(Text(f.entryItem), "44.4");
     const size_t afterLoad = m_host.applied.size();
     TypeInto(f.entryItem, nullptr);

@@ -20,8 +20,7 @@ namespace {
 // A surface of the given format filled with seeded samples; alpha 255 when opaque (so
 // that premultiplying and back is exact).
 ComPtr<IDXSurface> MakeSurface(LONG w, LONG h, DXSAMPLEFORMATENUM format, uint32_t seed, bool opaque) {
-    ComPtr<IDXSurface> s;
-    EXPECT_EQ(CreateMemorySurface(w, h, format, s.ReleaseAndGetAddressOf()), S_OK);
+    ComPtr<IDXSurface> s = MemorySurface(w, h, format);
     BYTE* first = nullptr;
     LONG pitch = 0;
     EXPECT_EQ(GetSurfaceMemory(s.Get(), &first, &pitch), S_OK);

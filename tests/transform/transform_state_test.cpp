@@ -12,12 +12,6 @@ ULONG Generation(IDXTransform* t) {
     return id;
 }
 
-ComPtr<IDXSurface> Surface(LONG w, LONG h) {
-    ComPtr<IDXSurface> s;
-    EXPECT_EQ(CreateMemorySurface(w, h, DXPF_PMARGB32, s.ReleaseAndGetAddressOf()), S_OK);
-    return s;
-}
-
 void WriteThroughLock(IDXSurface* s) {
     ComPtr<IDXARGBReadWritePtr> p;
     ASSERT_EQ(s->LockSurface(nullptr, 0, DXLOCKF_READWRITE, IID_IDXARGBReadWritePtr, p.ReleaseAndGetVoidAddress(), nullptr),
@@ -28,7 +22,7 @@ void WriteThroughLock(IDXSurface* s) {
 
 TEST(TransformSetup, ArgumentsObjectsAndFailuresThatLeaveNothingAttached) {
     TestTransform unsited(4, false);
-    auto in = Surface(4, 4), out = Surface(4, 4);
+    auto in = MemorySurface(4, 4), out = MemorySurface(4, 4);
     IUnknown *ins[2] = {in.Get(), in.Get()}, *outs[2] = {out.Get(), out.Get()}, *none[1] = {nullptr};
     EXPECT_EQ(unsited.transform->Setup(ins, 1, outs, 1, 0), DXTERR_UNINITIALIZED);
     EXPECT_EQ(unsited.transform->Execute(nullptr, nullptr, nullptr), DXTERR_UNINITIALIZED);
@@ -88,7 +82,7 @@ TEST(TransformSite, ServicesProcessorsEventsAndGetSite) {
     EXPECT_EQ(t.effect->GetSite(IID_IDXTransformFactory, got.ReleaseAndGetVoidAddress()), S_OK);
 
     // A site without the transform factory: the site is kept, its services are not.
-    auto notASite = Surface(1, 1);
+    auto notASite = MemorySurface(1, 1);
     EXPECT_EQ(t.effect->SetSite(notASite.Get()), E_NOINTERFACE);
     EXPECT_EQ(t.effect->GetSite(IID_IDXSurface, got.ReleaseAndGetVoidAddress()), S_OK);
     IUnknown* surfaces[1] = {notASite.Get()};

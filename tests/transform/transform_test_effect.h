@@ -117,6 +117,13 @@ private:
     int m_arrived = 0;
 };
 
+// A surface over memory of its own.
+inline ComPtr<IDXSurface> MemorySurface(LONG w, LONG h, DXSAMPLEFORMATENUM format = DXPF_PMARGB32) {
+    ComPtr<IDXSurface> s;
+    EXPECT_EQ(CreateMemorySurface(w, h, format, s.ReleaseAndGetAddressOf()), S_OK);
+    return s;
+}
+
 // An effect object sited on a host site with a given processor count.
 struct TestTransform {
     explicit TestTransform(ULONG processors, bool site = true) {
@@ -131,8 +138,8 @@ struct TestTransform {
 
     // Input and output surfaces of the given sizes (premultiplied), set up.
     HRESULT SetupSurfaces(LONG inW, LONG inH, LONG outW, LONG outH) {
-        EXPECT_EQ(CreateMemorySurface(inW, inH, DXPF_PMARGB32, input.ReleaseAndGetAddressOf()), S_OK);
-        EXPECT_EQ(CreateMemorySurface(outW, outH, DXPF_PMARGB32, output.ReleaseAndGetAddressOf()), S_OK);
+        input = MemorySurface(inW, inH);
+        output = MemorySurface(outW, outH);
         IUnknown* in[1] = {input.Get()};
         IUnknown* out[1] = {output.Get()};
         return transform->Setup(in, 1, out, 1, 0);

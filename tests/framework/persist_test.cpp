@@ -32,6 +32,15 @@ public:
     int calls = 0;
 };
 
+// The bytes of a storage's "Contents" stream (opened exclusively, and released again).
+std::vector<unsigned char> ContentsOf(IStorage* storage) {
+    ComPtr<IStream> contents;
+    EXPECT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                  contents.ReleaseAndGetAddressOf()),
+              S_OK);
+    return contents ? StreamBytes(contents.Get()) : std::vector<unsigned char>{};
+}
+
 template <class S>
 class PersistEveryEffect : public ::testing::Test {
 protected:
@@ -71,12 +80,7 @@ TYPED_TEST(PersistEveryEffect, StoredStateIsExactlyTheRecordBytes) {
     EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_OK) << "saved as a copy";
     ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
     EXPECT_EQ(Query<IPersistStorage>(effect)->IsDirty(), S_FALSE) << "saved with sameAsLoad";
-    ComPtr<IStream> contents;
-    ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                  contents.ReleaseAndGetAddressOf()),
-              S_OK);
-    EXPECT_EQ(StreamBytes(contents.Get()), BytesOf(other));
-    contents.Reset();  // opened exclusively: release before the effect opens it
+    EXPECT_EQ(ContentsOf(storage.Get()), BytesOf(other));
     ASSERT_EQ(Query<IPersistStorage>(restored)->Load(storage.Get()), S_OK);
     EXPECT_TRUE(SameBytes(PropsOf<T>(restored), other));
     EXPECT_EQ(Query<IPersistStorage>(restored)->IsDirty(), S_OK) << "a loaded object is dirty";
@@ -245,13 +249,9 @@ TEST(PersistExamples, AirBrushStorageHoldsEightLittleEndianBytes) {
     ComPtr<IStorage> storage;
     ASSERT_EQ(StgCreateMemoryStorage(storage.ReleaseAndGetAddressOf()), S_OK);
     ASSERT_EQ(Query<IPersistStorage>(effect)->Save(storage.Get(), TRUE), S_OK);
-    ComPtr<IStream> contents;
-    ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                  contents.ReleaseAndGetAddressOf()),
-              S_OK);
     // "Air Brushed": spray 0.35f (0x3EB33333), edge 1.0f (0x3F800000).
     const std::vector<unsigned char> want = {0x33, 0x33, 0xB3, 0x3E, 0x00, 0x00, 0x80, 0x3F};
-    EXPECT_EQ(StreamBytes(contents.Get()), want);
+    EXPECT_EQ(ContentsOf(storage.Get()), want);
 }
 
 // ---- bad input -------------------------------------------------------------------------

@@ -1,22 +1,14 @@
 // The transform base's class-wide parts: the debug-flags word from the registry, and the
 // traces and failure reports on the debug output channel. (Class registration: the
 // module's registration suite, which registers every class through the base.)
+#include <memory>
+
 #include "transform/dtbase_trace.h"
 #include "tests/transform/transform_test_effect.h"
 #include "tests/support/environment.h"
 #include "tests/support/registry_contents.h"
 
 namespace {
-
-// Points the debug channel at a file of this test and restores the flags afterwards.
-class DebugCapture : public testsupport::DebugOutputCapture {
-public:
-    explicit DebugCapture(DWORD flags) : m_saved(CDXBaseNTo1::DebugFlags()) { CDXBaseNTo1::SetDebugFlags(flags); }
-    ~DebugCapture() { CDXBaseNTo1::SetDebugFlags(m_saved); }
-
-private:
-    DWORD m_saved;
-};
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -38,8 +30,13 @@ TEST(TransformDiagnostics, DebugFlagsComeFromTheRegistry) {
 TEST(TransformDiagnostics, TracesAndFailureReports) {
     const std::string uninitialised = "\nTransform has not been initialized";
     const DWORD settings[] = {0, DXTDBG_REPORT_FAILURES, DXTDBG_TRACE_FUNCTIONS, DXTDBG_TRACE_FUNCTIONS | DXTDBG_REPORT_FAILURES};
+    // The flags go back to what they were however the test ends.
+    const std::shared_ptr<void> restore(nullptr, [saved = CDXBaseNTo1::DebugFlags()](void*) {
+        CDXBaseNTo1::SetDebugFlags(saved);
+    });
     for (DWORD flags : settings) {
-        DebugCapture capture(flags);
+        testsupport::DebugOutputCapture capture;
+        CDXBaseNTo1::SetDebugFlags(flags);
         {
             TestTransform t(4, false);
             auto& x = t.transform;

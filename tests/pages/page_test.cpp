@@ -31,12 +31,11 @@ AnyRecord RecordOf(IUnknown* effect) {
     ComPtr<IDXTSfAutomation> automation;
     ComPtr<IStream> stream;
     AnyRecord r{};
-    ULONG read = 0;
     EXPECT_EQ(effect->QueryInterface(IID_IDXTSfAutomation, automation.ReleaseAndGetVoidAddress()), S_OK);
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.ReleaseAndGetAddressOf()), S_OK);
     EXPECT_EQ(automation->SaveProps(stream.Get()), S_OK);
     stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    stream->Read(r.bytes, sizeof r.bytes, &read);
+    stream->Read(r.bytes, sizeof r.bytes, nullptr);
     return r;
 }
 

@@ -102,17 +102,6 @@ std::function<Trial(int, int)> RecordFrame(PathRender<Record, Path> render, std:
 
 const std::vector<bool> kTablePaths{false, true};
 
-// The paths of an effect this run may use, the rule first, and their names.
-template <class Path>
-struct Paths {
-    std::vector<Path> paths;
-    std::vector<std::string> names{"generic"};
-    Paths& Add(bool allowed, Path path, const char* name) {
-        if (allowed) paths.push_back(path), names.push_back(name);
-        return *this;
-    }
-};
-
 // ---- Metallic ---------------------------------------------------------------------------
 
 void RenderMetal(const CImageBuffer& in, CImageBuffer& out, const tMETALLIC_PROPS& r, bool tables) {

@@ -20,20 +20,12 @@
 namespace identity {
 namespace {
 
+// The distinct entries of a row over the tables this run may use (the generic table first).
 template <class Fn>
-struct Versions {
-    std::vector<std::string> names;
-    std::vector<Fn> fns;
-};
-
-template <class Fn>
-Versions<Fn> VersionsOf(Fn IppPrimitiveTable::*row) {
-    Versions<Fn> v;
+Paths<Fn> VersionsOf(Fn IppPrimitiveTable::*row) {
+    Paths<Fn> v{{ippGenericPrimitives().*row}};
     for (const IppPrimitiveTable* t : ippRunnablePrimitiveTables())
-        if (std::find(v.fns.begin(), v.fns.end(), t->*row) == v.fns.end()) {
-            v.names.push_back(t->name);
-            v.fns.push_back(t->*row);
-        }
+        v.Add(std::find(v.paths.begin(), v.paths.end(), t->*row) == v.paths.end(), t->*row, t->name);
     return v;
 }
 
@@ -52,9 +44,9 @@ template <class Fn>
 Entry Row(const char* name, Fn IppPrimitiveTable::*column, int cases,
           std::type_identity_t<std::function<Trial(const std::vector<Fn>&, int n)>> draw,
           std::type_identity_t<std::function<Trial(const std::vector<Fn>&, int w, int h)>> frame, uint64_t digest) {
-    const Versions<Fn> v = VersionsOf(column);
-    Entry e{name, v.names, cases, [fns = v.fns, draw](int n) { return draw(fns, n); }, nullptr, digest};
-    if (frame) e.frame = [fns = v.fns, frame](int w, int h) { return frame(fns, w, h); };
+    const Paths<Fn> v = VersionsOf(column);
+    Entry e{name, v.names, cases, [fns = v.paths, draw](int n) { return draw(fns, n); }, nullptr, digest};
+    if (frame) e.frame = [fns = v.paths, frame](int w, int h) { return frame(fns, w, h); };
     return e;
 }
 

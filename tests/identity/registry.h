@@ -72,6 +72,18 @@ struct Entry {
     uint64_t digest = 0;  // FNV-1a over the reference outputs of every case, in order: the generic bytes must not drift
 };
 
+// The versions of a routine this run may use, the generic reference first, and their
+// names (an effect's paths, or a row of the processor tables).
+template <class Path>
+struct Paths {
+    std::vector<Path> paths;
+    std::vector<std::string> names{"generic"};
+    Paths& Add(bool allowed, Path path, const char* name) {
+        if (allowed) paths.push_back(path), names.push_back(name);
+        return *this;
+    }
+};
+
 // Every entry, primitives first.
 const std::vector<Entry>& Entries();
 

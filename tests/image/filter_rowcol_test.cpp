@@ -2,19 +2,11 @@
 
 #include <cmath>
 #include <cstdint>
-#include <vector>
 
 #include "image/ippi.h"
 #include "image/kernel_divisor.h"
 
 namespace {
-
-// One row of 4-byte pixels with the given blue bytes; green, red 0, alpha 77.
-std::vector<Ipp8u> BlueRow(std::initializer_list<int> blues) {
-    std::vector<Ipp8u> row;
-    for (int b : blues) row.insert(row.end(), {static_cast<Ipp8u>(b), 0, 0, 77});
-    return row;
-}
 
 // The output byte for one sum S under divisor d: a 1-tap kernel {S} over a byte 1.
 int NormaliseThroughRowFilter(int sum, int divisor) {
@@ -81,23 +73,6 @@ TEST(IppFilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {
     const Ipp32s half[2] = {1 << 22, 1 << 22};  // sum 255 * 2^23, >> 30 rounds to 2
     ASSERT_EQ(ippiFilterRow_8u_AC4R(src, 8, dst, 4, {1, 1}, half, 2, 1, 1 << 30), ippStsNoErr);
     EXPECT_EQ(dst[0], 2);
-}
-
-// Both filters apply the kernel mirrored: with anchor 1, cell 0 meets the next pixel
-// (right, or below) and cell 2 the one before.
-TEST(IppFilterRowAndColumn, ApplyTheKernelMirrored) {
-    const auto src = BlueRow({10, 20, 30});
-    const Ipp32s first[3] = {1, 0, 0}, last[3] = {0, 0, 1};
-    Ipp8u dst[4] = {0, 0, 0, 5};
-    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, first, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 30);
-    ASSERT_EQ(ippiFilterRow_8u_AC4R(src.data() + 4, 12, dst, 4, {1, 1}, last, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 10);
-    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, first, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 30);
-    ASSERT_EQ(ippiFilterColumn_8u_AC4R(src.data() + 4, 4, dst, 4, {1, 1}, last, 3, 1, 1), ippStsNoErr);
-    EXPECT_EQ(dst[0], 10);
-    EXPECT_EQ(dst[3], 5);
 }
 
 }  // namespace

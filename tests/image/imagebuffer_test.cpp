@@ -55,19 +55,6 @@ TEST(ImageBufferAllocate, SizesThatOverflowTheStepOrBlockFailLikeExhaustedMemory
     EXPECT_TRUE(b.Allocate(2, 2, 1));
 }
 
-TEST(ImageBufferAttach, NegativeStepIsTurnedToLowestRowFirst) {
-    std::vector<uint8_t> memory(120);
-    uint8_t* p = memory.data() + 80;  // top row as the caller sees it; rows run upwards
-    CImageBuffer view;
-    ASSERT_TRUE(view.Attach(p, 10, 3, -40, 4));
-    EXPECT_EQ(view.GetData(), p - 80);
-    EXPECT_EQ(view.GetStep(), 40);
-    EXPECT_EQ(view.GetStepPixels(), 10);
-    EXPECT_EQ(view.PixelAt(0, 0, 0), memory.data());
-    EXPECT_EQ(view.PixelAt(0, 2, 0), p);  // the caller's top row is the view's last
-    EXPECT_FALSE(view.IsOwner());
-}
-
 TEST(ImageBufferAttach, ReleasesOwnedMemoryFirst_AndAViewNeverFrees) {
     CImageBuffer b;
     ASSERT_TRUE(b.Allocate(16, 16, 4));

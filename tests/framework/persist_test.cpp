@@ -221,7 +221,6 @@ TEST(TemplatePresetNames, SmallCapacityTruncatesAndAMissingStringFails) {
 class ColorizeProbe : public CColorize {
 public:
     using CSFVideoPlugin<tCOLORIZE_PROPS>::UnitValue;
-    DWORD OptionFlags() const { return m_dwOptionFlags; }
 };
 
 TEST(TemplateUnitValue, ClampedIntoZeroToOne) {
@@ -229,7 +228,6 @@ TEST(TemplateUnitValue, ClampedIntoZeroToOne) {
     auto extension = Query<ISfVideoPluginExtension>(unknown);
     auto* probe = static_cast<ColorizeProbe*>(extension.Get());
     EXPECT_EQ(probe->UnitValue(), 1.0);
-    EXPECT_EQ(probe->OptionFlags(), 12u);
     for (auto [set, got] : {std::pair{-3.0, 0.0}, std::pair{7.0, 1.0}, std::pair{0.25, 0.25}}) {
         EXPECT_EQ(extension->SetUnitValue(set), S_OK);
         EXPECT_EQ(probe->UnitValue(), got) << set;

@@ -2,7 +2,6 @@
 // snapshot a band takes of the record.
 #include <thread>
 
-#include "tests/support/environment.h"
 #include "tests/framework/template_fixture.h"
 
 namespace {
@@ -55,18 +54,6 @@ TEST_F(TemplateKeyframes, SnapshotInterpolatesBetweenTheKeysAndLeavesTheRecord) 
     ASSERT_EQ(automation->SetInterpolate(FALSE), S_OK);
     EXPECT_TRUE(SameBytes(frames->TakeFrameSnapshot(), g_colorizePresets[0]));
     EXPECT_TRUE(SameBytes(frames->FrameProps(), g_colorizePresets[0]));
-}
-
-TEST_F(TemplateKeyframes, InterpolatingSnapshotWritesTheRowOfTheFirstKey) {
-    testsupport::DebugOutputCapture capture;
-    automation->SetKeyframes(StreamOf(from).Get(), StreamOf(to).Get());
-    frames->TakeFrameSnapshot();
-    EXPECT_EQ(capture.Text(), "") << "no row while not interpolating";
-    automation->SetInterpolate(TRUE);
-    automation->SetPosition(0.5);
-    frames->TakeFrameSnapshot();
-    EXPECT_EQ(capture.Text(),
-              "    {   RGB(128,255,0),RGB(255,255,0),RGB(0,0,0),1.00f,1.00f,0.00f,0.21f,1.00f,false },\t// \n");
 }
 
 TEST_F(TemplateKeyframes, FailedSecondKeyFallsBackToPresetZeroForBothKeys) {

@@ -58,15 +58,15 @@ TEST(RegistryFile, ReadsWhatOthersWriteIntoIt) {
     TempRegistry reg;
     ASSERT_EQ(WriteString(HKEY_CLASSES_ROOT, "Old", "", "1"), ERROR_SUCCESS);
     // Another program replaces the file: a byte order mark, a comment, CRLF ends,
-    // continued hex, no final newline.
+    // continued hex, UTF-16 text beyond one byte (a surrogate pair too), no final newline.
     reg.WriteText("\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n; by hand\r\n"
                   "[HKEY_LOCAL_MACHINE\\Software\\Hand]\r\n@=\"made by hand\"\r\n\"Bytes\"=hex:01,02,\\\r\n  03,04\r\n"
-                  "\"Wide\"=hex(1):48,00,69,00,00,00\r\n\"Num\"=dword:00000100");
+                  "\"Wide\"=hex(1):48,00,69,00,AC,20,3D,D8,00,DE,00,00\r\n\"Num\"=dword:00000100");
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Old"));
     EXPECT_EQ(ListKeys(HKEY_LOCAL_MACHINE),
               (std::vector<std::string>{"Software", "Software\\Hand", "Software\\Hand @ = made by hand",
                                         "Software\\Hand Bytes = hex(3):01,02,03,04", "Software\\Hand Num = dword:256",
-                                        "Software\\Hand Wide = Hi"}));
+                                        "Software\\Hand Wide = Hi\xE2\x82\xAC\xF0\x9F\x98\x80"}));
 }
 
 // A malformed file is an error naming the file and line, refused for reading and

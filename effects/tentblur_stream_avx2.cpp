@@ -68,13 +68,7 @@ QUILLET_AVX2 void ColumnStart(const uint8_t* const* rows, const int32_t* weights
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(diff + i + 8 * k), d[k]);
         }
     }
-    for (; i < bytes; ++i) {
-        sum[i] = diff[i] = 0;
-        for (int t = 0; t < count; ++t) {
-            sum[i] += weights[t] * rows[t][i];
-            diff[i] += signs[t] * rows[t][i];
-        }
-    }
+    ColumnStartLanes(rows, weights, signs, count, sum, diff, i, bytes);
 }
 
 template <Rule R>

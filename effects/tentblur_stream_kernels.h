@@ -33,6 +33,19 @@ struct StreamKernels {
                         int start, TentShape shape, const ipp_fast::Normalisation& normalise);
 };
 
+// The column start over lanes first .. bytes - 1, one lane at a time: what a vector
+// set leaves after its last full register.
+inline void ColumnStartLanes(const uint8_t* const* rows, const int32_t* weights, const int32_t* signs, int count,
+                             int32_t* sum, int32_t* diff, int first, int bytes) {
+    for (int i = first; i < bytes; ++i) {
+        sum[i] = diff[i] = 0;
+        for (int t = 0; t < count; ++t) {
+            sum[i] += weights[t] * rows[t][i];
+            diff[i] += signs[t] * rows[t][i];
+        }
+    }
+}
+
 // The plain C++ loops, for any normalisation.
 StreamKernels ScalarStreamKernels(const ipp_fast::Normalisation& normalise);
 

@@ -97,13 +97,7 @@ void ColumnStart(const uint8_t* const* rows, const int32_t* weights, const int32
             _mm_storeu_si128(reinterpret_cast<__m128i*>(diff + i + 4 * k), d[k]);
         }
     }
-    for (; i < bytes; ++i) {
-        sum[i] = diff[i] = 0;
-        for (int t = 0; t < count; ++t) {
-            sum[i] += weights[t] * rows[t][i];
-            diff[i] += signs[t] * rows[t][i];
-        }
-    }
+    ColumnStartLanes(rows, weights, signs, count, sum, diff, i, bytes);
 }
 
 template <Rule R>

@@ -53,17 +53,24 @@ void RunTask(QueuedTask& task) {
     if (--task.batch->remaining == 0) task.batch->allEnded.notify_all();
 }
 
-// Runs queued tasks until the pool stops and the queue is empty.
+// Runs queued tasks until the pool stops and the queue is empty. The caller wakes one
+// worker; a worker that takes a task while more are queued wakes the next. Woken one by
+// one from a running thread, each lands on an idle processor; woken all at once by a
+// caller about to sleep, two could be queued on one processor and the second band of a
+// frame start a millisecond late.
 void WorkerLoop(std::shared_ptr<PoolState> state) {
     for (;;) {
         QueuedTask task;
+        bool more = false;
         {
             std::unique_lock<std::mutex> lock(state->mutex);
             state->wake.wait(lock, [&] { return state->stopping || !state->queue.empty(); });
             if (state->queue.empty()) return;
             task = std::move(state->queue.front());
             state->queue.pop_front();
+            more = !state->queue.empty();
         }
+        if (more) state->wake.notify_one();
         RunTask(task);
     }
 }
@@ -118,7 +125,7 @@ public:
                 m_state->queue.push_back(QueuedTask{tasks[i], events ? events[i] : nullptr, batch});
             }
         }
-        m_state->wake.notify_all();
+        m_state->wake.notify_one();
 
         if (waitPeriod == 0) return S_OK;
         std::unique_lock<std::mutex> lock(batch->mutex);

@@ -208,14 +208,22 @@ int CColorize::RowsReachedBeyondBand(const tCOLORIZE_PROPS& props, int pictureWi
 
 HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out,
                               const BandGeometry& band) {
-    RenderColorize(props, in, out, band, ippTablesEnabled());
+    RenderColorize(props, in, out, band, FastestColorizePath());
     return S_OK;
 }
 
+ColorizePath FastestColorizePath() {
+    if (!ippTablesEnabled()) return ColorizePath::kRule;
+#if defined(__x86_64__) || defined(__i386__)
+    if (ippAvx2Enabled()) return ColorizePath::kAvx2;
+#endif
+    return ColorizePath::kTables;
+}
+
 void RenderColorize(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
-                    bool tables) {
+                    ColorizePath path) {
     const ColorizeKeys keys = ColorizeKeysOf(props);
-    if (tables && RenderColorizeFused(keys, in, out, band)) return;
+    if (path != ColorizePath::kRule && RenderColorizeFused(keys, in, out, band, path == ColorizePath::kAvx2)) return;
 
     CImageBuffer inBand;
     inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());

@@ -18,7 +18,14 @@ public:
                               const BandGeometry& band);
 };
 
-// The algorithm of one band: with `tables` the fused version (effects/colorize_fast.cpp)
-// where it takes the record, else the generic steps; the same bytes either way.
+// The ways to render a band, all giving the same bytes: the generic steps, the fused
+// version (effects/colorize_fast.cpp) where it takes the record, and the fused version
+// with its rows eight pixels at a time (effects/colorize_avx2.cpp) where the processor has AVX2.
+enum class ColorizePath { kRule, kTables, kAvx2 };
+
+// The fastest path the processor selection allows (image/cpudispatch.h).
+ColorizePath FastestColorizePath();
+
+// The algorithm of one band along `path`.
 void RenderColorize(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
-                    bool tables);
+                    ColorizePath path);

@@ -32,6 +32,7 @@ struct HueMapping {
     uint8_t keyHue[kColorizeHueSteps];
     int64_t factor[kColorizeHueSteps];      // gain * (window - d)
     uint64_t reciprocal[kColorizeHueSteps];  // ceil(2^40 / window)
+    uint8_t keyIndex[kColorizeHueSteps];     // which key caught it (0 when none did)
 };
 
 constexpr int kReciprocalShift = 40;
@@ -42,6 +43,7 @@ void MapEveryHue(const ColorizeKeys& keys, HueMapping& m) {
         m.keyHue[hue] = static_cast<uint8_t>(hue);
         m.factor[hue] = 0;
         m.reciprocal[hue] = 0;
+        m.keyIndex[hue] = 0;
         int best = 255;
         for (int i = 0; i < 3; ++i) {
             const int apart = std::abs(hue - keys.hue[i]);
@@ -53,6 +55,7 @@ void MapEveryHue(const ColorizeKeys& keys, HueMapping& m) {
                 m.keyHue[hue] = static_cast<uint8_t>(keys.hue[i]);
                 m.factor[hue] = int64_t{keys.gain} * (keys.window[i] - distance);
                 m.reciprocal[hue] = ((uint64_t{1} << kReciprocalShift) + window - 1) / window;
+                m.keyIndex[hue] = static_cast<uint8_t>(i);
             }
         }
     }
@@ -63,6 +66,28 @@ inline uint8_t CaughtSaturation(const HueMapping& m, int hue, int saturation) {
     if (numerator <= 0) return 0;
     const uint64_t quotient = (static_cast<uint64_t>(numerator >> 8) * m.reciprocal[hue]) >> kReciprocalShift;
     return static_cast<uint8_t>(std::min<uint64_t>(quotient, 255));
+}
+
+// The vector rows' form of the mapping. A factor below 0 gives no saturation, as 0 does;
+// the narrow arithmetic keeps every factor below 2^24.
+void LaneKeysOf(const ColorizeKeys& keys, const HueMapping& m, ColorizeLaneKeys& lanes) {
+    for (int hue = 0; hue < kColorizeHueSteps; ++hue)
+        lanes.entry[hue] = static_cast<int32_t>(std::max<int64_t>(m.factor[hue], 0) | int64_t{m.keyIndex[hue]} << 24);
+    const hsv_tables::HsvToRgbTables& toRgb = hsv_tables::HsvTables();
+    for (int i = 0; i < 8; ++i) lanes.reciprocalLow[i] = lanes.reciprocalHigh[i] = 0;
+    for (int i = 0; i < 3; ++i) {
+        const uint64_t window = static_cast<uint64_t>(std::max(keys.window[i], 1));
+        const uint64_t reciprocal = ((uint64_t{1} << kReciprocalShift) + window - 1) / window;
+        lanes.reciprocalLow[i] = static_cast<uint32_t>(reciprocal);
+        lanes.reciprocalHigh[i] = static_cast<uint32_t>(reciprocal >> 32);
+        lanes.keyHue[i] = keys.hue[i] & 255;
+        const hsv_tables::HueTerms& terms = toRgb.hue[lanes.keyHue[i]];
+        lanes.f[i] = terms.f;
+        lanes.oneMinusF[i] = terms.oneMinusF;
+        for (int c = 0; c < 3; ++c) lanes.shift[c][i] = terms.shift[c];
+    }
+    for (int c = 0; c < 3; ++c)
+        for (int i = 3; i < 8; ++i) lanes.shift[c][i] = 0;
 }
 
 // The hue bytes of every row of IN.
@@ -77,7 +102,8 @@ void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane) {
 
 }  // namespace
 
-bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band) {
+bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
+                         [[maybe_unused]] bool avx2) {
     if (!ColorizeFitsNarrowArithmetic(keys)) return false;
     const int w = out.GetWidth();
     CImageBuffer plane;
@@ -88,13 +114,28 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
     }
     HueMapping mapping;
     MapEveryHue(keys, mapping);
+    ColorizeLaneKeys lanes;
+#if defined(__x86_64__) || defined(__i386__)
+    std::shared_ptr<const ColorizeKeyColours> colours;
+    if (avx2) {
+        LaneKeysOf(keys, mapping, lanes);
+        colours = ColorizeKeyColoursAvx2(lanes);
+    }
+#endif
     const hsv_tables::RgbToHsvTables& toHsv = hsv_tables::RgbTables();
     const hsv_tables::HsvToRgbTables& toRgb = hsv_tables::HsvTables();
     for (int y = 0; y < out.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, band.rowsAbove + y, 0);
         const uint8_t* smoothed = plane.GetData() ? plane.PixelAt(0, band.rowsAbove + y, 0) : nullptr;
         uint8_t* d = out.PixelAt(0, y, 0);
-        for (int x = 0; x < w; ++x, s += 4, d += 4) {
+        int x = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (colours) {
+            x = ColorizeRowAvx2(lanes, *colours, s, smoothed, d, w);
+            s += 4 * x, d += 4 * x;
+        }
+#endif
+        for (; x < w; ++x, s += 4, d += 4) {
             const int r = s[0], g = s[1], b = s[2], alpha = s[3];
             const int v = Max(r, Max(g, b));
             const int hue = smoothed ? smoothed[x] : toHsv.hue[DifferenceIndex(r, g, b)];

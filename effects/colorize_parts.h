@@ -2,6 +2,9 @@
 // version (effects/colorize_fast.cpp) share.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "effects/colorizeprops.h"
 #include "framework/bandsteps.h"
 #include "image/imagebuffer.h"
@@ -28,7 +31,39 @@ bool ColorizePlaneIsSmoothed(int width, int height);
 // the rows beyond it); false when the second plane cannot be allocated.
 bool SmoothColorizeHues(CImageBuffer& plane, int passes, const BandGeometry& band);
 
-// The fused version: the whole band in one pass per pixel. False, with OUT untouched,
-// for records that need the wide arithmetic or when its plane cannot be allocated; the
-// generic steps then render the band.
-bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band);
+// The fused version: the whole band in one pass per pixel, its rows eight pixels at a
+// time with `avx2`. False, with OUT untouched, for records that need the wide arithmetic
+// or when its plane cannot be allocated; the generic steps then render the band.
+bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
+                         bool avx2);
+
+// One band's keys as the vector rows take them: per hue, what its window makes of a
+// saturation, and per key index (0..2, the key that catches the hue, 0 for a hue no
+// key catches) the terms of the conversion back.
+struct ColorizeLaneKeys {
+    int32_t entry[kColorizeHueSteps];  // gain * (window - d) held at 0 or above, | key index << 24
+    uint32_t reciprocalLow[8];         // ceil(2^40 / window), low and high 32 bits, per key index
+    uint32_t reciprocalHigh[8];
+    int keyHue[3];
+    double f[3], oneMinusF[3];         // the key hue's terms (hsv_tables::HueTerms)
+    uint32_t shift[3][8];              // [channel][key index]: bit position in the word V | t | p | q
+};
+
+// What the conversion back makes of every saturation and value with each key hue:
+// word[key index << 16 | S << 8 | V] = R | G << 8 | B << 16.
+struct ColorizeKeyColours {
+    int keyHue[3];
+    uint32_t word[3 << 16];
+};
+
+#if defined(__x86_64__) || defined(__i386__)
+// The key colours of these keys, computed eight at a time; the last ones computed are
+// kept for the bands and frames that follow with the same key hues. Null when the
+// memory for them cannot be had.
+std::shared_ptr<const ColorizeKeyColours> ColorizeKeyColoursAvx2(const ColorizeLaneKeys& keys);
+
+// The first pixels of a row of `width`: returns how many were done, eight at a time
+// (the rest is left to the scalar loop). `smoothed` is the row's smoothed hues or null.
+int ColorizeRowAvx2(const ColorizeLaneKeys& keys, const ColorizeKeyColours& colours, const uint8_t* source,
+                    const uint8_t* smoothed, uint8_t* destination, int width);
+#endif

@@ -61,6 +61,7 @@ inline int DifferenceIndex(int r, int g, int b) { return (r - g) * kDifferenceSt
 struct RgbToHsvTables {
     Ipp8u saturation[256][256];           // [V][delta]; 0 where delta is 0 (V 0 included)
     Ipp8u hue[511 * kDifferenceStride];  // by differences, see DifferenceIndex
+    Ipp8u gatherSlack[3] = {};            // a 4-byte vector gather of the last entry stays inside
 
     RgbToHsvTables() {
         for (int v = 0; v < 256; ++v)

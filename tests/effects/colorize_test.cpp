@@ -160,3 +160,25 @@ TEST(Colorize, BandsBelowSevenPixelsKeepTheirHuesUnsmoothed) {
         EXPECT_EQ(smoothed, rig.RenderWith(p, in)) << w << "x" << h;
     }
 }
+
+// The fastest path keeps the colours of the last key hues it converted for the frames
+// that follow: records that change one key colour at a time (the third, then the first)
+// must each be rendered with their own keys.
+TEST(Colorize, KeptKeyColoursFollowEveryKeyHue) {
+    SelectPrimitivesForThisProcessor();
+    const Picture in = MakeNoise(64, 9, 5, false);
+    const tCOLORIZE_PROPS records[] = {Record(0x0000FF, 0.5f, 0x00FF00, 0.5f, 0xFF0000, 0.9f, 0.0f, 1.0f),
+                                       Record(0x0000FF, 0.5f, 0x00FF00, 0.5f, 0x00FFFF, 0.9f, 0.0f, 1.0f),
+                                       Record(0xFF00FF, 0.5f, 0x00FF00, 0.5f, 0x00FFFF, 0.9f, 0.0f, 1.0f)};
+    const BandGeometry band{0, in.height, 0, 0, in.width, in.height};
+    for (const tCOLORIZE_PROPS& r : records) {
+        Picture fast = in, rule = in;
+        CImageBuffer source, a, b;
+        source.Attach(const_cast<uint8_t*>(in.bytes.data()), in.width, in.height, in.width * 4, 4);
+        a.Attach(fast.bytes.data(), in.width, in.height, in.width * 4, 4);
+        b.Attach(rule.bytes.data(), in.width, in.height, in.width * 4, 4);
+        RenderColorize(r, source, a, band, FastestColorizePath());
+        RenderColorize(r, source, b, band, ColorizePath::kRule);
+        EXPECT_EQ(fast.bytes, rule.bytes) << "key colours " << std::hex << r.color1 << " " << r.color3;
+    }
+}

@@ -357,6 +357,12 @@ std::function<Trial(int, int)> BlurFrame(BlurRender<Record> render, const Record
 
 // ---- Colorize ---------------------------------------------------------------------------
 
+Paths<ColorizePath> ColorizePaths() {
+    return Paths<ColorizePath>{{ColorizePath::kRule}}
+        .Add(ippTablesEnabled(), ColorizePath::kTables, "tables")
+        .Add(ippTablesEnabled() && ippAvx2Enabled(), ColorizePath::kAvx2, "tables with avx2");
+}
+
 // A preset or a random record (windows, gains and passes beyond the knobs' range among
 // them) on a band that is the picture itself or, every third case, a slice of it whose
 // input holds the rows its smoothing reaches beyond it.
@@ -373,7 +379,7 @@ Trial ColorizeCase(int n, Draw& d, Picture picture) {
     const int rows = n % 3 == 2 ? d.AnyBetween(1, h - firstRow) : h;
     return BandCase<CColorize>("Colorize", d, n, picture, r, firstRow, rows,
                                [r](size_t v, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band) {
-                                   RenderColorize(r, in, out, band, v != 0);
+                                   RenderColorize(r, in, out, band, ColorizePaths().paths[v]);
                                });
 }
 
@@ -408,7 +414,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
         {"Line Drawing mix", EdgePaths().names, kLineDrawingPresetCount + 60,
          EdgeEffectRandom("Line Drawing", 120000, g_lineDrawingPresets, kLineDrawingPresetCount, &tLINE_DRAWING_PROPS::contrast, RenderLine),
          RecordFrame(RenderLine, EdgePaths().paths, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
-        {"Colorize fused", v, kColorizePresetCount + 90, ColorizeRandom, ColorizeFrame, 0x0b7d88ccfce547aeull},
+        {"Colorize fused", ColorizePaths().names, kColorizePresetCount + 90, ColorizeRandom, ColorizeFrame, 0x0b7d88ccfce547aeull},
         {"Duo Chrome bytes", DuoPaths().names, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths().paths, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
         {"Duo Chrome every colour", DuoPaths().names, 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
         {"Air Brush streamed blur", BlurLevels().names, 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0x3fab45d65b07670aull},

@@ -22,6 +22,7 @@
 #include "image/cpudispatch.h"
 #include "image/imageops.h"
 #include "image/ippi.h"
+#include "image/scratchbuffer.h"
 
 namespace {
 
@@ -117,8 +118,10 @@ bool ColorizePlaneIsSmoothed(int width, int height) { return width >= 2 * kKeptF
 
 bool SmoothColorizeHues(CImageBuffer& p, int passes, const BandGeometry& band) {
     const int planeFirst = band.firstRow - band.rowsAbove;
+    // The second plane is this thread's scratch image: every byte a pass reads from it
+    // was written by that pass's box filter.
     CImageBuffer q;
-    if (!q.Allocate(p.GetWidth(), p.GetHeight(), 1)) return false;
+    if (!AttachScratch(1, q, p.GetWidth(), p.GetHeight(), 1)) return false;
     if (ColorizePlaneIsSmoothed(p.GetWidth(), band.pictureHeight)) {
         RowSpan valid = {planeFirst, planeFirst + p.GetHeight()};
         for (int pass = 0; pass < passes && valid.first < valid.end; ++pass)

@@ -3,13 +3,16 @@
 //  - hue and saturation from the conversion's tables (gathered), or the smoothed hue;
 //  - the caught saturation (n >> 8) * ceil(2^40 / window) >> 40 in 64-bit lanes, the
 //    reciprocal picked by the lane's key index, then held at 255;
-//  - the conversion back in double lanes with the scalar code's IEEE operations (the
-//    division S / 255 included, no reciprocal, no fused multiply-add), p and q rounded
-//    through single precision where the scalar code rounds them, so every lane holds
-//    the scalar value bit for bit; then each output byte is shifted out of the word
-//    V | t << 8 | p << 16 | q << 24 by the key hue's sextant.
-// A lane left without saturation goes through the same conversion, which gives V three
-// times, as the scalar loop writes it.
+//  - the output colour looked up by key index, saturation and value from the key
+//    colours (ColorizeKeyColours): every colour the conversion back gives for the three
+//    key hues, 196,608 of them, computed in double lanes with the scalar code's IEEE
+//    operations (the division S / 255 included, no reciprocal, no fused multiply-add),
+//    p and q rounded through single precision where the scalar code rounds them, so
+//    every entry holds the scalar value bit for bit; each output byte is shifted out of
+//    the word V | t << 8 | p << 16 | q << 24 by the key hue's sextant.
+// A lane left without saturation takes the entry of saturation 0, which is V three
+// times, as the scalar loop writes it. The key colours cost about as much as a tenth of a
+// full-HD frame, so the last ones are kept for as long as the key hues stay.
 //
 // Only this file's functions use AVX2 (a per-function target attribute); they are
 // called only where ippAvx2Enabled() says the processor has it.
@@ -72,6 +75,12 @@ QUILLET_AVX2 inline __m256i ScaledQuotient(__m256i a, __m256i low, __m256i high)
     return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
 }
 
+// The hue table's index of eight lanes (hsv_tables::DifferenceIndex).
+QUILLET_AVX2 inline __m256i DifferenceIndex(__m256i r, __m256i g, __m256i b) {
+    return _mm256_add_epi32(_mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(r, g), 9), _mm256_sub_epi32(r, b)),
+                            _mm256_set1_epi32(hsv_tables::kDifferenceOrigin));
+}
+
 // R | G << 8 | B << 16 of eight lanes of saturation, value and key index.
 QUILLET_AVX2 inline __m256i ConvertedBack(const ColorizeLaneKeys& k, __m256i saturation, __m256i v, __m256i keyIndex) {
     const __m256i word = _mm256_setr_m128i(
@@ -125,6 +134,25 @@ std::shared_ptr<const ColorizeKeyColours> ColorizeKeyColoursAvx2(const ColorizeL
     return fresh;
 }
 
+QUILLET_AVX2 int ColorizeHuesAvx2(const uint8_t* source, uint8_t* hues, int width) {
+    const int* hueTable = reinterpret_cast<const int*>(hsv_tables::RgbTables().hue);
+    const __m256i byteMask = _mm256_set1_epi32(0xFF);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * x));
+        const __m256i r = _mm256_and_si256(pixels, byteMask);
+        const __m256i g = _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byteMask);
+        const __m256i b = _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byteMask);
+        const __m256i hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, DifferenceIndex(r, g, b), 1), byteMask);
+        // Eight 32-bit lanes to eight bytes: pack within each half, then take both halves' low words.
+        const __m256i words = _mm256_packus_epi32(hue, hue);
+        const __m256i bytes = _mm256_packus_epi16(words, words);
+        const __m128i eight = _mm_unpacklo_epi32(_mm256_castsi256_si128(bytes), _mm256_extracti128_si256(bytes, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(hues + x), eight);
+    }
+    return x;
+}
+
 QUILLET_AVX2 int ColorizeRowAvx2(const ColorizeLaneKeys& k, const ColorizeKeyColours& colours, const uint8_t* source,
                                  const uint8_t* smoothed, uint8_t* destination, int width) {
     const hsv_tables::RgbToHsvTables& toHsv = hsv_tables::RgbTables();
@@ -146,10 +174,7 @@ QUILLET_AVX2 int ColorizeRowAvx2(const ColorizeLaneKeys& k, const ColorizeKeyCol
         if (smoothed) {
             hue = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(smoothed + x)));
         } else {
-            const __m256i index = _mm256_add_epi32(
-                _mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(r, g), 9), _mm256_sub_epi32(r, b)),
-                _mm256_set1_epi32(hsv_tables::kDifferenceOrigin));
-            hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, index, 1), byteMask);
+            hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, DifferenceIndex(r, g, b), 1), byteMask);
         }
         const __m256i saturationIn = _mm256_and_si256(
             _mm256_i32gather_epi32(saturationTable, _mm256_add_epi32(_mm256_slli_epi32(v, 8), delta), 1), byteMask);

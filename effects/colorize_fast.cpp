@@ -19,6 +19,7 @@
 
 #include "effects/colorize_parts.h"
 #include "image/hsv_tables.h"
+#include "image/scratchbuffer.h"
 
 namespace {
 
@@ -91,12 +92,16 @@ void LaneKeysOf(const ColorizeKeys& keys, const HueMapping& m, ColorizeLaneKeys&
 }
 
 // The hue bytes of every row of IN.
-void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane) {
+void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane, [[maybe_unused]] bool avx2) {
     const hsv_tables::RgbToHsvTables& t = hsv_tables::RgbTables();
     for (int y = 0; y < in.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* h = plane.PixelAt(0, y, 0);
-        for (int x = 0; x < in.GetWidth(); ++x, s += 4) h[x] = t.hue[DifferenceIndex(s[0], s[1], s[2])];
+        int x = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (avx2) x = ColorizeHuesAvx2(s, h, in.GetWidth());
+#endif
+        for (s += 4 * x; x < in.GetWidth(); ++x, s += 4) h[x] = t.hue[DifferenceIndex(s[0], s[1], s[2])];
     }
 }
 
@@ -108,8 +113,8 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
     const int w = out.GetWidth();
     CImageBuffer plane;
     if (keys.passes >= 1 && ColorizePlaneIsSmoothed(w, band.pictureHeight)) {
-        if (!plane.Allocate(w, in.GetHeight(), 1)) return false;
-        FillHuePlane(in, plane);
+        if (!AttachScratch(0, plane, w, in.GetHeight(), 1)) return false;
+        FillHuePlane(in, plane, avx2);
         if (!SmoothColorizeHues(plane, keys.passes, band)) return false;
     }
     HueMapping mapping;

@@ -62,6 +62,10 @@ struct ColorizeKeyColours {
 // memory for them cannot be had.
 std::shared_ptr<const ColorizeKeyColours> ColorizeKeyColoursAvx2(const ColorizeLaneKeys& keys);
 
+// The hue bytes of the first pixels of a row of `width`, eight at a time: returns how
+// many were done.
+int ColorizeHuesAvx2(const uint8_t* source, uint8_t* hues, int width);
+
 // The first pixels of a row of `width`: returns how many were done, eight at a time
 // (the rest is left to the scalar loop). `smoothed` is the row's smoothed hues or null.
 int ColorizeRowAvx2(const ColorizeLaneKeys& keys, const ColorizeKeyColours& colours, const uint8_t* source,

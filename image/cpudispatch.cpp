@@ -57,11 +57,11 @@ constexpr IppPrimitiveTable kTablesTable = Compose("tables", &ipp_generic::Filte
 constexpr IppPrimitiveTable kSse2Table = Compose("sse2", &ipp_fast::Filter32f_8u_C4R_Sse2, true,
                                               &ipp_fast::FilterLowpass_8u_C1R_Sse2);
 constexpr IppPrimitiveTable kAvx2Table = Compose("avx2", &ipp_fast::Filter32f_8u_C4R_Avx2, true,
-                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
+                                              &ipp_fast::FilterLowpass_8u_C1R_Avx2);
 constexpr IppPrimitiveTable kSse2OnlyTable = Compose("sse2 without tables", &ipp_fast::Filter32f_8u_C4R_Sse2, false,
                                               &ipp_fast::FilterLowpass_8u_C1R_Sse2);
 constexpr IppPrimitiveTable kAvx2OnlyTable = Compose("avx2 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false,
-                                              &ipp_fast::FilterLowpass_8u_C1R_Sse2);
+                                              &ipp_fast::FilterLowpass_8u_C1R_Avx2);
 
 bool HasSse2() {
     __builtin_cpu_init();

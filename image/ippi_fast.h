@@ -24,6 +24,9 @@ IppStatus Filter32f_8u_C4R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int
 // The box average with SSE2 (5 x 5; the 3 x 3 mask takes the generic routine).
 IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
                                     IppiMaskSize mask);
+// The same with AVX2, sixteen pixels at a time.
+IppStatus FilterLowpass_8u_C1R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                    IppiMaskSize mask);
 
 // The hue/saturation/value conversions through tables of the per-channel terms,
 // built once; plain C++, so any processor runs them.

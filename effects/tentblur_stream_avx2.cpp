@@ -27,6 +27,12 @@ struct Terms {
     int32_t half;
     int shift;
     double reciprocal;
+    int64_t multiplier, productHalf;
+    int productShift;
+    explicit Terms(const Normalisation& n)
+        : half(static_cast<int32_t>(n.half)), shift(n.shift), reciprocal(n.reciprocal),
+          multiplier(static_cast<int64_t>(n.multiplier)),
+          productHalf(n.rule == Rule::Product ? int64_t{1} << (n.productShift - 1) : 0), productShift(n.productShift) {}
 };
 
 template <Rule R>
@@ -35,6 +41,16 @@ QUILLET_AVX2 inline __m256i Normalise(__m256i sum, const Terms& t) {
         return sum;
     } else if constexpr (R == Rule::Shift) {
         return _mm256_sra_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(t.half)), _mm_cvtsi32_si128(t.shift));
+    } else if constexpr (R == Rule::Product) {
+        // (S * M + 2^(k-1)) >> k in 64-bit lanes, the even and the odd ones; each result
+        // (at most 256) fits the low half of its lane.
+        const __m256i multiplier = _mm256_set1_epi64x(t.multiplier), half = _mm256_set1_epi64x(t.productHalf);
+        const __m128i shift = _mm_cvtsi32_si128(t.productShift);
+        const __m256i s = _mm256_max_epi32(sum, _mm256_setzero_si256());
+        const __m256i even = _mm256_srl_epi64(_mm256_add_epi64(_mm256_mul_epu32(s, multiplier), half), shift);
+        const __m256i odd =
+            _mm256_srl_epi64(_mm256_add_epi64(_mm256_mul_epu32(_mm256_srli_epi64(s, 32), multiplier), half), shift);
+        return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
     } else {
         const __m256d reciprocal = _mm256_set1_pd(t.reciprocal), half = _mm256_set1_pd(0.5);
         const __m256d low = _mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(sum)), reciprocal), half);
@@ -75,7 +91,7 @@ template <Rule R>
 QUILLET_AVX2 void ColumnStep(int32_t* diff, int32_t* sum, const uint8_t* entering, const uint8_t* enteringDrop,
                              const uint8_t* leaving, const uint8_t* leavingDrop, uint8_t* out, int bytes,
                              const Normalisation& normalise) {
-    const Terms t{static_cast<int32_t>(normalise.half), normalise.shift, normalise.reciprocal};
+    const Terms t(normalise);
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
     int i = 0;
     for (; i + 32 <= bytes; i += 32) {
@@ -170,7 +186,7 @@ QUILLET_AVX2 inline void PairStore(__m256i sum, const Terms& t, uint8_t* q0, uin
 template <Rule R>
 QUILLET_AVX2 void RowPassPair(const uint8_t* line0, const uint8_t* line1, uint8_t* out0, uint8_t* out1, int width,
                               int start, TentShape shape, const Normalisation& normalise) {
-    const Terms t{static_cast<int32_t>(normalise.half), normalise.shift, normalise.reciprocal};
+    const Terms t(normalise);
     const Reach o{shape.r * 4, (shape.r - shape.b) * 4, (shape.r - shape.a) * 4, (shape.r - shape.n - 1) * 4};
     const uint8_t* known0 = line0 + static_cast<ptrdiff_t>(start) * 4 + o.entering;
     const uint8_t* known1 = line1 + static_cast<ptrdiff_t>(start) * 4 + o.entering;
@@ -230,6 +246,7 @@ StreamKernels Avx2StreamKernels(const Normalisation& normalise) {
     switch (normalise.rule) {
     case Rule::Clamp: return KernelsFor<Rule::Clamp>(normalise);
     case Rule::Shift: return KernelsFor<Rule::Shift>(normalise);
+    case Rule::Product: return KernelsFor<Rule::Product>(normalise);
     default: return KernelsFor<Rule::Reciprocal>(normalise);
     }
 }

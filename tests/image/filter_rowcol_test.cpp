@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
+#include <algorithm>
 
 #include "image/ippi.h"
 #include "image/kernel_divisor.h"
+#include "image/sum_normalisation.h"
 
 namespace {
 
@@ -51,6 +54,31 @@ TEST(IppFilterNormalisation, ReciprocalIsCorrectlyRoundedEvenWhereDoubleRounding
     }
     EXPECT_EQ(ipp_detail::ReciprocalToSingle(6), 1.0f / 6.0f);
     EXPECT_EQ(ipp_detail::ReciprocalToSingle(50), 0.02f);
+}
+
+// The running-sum filters' integer form of the reciprocal rule gives its bytes at every
+// half and whole step of every divisor it is taken for, and the double form is kept
+// where the product could leave 53 bits.
+TEST(IppFilterNormalisation, IntegerProductGivesTheReciprocalBytesAtEveryHalfAndWholeStep) {
+    std::vector<int> divisors;
+    for (int d = 3; d <= 6000; ++d) divisors.push_back(d);
+    for (int d = 6001; d < (1 << 21); d = d * 9 / 8 + 1) divisors.push_back(d);
+    int taken = 0;
+    for (int d : divisors) {
+        const ipp_fast::Normalisation n(d);
+        if (n.rule != ipp_fast::Rule::Product) continue;
+        ++taken;
+        for (int c = 0; c <= 256; ++c)
+            for (int64_t base : {int64_t{c} * d, int64_t{c} * d + d / 2})
+                for (int64_t delta = -1; delta <= 1; ++delta) {
+                    const int64_t sum = std::min<int64_t>(base + delta, int64_t{255} * d);
+                    ASSERT_EQ(n.Apply<ipp_fast::Rule::Product>(static_cast<int32_t>(sum)),
+                              n.Apply<ipp_fast::Rule::Reciprocal>(static_cast<int32_t>(sum)))
+                        << sum << " / " << d;
+                }
+    }
+    EXPECT_GT(taken, 6000);  // all but the powers of two
+    EXPECT_EQ(ipp_fast::Normalisation((1 << 29) / 255 + 1).rule, ipp_fast::Rule::Reciprocal);
 }
 
 TEST(IppFilterNormalisation, SumsBeyond32BitsSaturateInsteadOfWrapping) {

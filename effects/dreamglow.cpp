@@ -71,7 +71,7 @@ void CombineRowWith(const void* context, const uint8_t* s, const uint8_t* blurre
 
 BlurRowCombine CombineRowAt(StreamLevel level) {
 #if defined(__x86_64__) || defined(__i386__)
-    if (level == StreamLevel::Avx2) return &CombineRowWith<&DreamGlowCombineAvx2>;
+    if (level == StreamLevel::Avx2 || level == StreamLevel::Avx512) return &CombineRowWith<&DreamGlowCombineAvx2>;
     if (level == StreamLevel::Sse2) return &CombineRowWith<&DreamGlowCombineSse2>;
 #endif
     return &CombineRow;

@@ -21,6 +21,7 @@ TentShape ShapeOf(const CTentKernel& kernel) {
 
 StreamKernels KernelsAt(StreamLevel level, const Normalisation& normalise) {
 #if defined(__x86_64__) || defined(__i386__)
+    if (level == StreamLevel::Avx512) return Avx512StreamKernels(normalise);
     if (level == StreamLevel::Avx2) return Avx2StreamKernels(normalise);
     if (level == StreamLevel::Sse2) return Sse2StreamKernels(normalise);
 #else
@@ -57,6 +58,7 @@ void ReplicateRow(uint8_t* pixel0, int first, int last, int from, int to) {
 
 std::optional<StreamLevel> AllowedStreamLevel() {
     if (!ippTablesEnabled()) return std::nullopt;
+    if (ippAvx512Enabled()) return StreamLevel::Avx512;
     if (ippAvx2Enabled()) return StreamLevel::Avx2;
     if (ippSse2Enabled()) return StreamLevel::Sse2;
     return StreamLevel::Scalar;

@@ -24,7 +24,7 @@
 
 // The instruction sets the streamed blur can run its loops with; every one gives the
 // same bytes.
-enum class StreamLevel { Scalar, Sse2, Avx2 };
+enum class StreamLevel { Scalar, Sse2, Avx2, Avx512 };
 
 // The fastest level the processor selection allows (image/cpudispatch.h), or none
 // while the running-sum versions are switched off ("tables"): the effects then run

@@ -51,8 +51,10 @@ StreamKernels ScalarStreamKernels(const ipp_fast::Normalisation& normalise);
 
 
 #if defined(__x86_64__) || defined(__i386__)
-// The same loops in vector registers (effects/tentblur_stream_sse2.cpp, _avx2.cpp);
-// AVX2 only where the processor selection allows it.
+// The same loops in vector registers (effects/tentblur_stream_sse2.cpp, _avx2.cpp,
+// _avx512.cpp: the AVX2 set with its column step sixteen lanes wide); AVX2 and AVX-512
+// only where the processor selection allows them.
 StreamKernels Sse2StreamKernels(const ipp_fast::Normalisation& normalise);
 StreamKernels Avx2StreamKernels(const ipp_fast::Normalisation& normalise);
+StreamKernels Avx512StreamKernels(const ipp_fast::Normalisation& normalise);
 #endif

@@ -270,7 +270,8 @@ Paths<std::optional<StreamLevel>> BlurLevels() {
     return Paths<std::optional<StreamLevel>>{{std::nullopt}}
         .Add(streamed, StreamLevel::Scalar, "running sums")
         .Add(streamed && ippSse2Enabled(), StreamLevel::Sse2, "sse2")
-        .Add(streamed && ippAvx2Enabled(), StreamLevel::Avx2, "avx2");
+        .Add(streamed && ippAvx2Enabled(), StreamLevel::Avx2, "avx2")
+        .Add(streamed && ippAvx512Enabled(), StreamLevel::Avx512, "avx512");
 }
 
 // One band of a picture: a picture of its own, or a slice of a taller one with the

@@ -1,5 +1,6 @@
 #include "host/common/effect_session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -25,6 +26,28 @@ HRESULT SurfaceOver(const FrameMemory& frame, ComPtr<IDXSurface>* surface) {
     return CreateSurfaceOnMemory(frame.samples, frame.width, frame.height, frame.pitch, SurfaceFormat(frame),
                                  surface->ReleaseAndGetAddressOf());
 }
+
+// Rows [first, end) of one frame converted into another.
+struct RowSpan {
+    const FrameMemory* from;
+    const FrameMemory* to;
+    SampleConversion conversion;
+    LONG first, end;
+};
+
+void ConvertRowSpan(const RowSpan& span) {
+    for (LONG y = span.first; y < span.end; ++y)
+        ConvertSampleRow(reinterpret_cast<const DXSAMPLE*>(span.from->samples + ptrdiff_t(y) * span.from->pitch),
+                         reinterpret_cast<DXSAMPLE*>(span.to->samples + ptrdiff_t(y) * span.to->pitch),
+                         size_t(span.from->width), span.conversion);
+}
+
+void ConvertRowSpanTask(void* span, BOOL* /*keepGoing*/) { ConvertRowSpan(*static_cast<const RowSpan*>(span)); }
+
+// A frame converts in one piece below this many rows per worker: handing rows out costs
+// more than it saves.
+constexpr LONG kRowsPerTask = 64;
+constexpr ULONG kMostTasks = 16;
 
 }  // namespace
 
@@ -134,6 +157,14 @@ HRESULT EffectSession::UseSite(unsigned processors, QuilletBandingMode banding) 
     if (FAILED(hr)) return Fail(SessionStep::HandSite, hr);
     m_processors = processors;
     m_site = site;
+    // The site's workers, idle while no frame renders, also convert the frames' rows.
+    m_taskManager.Reset();
+    m_workers = 1;
+    ComPtr<IServiceProvider> services;
+    if (SUCCEEDED(Query(site.Get(), &services)) &&
+        SUCCEEDED(services->QueryService(SID_SDXTaskManager, IID_IDXTaskManager, m_taskManager.ReleaseAndGetVoidAddress())) &&
+        m_taskManager && FAILED(m_taskManager->QueryNumProcessors(&m_workers)))
+        m_workers = 1;
     return S_OK;
 }
 
@@ -159,9 +190,7 @@ HRESULT EffectSession::SetPosition(double t) {
 // converted by the output surface's own packing.
 HRESULT EffectSession::FillOutput(const FrameMemory& input, const FrameMemory& output) {
     if (input.premultiplied == output.premultiplied) {
-        const size_t rowBytes = size_t(input.width) * 4;
-        for (LONG y = 0; y < input.height; ++y)
-            std::memcpy(output.samples + ptrdiff_t(y) * output.pitch, input.samples + ptrdiff_t(y) * input.pitch, rowBytes);
+        ConvertRows(input, output);
         return S_OK;
     }
     ComPtr<IDXSurface> surface;
@@ -245,14 +274,25 @@ HRESULT EffectSession::Render(const FrameMemory& input, const FrameMemory& outpu
     return hr;
 }
 
-// Converts every row of `from` into `to` (which may be the same memory) between their forms.
+// Converts every row of `from` into `to` (which may be the same memory) between their
+// forms, the rows shared out among the site's workers when the frame is tall enough.
 void EffectSession::ConvertRows(const FrameMemory& from, const FrameMemory& to) {
     const SampleConversion conversion = ConversionBetween(from.premultiplied, to.premultiplied);
     if (conversion == SampleConversion::Copy && from.samples == to.samples) return;
-    for (LONG y = 0; y < from.height; ++y)
-        ConvertSampleRow(reinterpret_cast<const DXSAMPLE*>(from.samples + ptrdiff_t(y) * from.pitch),
-                         reinterpret_cast<DXSAMPLE*>(to.samples + ptrdiff_t(y) * to.pitch), size_t(from.width),
-                         conversion);
+    const ULONG parts = m_taskManager ? std::min<ULONG>({m_workers, ULONG(from.height / kRowsPerTask), kMostTasks}) : 1;
+    if (parts <= 1) {
+        ConvertRowSpan({&from, &to, conversion, 0, from.height});
+        return;
+    }
+    RowSpan spans[kMostTasks];
+    DXTMTASKINFO tasks[kMostTasks];
+    for (ULONG i = 0; i < parts; ++i) {
+        spans[i] = {&from, &to, conversion, LONG(int64_t(from.height) * i / parts), LONG(int64_t(from.height) * (i + 1) / parts)};
+        tasks[i] = DXTMTASKINFO{&ConvertRowSpanTask, &spans[i], nullptr, 0, nullptr};
+    }
+    // Nothing has run when the manager refuses the tasks: then the rows convert here.
+    if (FAILED(m_taskManager->ScheduleTasks(tasks, nullptr, nullptr, parts, INFINITE)))
+        ConvertRowSpan({&from, &to, conversion, 0, from.height});
 }
 
 }  // namespace brushwerk::common

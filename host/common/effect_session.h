@@ -118,7 +118,7 @@ private:
     HRESULT Fail(SessionStep step, HRESULT hr);
     HRESULT StreamHolding(const RecordBytes& bytes, ComPtr<IStream>* stream);
     HRESULT FillOutput(const FrameMemory& input, const FrameMemory& output);
-    static void ConvertRows(const FrameMemory& from, const FrameMemory& to);
+    void ConvertRows(const FrameMemory& from, const FrameMemory& to);
 
     const EffectDescriptor& m_effect;
     size_t m_recordSize;
@@ -130,6 +130,8 @@ private:
     std::optional<RecordBytes> m_heldRecord;  // what the object is known to hold
     std::optional<unsigned> m_processors;     // what its site reports, once it has one
     ComPtr<IUnknown> m_site;
+    ComPtr<IDXTaskManager> m_taskManager;     // the site's, which also shares out the conversions' rows
+    ULONG m_workers = 1;
     std::vector<uint8_t> m_inputCopy;         // the input premultiplied, when it is straight or shares the output's memory
     double m_executeSeconds = 0.0;
     SessionStep m_failedStep = SessionStep::None;

@@ -116,8 +116,15 @@ int Studio::Run() {
     }
     ShowWindow(m_window, SW_SHOW);
     SetFocus(m_window);
-    m_out << "studio: showing " << m_supply.Name() << " through " << cli::AllEffects()[m_effect].shortName << "\n"
-          << std::flush;
+    m_out << "studio: showing " << m_supply.Name() << " through " << cli::AllEffects()[m_effect].shortName << "\n";
+    if (m_supply.IsVideo()) {  // where to drag through the frames, on the screen
+        POINT corner{m_layout.frameSlider.left, m_layout.frameSlider.top};
+        ClientToScreen(m_window, &corner);
+        m_out << "studio: frame slider at " << corner.x << "," << corner.y << " size "
+              << m_layout.frameSlider.right - m_layout.frameSlider.left << "x"
+              << m_layout.frameSlider.bottom - m_layout.frameSlider.top << " for " << m_supply.FrameCount() << " frames\n";
+    }
+    m_out << std::flush;
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {

@@ -75,6 +75,15 @@ QUILLET_AVX2 inline __m256i ScaledQuotient(__m256i a, __m256i low, __m256i high)
     return _mm256_or_si256(even, _mm256_slli_epi64(odd, 32));
 }
 
+// The first three bytes of eight pixels, each in a 32-bit lane.
+struct Channels {
+    __m256i r, g, b;
+    QUILLET_AVX2 explicit Channels(__m256i pixels)
+        : r(_mm256_and_si256(pixels, _mm256_set1_epi32(0xFF))),
+          g(_mm256_and_si256(_mm256_srli_epi32(pixels, 8), _mm256_set1_epi32(0xFF))),
+          b(_mm256_and_si256(_mm256_srli_epi32(pixels, 16), _mm256_set1_epi32(0xFF))) {}
+};
+
 // The hue table's index of eight lanes (hsv_tables::DifferenceIndex).
 QUILLET_AVX2 inline __m256i DifferenceIndex(__m256i r, __m256i g, __m256i b) {
     return _mm256_add_epi32(_mm256_add_epi32(_mm256_slli_epi32(_mm256_sub_epi32(r, g), 9), _mm256_sub_epi32(r, b)),
@@ -140,10 +149,8 @@ QUILLET_AVX2 int ColorizeHuesAvx2(const uint8_t* source, uint8_t* hues, int widt
     int x = 0;
     for (; x + 8 <= width; x += 8) {
         const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * x));
-        const __m256i r = _mm256_and_si256(pixels, byteMask);
-        const __m256i g = _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byteMask);
-        const __m256i b = _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byteMask);
-        const __m256i hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, DifferenceIndex(r, g, b), 1), byteMask);
+        const Channels c(pixels);
+        const __m256i hue = _mm256_and_si256(_mm256_i32gather_epi32(hueTable, DifferenceIndex(c.r, c.g, c.b), 1), byteMask);
         // Eight 32-bit lanes to eight bytes: pack within each half, then take both halves' low words.
         const __m256i words = _mm256_packus_epi32(hue, hue);
         const __m256i bytes = _mm256_packus_epi16(words, words);
@@ -165,9 +172,8 @@ QUILLET_AVX2 int ColorizeRowAvx2(const ColorizeLaneKeys& k, const ColorizeKeyCol
     int x = 0;
     for (; x + 8 <= width; x += 8) {
         const __m256i pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + 4 * x));
-        const __m256i r = _mm256_and_si256(pixels, byteMask);
-        const __m256i g = _mm256_and_si256(_mm256_srli_epi32(pixels, 8), byteMask);
-        const __m256i b = _mm256_and_si256(_mm256_srli_epi32(pixels, 16), byteMask);
+        const Channels c(pixels);
+        const __m256i r = c.r, g = c.g, b = c.b;
         const __m256i v = _mm256_max_epi32(r, _mm256_max_epi32(g, b));
         const __m256i delta = _mm256_sub_epi32(v, _mm256_min_epi32(r, _mm256_min_epi32(g, b)));
         __m256i hue;

@@ -24,17 +24,7 @@ namespace {
 using ipp_fast::Normalisation;
 using ipp_fast::Rule;
 
-struct Terms {
-    int32_t half;
-    int shift;
-    double reciprocal;
-    int64_t multiplier, productHalf;
-    int productShift;
-    explicit Terms(const Normalisation& n)
-        : half(static_cast<int32_t>(n.half)), shift(n.shift), reciprocal(n.reciprocal),
-          multiplier(static_cast<int64_t>(n.multiplier)),
-          productHalf(n.rule == Rule::Product ? int64_t{1} << (n.productShift - 1) : 0), productShift(n.productShift) {}
-};
+using Terms = NormalisationTerms;
 
 template <Rule R>
 QUILLET_AVX512 inline __m512i Normalise(__m512i sum, const Terms& t) {

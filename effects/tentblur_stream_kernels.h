@@ -33,6 +33,20 @@ struct StreamKernels {
                         int start, TentShape shape, const ipp_fast::Normalisation& normalise);
 };
 
+// The normalisation's numbers as the vector loops load them into registers.
+struct NormalisationTerms {
+    int32_t half;
+    int shift;
+    double reciprocal;
+    int64_t multiplier, productHalf;
+    int productShift;
+    explicit NormalisationTerms(const ipp_fast::Normalisation& n)
+        : half(static_cast<int32_t>(n.half)), shift(n.shift), reciprocal(n.reciprocal),
+          multiplier(static_cast<int64_t>(n.multiplier)),
+          productHalf(n.rule == ipp_fast::Rule::Product ? int64_t{1} << (n.productShift - 1) : 0),
+          productShift(n.productShift) {}
+};
+
 // The column start over lanes first .. bytes - 1, one lane at a time: what a vector
 // set leaves after its last full register.
 inline void ColumnStartLanes(const uint8_t* const* rows, const int32_t* weights, const int32_t* signs, int count,

@@ -4,14 +4,7 @@
 # its source. Run under xvfb-run with the brushwerk program as the argument.
 set -euo pipefail
 brushwerk=$1
-work=$(mktemp -d)
-studio=
-trap '[ -n "$studio" ] && kill "$studio" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; cat "$work/log"; exit 1; }
-await() {  # the studio's output holding a line $2 times (once by default)
-  for _ in $(seq 150); do [ "$(grep -c "$1" "$work/log")" -ge "${2:-1}" ] && return; sleep 0.1; done
-  fail "the studio never printed '$1'"
-}
+source "$(dirname "$0")/studio_driver.sh"
 same_pixels() {  # two pictures, compared sample by sample
   ffmpeg -nostdin -v error -i "$1" -f rawvideo -pix_fmt rgb24 -y "$work/a.rgb"
   ffmpeg -nostdin -v error -i "$2" -f rawvideo -pix_fmt rgb24 -y "$work/b.rgb"

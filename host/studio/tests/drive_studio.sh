@@ -5,14 +5,7 @@
 # the brushwerk program as the argument.
 set -euo pipefail
 brushwerk=$1
-work=$(mktemp -d)
-studio=
-trap '[ -n "$studio" ] && kill "$studio" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; cat "$work/log"; exit 1; }
-await() {  # a line of the studio's output
-  for _ in $(seq 150); do grep -q "$1" "$work/log" && return; sleep 0.1; done
-  fail "the studio never printed '$1'"
-}
+source "$(dirname "$0")/studio_driver.sh"
 
 "$brushwerk" demo "$work/demo" >/dev/null
 "$brushwerk" studio "$work/demo/testcard.png" --save-to "$work/saved" >"$work/log" 2>&1 &

@@ -51,4 +51,7 @@ DuoSegments MakeDuoSegments(const DuoRamp& ramp);
 int DuoChromeRowAvx512(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
 int DuoChromeRowAvx2(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
 int DuoChromeRowSse2(const DuoSegments& ramp, const uint8_t* source, uint8_t* destination, int width);
+// t[i] = a[i] / over[i] in double rounded to single precision, as the AVX-512 rows find a
+// pixel's place on its segment; n a multiple of 8.
+void DuoChromePositionsAvx512(const double* a, const double* over, float* t, int n);
 #endif

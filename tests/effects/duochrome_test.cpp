@@ -3,7 +3,12 @@
 // ink luminance (the contract suite holds what all effects share).
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
 #include "effects/duochrome.h"
+#include "effects/duochrome_fast.h"
+#include "image/cpudispatch.h"
 #include "tests/effects/effect_harness.h"
 
 namespace effect_test {
@@ -95,3 +100,30 @@ TEST(DuoChrome, EqualPaperAndInkLuminanceGivesThePaperAtThatLuminance) {
 
 }  // namespace
 }  // namespace effect_test
+
+#if defined(__x86_64__) || defined(__i386__)
+// The AVX-512 rows multiply by the divisor's reciprocal; quotients that fall on or
+// within a hair of a point halfway between two floats must still round as the division.
+TEST(DuoChrome, VectorPositionsRoundAsTheDivisionAtHalfwayQuotients) {
+    ippStaticInit();
+    if (!ippAvx512Enabled()) GTEST_SKIP() << "no AVX-512 here";
+    std::vector<double> a, over;
+    for (const double divisor : {3.0, 7.0, 12.75, 77.3046875, 191.25, 254.5}) {
+        for (int k = 1; k < 400; ++k) {
+            // A halfway quotient (25 significant bits) times the divisor, and the doubles
+            // up to 6 units either side of that dividend.
+            const double halfway = std::ldexp(static_cast<double>((1 << 24) + 2 * k * 4099 + 1), -25);
+            const double dividend = halfway * divisor;
+            for (int step = -6; step <= 6; ++step) {
+                a.push_back(dividend + step * (std::nextafter(dividend, 1e9) - dividend));
+                over.push_back(divisor);
+            }
+        }
+    }
+    a.resize(a.size() / 8 * 8), over.resize(a.size());
+    std::vector<float> t(a.size());
+    DuoChromePositionsAvx512(a.data(), over.data(), t.data(), static_cast<int>(a.size()));
+    for (size_t i = 0; i < a.size(); ++i)
+        ASSERT_EQ(t[i], static_cast<float>(a[i] / over[i])) << a[i] << " / " << over[i];
+}
+#endif

@@ -54,7 +54,7 @@ HRESULT CMetal::RenderBand(const tMETALLIC_PROPS& props, const CImageBuffer& in,
     settings.kg = GreenOf(props.color) / 256.0;
     settings.kb = BlueOf(props.color) / 256.0;
     if (ippTablesEnabled())
-        RenderMetalTabulated(in, out, settings);
+        RenderMetalTabulated(in, out, settings, ippAvx512Enabled());
     else
         RenderMetalPerPixel(in, out, settings);
     return S_OK;

@@ -29,8 +29,16 @@ void MetalPixel(const uint8_t* source, uint8_t* destination, double kr, double k
 // MetalPixel over every pixel of two W x H 4-channel buffers, one call per pixel.
 void RenderMetalPerPixel(const CImageBuffer& in, CImageBuffer& out, const MetalSettings& settings);
 
-// The same bytes from per-frame tables.
-void RenderMetalTabulated(const CImageBuffer& in, CImageBuffer& out, const MetalSettings& settings);
+// The same bytes from per-frame tables; with `avx512` each row's first pixels go through
+// MetalRowAvx512 (only where the processor has AVX-512).
+void RenderMetalTabulated(const CImageBuffer& in, CImageBuffer& out, const MetalSettings& settings, bool avx512);
+
+#if defined(__x86_64__) || defined(__i386__)
+// The first pixels of a row of `width` 4-byte pixels from the metal term of each channel
+// sum (metalTerm[0..765]); returns how many were done (effects/metal_avx512.cpp).
+int MetalRowAvx512(const double* metalTerm, const MetalSettings& settings, const uint8_t* source,
+                   uint8_t* destination, int width);
+#endif
 
 // The metal term of MetalPixel for a channel sum, shared by both versions so that
 // they evaluate one expression.

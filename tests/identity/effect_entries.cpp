@@ -100,14 +100,16 @@ std::function<Trial(int, int)> RecordFrame(PathRender<Record, Path> render, std:
     };
 }
 
-const std::vector<bool> kTablePaths{false, true};
+// Metallic per pixel, from its tables, and from its tables with AVX-512 rows.
+Paths<int> MetalPaths() { return Paths<int>{{0}}.Add(ippTablesEnabled(), 1, "tables").Add(ippTablesEnabled() && ippAvx512Enabled(), 2, "avx512"); }
 
 // ---- Metallic ---------------------------------------------------------------------------
 
-void RenderMetal(const CImageBuffer& in, CImageBuffer& out, const tMETALLIC_PROPS& r, bool tables) {
+void RenderMetal(const CImageBuffer& in, CImageBuffer& out, const tMETALLIC_PROPS& r, int path) {
     const MetalSettings s{RedOf(r.color) / 256.0, GreenOf(r.color) / 256.0, BlueOf(r.color) / 256.0, r.picture, r.metal,
                           r.highlights,           r.shine,                    r.calibrate};
-    (tables ? RenderMetalTabulated : RenderMetalPerPixel)(in, out, s);
+    if (path == 0) return RenderMetalPerPixel(in, out, s);
+    RenderMetalTabulated(in, out, s, path == 2);
 }
 
 Trial MetalRandom(int n) {
@@ -120,7 +122,7 @@ Trial MetalRandom(int n) {
         for (float* f : {&r.shine, &r.highlights, &r.calibrate, &r.metal, &r.picture}) *f = allSame ? same : d.Value();
     }
     Picture picture = n < kMetallicPresetCount ? EveryCombination(d) : CasePicture(d, n);
-    return RecordCase("Metallic", RenderMetal, kTablePaths, d, n, std::move(picture), r);
+    return RecordCase("Metallic", RenderMetal, MetalPaths().paths, d, n, std::move(picture), r);
 }
 
 // ---- the edge filter's table ------------------------------------------------------------
@@ -407,7 +409,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
     std::vector<std::string> edge = v;
     if (ippTablesEnabled() && ippAvx2Enabled()) edge.insert(edge.end(), {"tables with avx2", "avx2 single"});
     e.insert(e.end(), {
-        {"Metallic metal term", v, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, kTablePaths, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
+        {"Metallic metal term", MetalPaths().names, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, MetalPaths().paths, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},
         {"Pastel Sketch mix", EdgePaths().names, kPastelSketchPresetCount + 60,
          EdgeEffectRandom("Pastel Sketch", 100000, g_pastelSketchPresets, kPastelSketchPresetCount, &tPASTEL_SKETCHPROPS::blend, RenderPastel),

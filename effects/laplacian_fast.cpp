@@ -110,8 +110,10 @@ bool ScaledLaplacianRows(const CImageBuffer& src, int srcRow, CImageBuffer& dst,
         uint8_t* out = dst.PixelAt(1, dstRow + k, 0);
         int done = 0;
 #if defined(__x86_64__) || defined(__i386__)
+        if (form == EdgeRows::kAvx512Single) done = ScaledLaplacianRowAvx512(above, mid, below, out, width * 4, scale);
         if (form != EdgeRows::kTable)
-            done = ScaledLaplacianRowAvx2(above, mid, below, out, width * 4, scale, form == EdgeRows::kAvx2Single);
+            done += ScaledLaplacianRowAvx2(above + done, mid + done, below + done, out + done, width * 4 - done, scale,
+                                           form != EdgeRows::kAvx2Double);
 #else
         (void)form;
 #endif
@@ -142,11 +144,14 @@ bool Overlapping(const CImageBuffer& a, const CImageBuffer& b) {
 
 }  // namespace
 
-EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2) {
+EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2, bool avx512) {
     EdgeFilterPlan plan;
     plan.kernel = kernel;
     plan.tablePath = tables && ippTablesEnabled() && IsScaledLaplacian(kernel, &plan.scale);
-    if (plan.tablePath && avx2) plan.rows = SingleFormHolds(plan.scale) ? EdgeRows::kAvx2Single : EdgeRows::kAvx2Double;
+    if (plan.tablePath && avx2) {
+        const bool single = SingleFormHolds(plan.scale);
+        plan.rows = !single ? EdgeRows::kAvx2Double : avx512 ? EdgeRows::kAvx512Single : EdgeRows::kAvx2Single;
+    }
     return plan;
 }
 
@@ -180,8 +185,10 @@ void ReplicateEdgeColumns(CImageBuffer& out) {
 
 bool ConvolveEdgeKernel(const CImageBuffer& src, CImageBuffer& dst, const float kernel[9], EdgeRows form) {
     if (Overlapping(src, dst)) return CImageOps().Convolve(src, dst, kernel, 3);
-    const EdgeFilterPlan plan = PlanEdgeFilter(kernel, true, form != EdgeRows::kTable);
+    const EdgeFilterPlan plan =
+        PlanEdgeFilter(kernel, true, form != EdgeRows::kTable, form == EdgeRows::kAvx512Single);
     if (!plan.tablePath) return CImageOps().Convolve(src, dst, kernel, 3);
-    // The single form only where it holds for this scale.
-    return ConvolveScaledLaplacian(src, dst, kernel, form == EdgeRows::kAvx2Single ? plan.rows : form);
+    // A single form only where it holds for this scale.
+    const bool single = form == EdgeRows::kAvx2Single || form == EdgeRows::kAvx512Single;
+    return ConvolveScaledLaplacian(src, dst, kernel, single ? plan.rows : form);
 }

@@ -29,8 +29,9 @@ bool IsScaledLaplacian(const float kernel[9], float* scale);
 // How the table path runs its rows: by the table alone, or first through AVX2 rows
 // that evaluate c * N + 0.5 in double precision (the table's own operations) or in
 // single precision, which is taken only where it was checked to give the table's byte
-// for every N of the scale (4081 values: the whole input space of the output rule).
-enum class EdgeRows { kTable, kAvx2Double, kAvx2Single };
+// for every N of the scale (4081 values: the whole input space of the output rule);
+// the single form also runs thirty-two bytes at a time with AVX-512.
+enum class EdgeRows { kTable, kAvx2Double, kAvx2Single, kAvx512Single };
 
 // The fastest rows the processor selection allows.
 inline EdgeRows FastestEdgeRows() { return ippAvx2Enabled() ? EdgeRows::kAvx2Single : EdgeRows::kTable; }
@@ -54,18 +55,22 @@ bool ConvolveScaledLaplacian(const CImageBuffer& src, CImageBuffer& dst, const f
 // `single` for the single-precision form.
 int ScaledLaplacianRowAvx2(const uint8_t* above, const uint8_t* mid, const uint8_t* below, uint8_t* out, int bytes,
                            float scale, bool single);
+// The same in the single form with AVX-512 (effects/edgerows_avx512.cpp), a multiple of 32.
+int ScaledLaplacianRowAvx512(const uint8_t* above, const uint8_t* mid, const uint8_t* below, uint8_t* out, int bytes,
+                             float scale);
 #endif
 
 // The filter for one kernel, decided once per band: whether the table path runs (a
 // finite scaled Laplacian while `tables` and the processor selection allow it) and
-// with which rows (AVX2 where `avx2`, in single precision where that holds).
+// with which rows (AVX2 where `avx2`, in single precision where that holds, with
+// AVX-512 where `avx512` too).
 struct EdgeFilterPlan {
     const float* kernel = nullptr;
     bool tablePath = false;
     float scale = 0.0f;
     EdgeRows rows = EdgeRows::kTable;
 };
-EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2 = ippAvx2Enabled());
+EdgeFilterPlan PlanEdgeFilter(const float kernel[9], bool tables, bool avx2 = ippAvx2Enabled(), bool avx512 = false);
 
 // The filter at `rows` successive rows: dst rows dstRow.. (columns 1 .. W - 2) from
 // the 3 x 3 neighbourhoods of src rows srcRow.., which need a row before and after

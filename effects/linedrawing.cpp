@@ -84,15 +84,17 @@ void BuildMixTable(const int curve[kCurveSize], const LineColours& colours, MixT
     }
 }
 
-// The table's colour with the source's alpha, one 4-byte move per pixel; with `avx2`
-// the row's first pixels eight at a time.
+// The table's colour with the source's alpha, one 4-byte move per pixel; along the AVX2
+// or AVX-512 path the row's first pixels eight or sixteen at a time.
 struct MixLookup {
     const MixTable& table;
-    bool avx2;
+    EdgePath path;
     void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
         int x = 0;
 #if defined(__x86_64__) || defined(__i386__)
-        if (avx2) x = LineDrawingMapRowAvx2(reinterpret_cast<const uint32_t*>(table.colour), source, pixels, count);
+        const uint32_t* colours = reinterpret_cast<const uint32_t*>(table.colour);
+        if (path == EdgePath::kAvx512) x = LineDrawingMapRowAvx512(colours, source, pixels, count);
+        if (path == EdgePath::kAvx2) x = LineDrawingMapRowAvx2(colours, source, pixels, count);
 #endif
         for (source += 4 * x, pixels += 4 * x; x < count; ++x, source += 4, pixels += 4) {
             uint8_t pixel[4];
@@ -133,5 +135,5 @@ void RenderLineDrawing(const CImageBuffer& in, CImageBuffer& out, const tLINE_DR
     if (path == EdgePath::kRule) return RenderEdgeBand(in, out, band, kernel, path, MixRule{curve, colours});
     MixTable table;
     BuildMixTable(curve, colours, table);
-    RenderEdgeBand(in, out, band, kernel, path, MixLookup{table, path == EdgePath::kAvx2});
+    RenderEdgeBand(in, out, band, kernel, path, MixLookup{table, path});
 }

@@ -93,14 +93,17 @@ inline void MapPixel(const uint8_t* filtered, const uint8_t* source, uint8_t* ou
 }
 
 // The mix a row at a time (a row map of effects/edgeband.h); with a wide table the
-// row's first pixels eight at a time through AVX2.
+// row's first pixels eight at a time through AVX2, with `bytes` sixteen at a time
+// through AVX-512.
 template <class Mixer>
 struct RowMap {
     Mixer mixed;
     const WideMixTable* wide = nullptr;
+    const MixTable* bytes = nullptr;
     void operator()(const uint8_t* source, uint8_t* pixels, int count) const {
         int x = 0;
 #if defined(__x86_64__) || defined(__i386__)
+        if (bytes) x = PastelSketchMapRowAvx512(&bytes->byColour[0][0][0], kInkThreshold, source, pixels, count);
         if (wide) x = PastelSketchMapRowAvx2(&wide->byColour[0][0][0], kInkThreshold, source, pixels, count);
 #endif
         for (source += 4 * x, pixels += 4 * x; x < count; ++x, source += 4, pixels += 4)
@@ -143,6 +146,8 @@ void RenderPastelSketch(const CImageBuffer& in, CImageBuffer& out, const tPASTEL
     if (path == EdgePath::kRule) return RenderEdgeBand(in, out, band, kernel, path, RowMap<MixRule>{MixRule{mix}});
     MixTable table;
     BuildMixTable(mix, table);
+    if (path == EdgePath::kAvx512)
+        return RenderEdgeBand(in, out, band, kernel, path, RowMap<MixLookup>{MixLookup{table}, nullptr, &table});
     if (path != EdgePath::kAvx2) return RenderEdgeBand(in, out, band, kernel, path, RowMap<MixLookup>{MixLookup{table}});
     WideMixTable wide;
     WidenMixTable(table, wide);

@@ -77,6 +77,11 @@ bool HasAvx512() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx512f");
 }
+
+bool HasAvx512Vbmi() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
+}
 #endif
 
 std::atomic<const IppPrimitiveTable*> g_activeTable{&kGenericTable};
@@ -84,6 +89,7 @@ std::atomic<bool> g_tablesEnabled{true};
 std::atomic<bool> g_avx2Enabled{false};
 std::atomic<bool> g_sse2Enabled{false};
 std::atomic<bool> g_avx512Enabled{false};
+std::atomic<bool> g_avx512VbmiEnabled{false};
 
 }  // namespace
 
@@ -121,6 +127,8 @@ IppStatus ippStaticInit() {
     g_avx2Enabled.store(levels.avx2 && HasAvx2AndFma(), std::memory_order_relaxed);
     g_sse2Enabled.store(levels.sse2 && HasSse2(), std::memory_order_relaxed);
     g_avx512Enabled.store(levels.avx2 && levels.avx512 && HasAvx2AndFma() && HasAvx512(), std::memory_order_relaxed);
+    g_avx512VbmiEnabled.store(g_avx512Enabled.load(std::memory_order_relaxed) && HasAvx512Vbmi(),
+                              std::memory_order_relaxed);
 #endif
     g_activeTable.store(ippRunnablePrimitiveTables().back(), std::memory_order_release);
     return ippStsNoErr;
@@ -133,6 +141,8 @@ bool ippAvx2Enabled() { return g_avx2Enabled.load(std::memory_order_relaxed); }
 bool ippSse2Enabled() { return g_sse2Enabled.load(std::memory_order_relaxed); }
 
 bool ippAvx512Enabled() { return g_avx512Enabled.load(std::memory_order_relaxed); }
+
+bool ippAvx512VbmiEnabled() { return g_avx512VbmiEnabled.load(std::memory_order_relaxed); }
 
 const IppPrimitiveTable& ippActivePrimitives() { return *g_activeTable.load(std::memory_order_acquire); }
 

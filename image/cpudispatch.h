@@ -56,6 +56,10 @@ bool ippSse2Enabled();
 // wider path.
 bool ippAvx512Enabled();
 
+// AVX-512 with its byte and word instructions and the byte permutes (BW and VBMI), for
+// the table lookups by byte: ippAvx512Enabled() and the processor has both.
+bool ippAvx512VbmiEnabled();
+
 // The table the public routines call through (the generic one before ippStaticInit).
 const IppPrimitiveTable& ippActivePrimitives();
 

@@ -138,7 +138,8 @@ bool GenericEdgeFilter(const CImageBuffer& src, CImageBuffer& dst, const float k
 }
 
 int EdgeFilter(size_t version, const CImageBuffer& in, CImageBuffer& out, const float kernel[9]) {
-    const EdgeRows forms[] = {EdgeRows::kTable, EdgeRows::kTable, EdgeRows::kAvx2Double, EdgeRows::kAvx2Single};
+    const EdgeRows forms[] = {EdgeRows::kTable, EdgeRows::kTable, EdgeRows::kAvx2Double, EdgeRows::kAvx2Single,
+                              EdgeRows::kAvx512Single};
     return version == 0 ? GenericEdgeFilter(in, out, kernel) : ConvolveEdgeKernel(in, out, kernel, forms[version]);
 }
 
@@ -202,7 +203,8 @@ Trial EdgeFilterFrame(int w, int h) {
 Paths<EdgePath> EdgePaths() {
     return Paths<EdgePath>{{EdgePath::kRule}}
         .Add(ippTablesEnabled(), EdgePath::kTables, "tables")
-        .Add(ippTablesEnabled() && ippAvx2Enabled(), EdgePath::kAvx2, "tables with avx2");
+        .Add(ippTablesEnabled() && ippAvx2Enabled(), EdgePath::kAvx2, "tables with avx2")
+        .Add(ippTablesEnabled() && ippAvx512VbmiEnabled(), EdgePath::kAvx512, "tables with avx512");
 }
 
 // Pastel Sketch and Line Drawing: their presets, then random colours and densities
@@ -408,6 +410,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
     // double precision and, where it holds, in single.
     std::vector<std::string> edge = v;
     if (ippTablesEnabled() && ippAvx2Enabled()) edge.insert(edge.end(), {"tables with avx2", "avx2 single"});
+    if (ippTablesEnabled() && ippAvx512VbmiEnabled()) edge.push_back("avx512 single");
     e.insert(e.end(), {
         {"Metallic metal term", MetalPaths().names, kMetallicPresetCount + 50, MetalRandom, RecordFrame(RenderMetal, MetalPaths().paths, g_metallicPresets[3]), 0xc3515ff949d46ee4ull},
         {"Edge filter Laplacian", edge, 200, EdgeFilterRandom, EdgeFilterFrame, 0x5a86c7fde5f4c483ull},

@@ -218,6 +218,7 @@ HRESULT CColorize::RenderBand(const tCOLORIZE_PROPS& props, const CImageBuffer& 
 ColorizePath FastestColorizePath() {
     if (!ippTablesEnabled()) return ColorizePath::kRule;
 #if defined(__x86_64__) || defined(__i386__)
+    if (ippAvx512Enabled()) return ColorizePath::kAvx512;
     if (ippAvx2Enabled()) return ColorizePath::kAvx2;
 #endif
     return ColorizePath::kTables;
@@ -226,7 +227,9 @@ ColorizePath FastestColorizePath() {
 void RenderColorize(const tCOLORIZE_PROPS& props, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
                     ColorizePath path) {
     const ColorizeKeys keys = ColorizeKeysOf(props);
-    if (path != ColorizePath::kRule && RenderColorizeFused(keys, in, out, band, path == ColorizePath::kAvx2)) return;
+    const bool avx512 = path == ColorizePath::kAvx512;
+    if (path != ColorizePath::kRule && RenderColorizeFused(keys, in, out, band, path == ColorizePath::kAvx2 || avx512, avx512))
+        return;
 
     CImageBuffer inBand;
     inBand.AttachRegion(in, 0, band.rowsAbove, out.GetWidth(), out.GetHeight());

@@ -20,8 +20,9 @@ public:
 
 // The ways to render a band, all giving the same bytes: the generic steps, the fused
 // version (effects/colorize_fast.cpp) where it takes the record, and the fused version
-// with its rows eight pixels at a time (effects/colorize_avx2.cpp) where the processor has AVX2.
-enum class ColorizePath { kRule, kTables, kAvx2 };
+// with its rows eight pixels at a time (effects/colorize_avx2.cpp) where the processor has AVX2,
+// sixteen (effects/colorize_avx512.cpp) where it has AVX-512.
+enum class ColorizePath { kRule, kTables, kAvx2, kAvx512 };
 
 // The fastest path the processor selection allows (image/cpudispatch.h).
 ColorizePath FastestColorizePath();

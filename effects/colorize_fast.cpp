@@ -108,7 +108,7 @@ void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane, [[maybe_unused]] 
 }  // namespace
 
 bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
-                         [[maybe_unused]] bool avx2) {
+                         [[maybe_unused]] bool avx2, [[maybe_unused]] bool avx512) {
     if (!ColorizeFitsNarrowArithmetic(keys)) return false;
     const int w = out.GetWidth();
     CImageBuffer plane;
@@ -122,9 +122,11 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
     ColorizeLaneKeys lanes;
 #if defined(__x86_64__) || defined(__i386__)
     std::shared_ptr<const ColorizeKeyColours> colours;
+    std::shared_ptr<const ColorizeDifferenceEntries> differences;
     if (avx2) {
         LaneKeysOf(keys, mapping, lanes);
         colours = ColorizeKeyColoursAvx2(lanes);
+        if (avx512 && !plane.GetData()) differences = ColorizeDifferenceEntriesFor(lanes);
     }
 #endif
     const hsv_tables::RgbToHsvTables& toHsv = hsv_tables::RgbTables();
@@ -136,7 +138,8 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
         int x = 0;
 #if defined(__x86_64__) || defined(__i386__)
         if (colours) {
-            x = ColorizeRowAvx2(lanes, *colours, s, smoothed, d, w);
+            if (avx512) x = ColorizeRowAvx512(lanes, *colours, differences.get(), s, smoothed, d, w);
+            x += ColorizeRowAvx2(lanes, *colours, s + 4 * x, smoothed ? smoothed + x : nullptr, d + 4 * x, w - x);
             s += 4 * x, d += 4 * x;
         }
 #endif

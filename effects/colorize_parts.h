@@ -7,6 +7,7 @@
 
 #include "effects/colorizeprops.h"
 #include "framework/bandsteps.h"
+#include "image/hsv_tables.h"
 #include "image/imagebuffer.h"
 
 constexpr int kColorizeHueSteps = 256;
@@ -32,10 +33,11 @@ bool ColorizePlaneIsSmoothed(int width, int height);
 bool SmoothColorizeHues(CImageBuffer& plane, int passes, const BandGeometry& band);
 
 // The fused version: the whole band in one pass per pixel, its rows eight pixels at a
-// time with `avx2`. False, with OUT untouched, for records that need the wide arithmetic
-// or when its plane cannot be allocated; the generic steps then render the band.
+// time with `avx2`, sixteen with `avx512` too. False, with OUT untouched, for records that
+// need the wide arithmetic or when its plane cannot be allocated; the generic steps then
+// render the band.
 bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImageBuffer& out, const BandGeometry& band,
-                         bool avx2);
+                         bool avx2, bool avx512 = false);
 
 // One band's keys as the vector rows take them: per hue, what its window makes of a
 // saturation, and per key index (0..2, the key that catches the hue, 0 for a hue no
@@ -70,4 +72,24 @@ int ColorizeHuesAvx2(const uint8_t* source, uint8_t* hues, int width);
 // (the rest is left to the scalar loop). `smoothed` is the row's smoothed hues or null.
 int ColorizeRowAvx2(const ColorizeLaneKeys& keys, const ColorizeKeyColours& colours, const uint8_t* source,
                     const uint8_t* smoothed, uint8_t* destination, int width);
+
+// Each hue's entry (ColorizeLaneKeys::entry) by the colour differences the hue table is
+// indexed by (hsv_tables::DifferenceIndex), so that an unsmoothed pixel's entry takes
+// one lookup; kept, as the key colours are, while the entries stay.
+constexpr int kColorizeDifferences = 511 * hsv_tables::kDifferenceStride;
+struct ColorizeDifferenceEntries {
+    int32_t entry[kColorizeHueSteps];
+    int32_t byDifference[kColorizeDifferences];
+};
+std::shared_ptr<const ColorizeDifferenceEntries> ColorizeDifferenceEntriesFor(const ColorizeLaneKeys& keys);
+
+// The same sixteen at a time with AVX-512 (effects/colorize_avx512.cpp), the entries of
+// unsmoothed pixels from `differences` (none done without them).
+int ColorizeRowAvx512(const ColorizeLaneKeys& keys, const ColorizeKeyColours& colours,
+                      const ColorizeDifferenceEntries* differences, const uint8_t* source, const uint8_t* smoothed,
+                      uint8_t* destination, int width);
+
+// The conversion's saturation byte of V and delta as the AVX-512 rows find it, for n
+// lanes (a multiple of 16).
+void ColorizeSaturationsAvx512(const int32_t* v, const int32_t* delta, int32_t* saturation, int n);
 #endif

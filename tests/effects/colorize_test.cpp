@@ -5,8 +5,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "effects/colorize.h"
+#include "effects/colorize_parts.h"
+#include "image/cpudispatch.h"
+#include "image/hsv_tables.h"
 #include "image/ippi.h"
 #include "tests/effects/effect_harness.h"
 
@@ -161,9 +165,10 @@ TEST(Colorize, BandsBelowSevenPixelsKeepTheirHuesUnsmoothed) {
     }
 }
 
-// The fastest path keeps the colours of the last key hues it converted for the frames
-// that follow: records that change one key colour at a time (the third, then the first)
-// must each be rendered with their own keys.
+// The fastest path keeps the colours of the last key hues it converted, and the entries
+// of the last keys by colour difference, for the frames that follow: records that change
+// one key colour at a time (the third, then the first) must each be rendered with their
+// own keys.
 TEST(Colorize, KeptKeyColoursFollowEveryKeyHue) {
     SelectPrimitivesForThisProcessor();
     const Picture in = MakeNoise(64, 9, 5, false);
@@ -182,3 +187,21 @@ TEST(Colorize, KeptKeyColoursFollowEveryKeyHue) {
         EXPECT_EQ(fast.bytes, rule.bytes) << "key colours " << std::hex << r.color1 << " " << r.color3;
     }
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+// The AVX-512 rows find the conversion's saturation by a single-precision division:
+// it must give the table's byte for every V and delta.
+TEST(Colorize, VectorSaturationIsTheConversionsForEveryValueAndDelta) {
+    SelectPrimitivesForThisProcessor();
+    if (!ippAvx512Enabled()) GTEST_SKIP() << "no AVX-512 here";
+    std::vector<int32_t> v, delta;
+    for (int value = 0; value < 256; ++value)
+        for (int d = 0; d <= value; ++d) v.push_back(value), delta.push_back(d);
+    while (v.size() % 16) v.push_back(0), delta.push_back(0);
+    std::vector<int32_t> saturation(v.size());
+    ColorizeSaturationsAvx512(v.data(), delta.data(), saturation.data(), static_cast<int>(v.size()));
+    const hsv_tables::RgbToHsvTables& t = hsv_tables::RgbTables();
+    for (size_t i = 0; i < v.size(); ++i)
+        ASSERT_EQ(saturation[i], t.saturation[v[i]][delta[i]]) << "V " << v[i] << " delta " << delta[i];
+}
+#endif

@@ -365,7 +365,8 @@ std::function<Trial(int, int)> BlurFrame(BlurRender<Record> render, const Record
 Paths<ColorizePath> ColorizePaths() {
     return Paths<ColorizePath>{{ColorizePath::kRule}}
         .Add(ippTablesEnabled(), ColorizePath::kTables, "tables")
-        .Add(ippTablesEnabled() && ippAvx2Enabled(), ColorizePath::kAvx2, "tables with avx2");
+        .Add(ippTablesEnabled() && ippAvx2Enabled(), ColorizePath::kAvx2, "tables with avx2")
+        .Add(ippTablesEnabled() && ippAvx512Enabled(), ColorizePath::kAvx512, "tables with avx512");
 }
 
 // A preset or a random record (windows, gains and passes beyond the knobs' range among

@@ -1,0 +1,134 @@
+// Colorize's fused rows with AVX-512, sixteen pixels at a time: the steps of the AVX2 rows
+// (effects/colorize_avx2.cpp) in lanes twice as wide, from the same key colours, with one
+// gather fewer. The saturation the conversion gives a pixel, RoundDown(delta / V * 255)
+// in double, is float(delta * 255) / float(V) in single precision widened and rounded
+// down the same way: the exact quotient's fraction is a multiple of 1 / V, so it lies
+// either exactly on a half (which both quotients hold exactly) or at least 1 / 510 from
+// one, far beyond either's rounding error; a test compares the two for every V and delta.
+//
+// Only this file's function uses AVX-512 (a per-function target attribute); it is called
+// only where ippAvx512Enabled() says the processor has it.
+#if defined(__x86_64__) || defined(__i386__)
+
+// GCC 12's AVX-512 intrinsics start some results from _mm512_undefined_*(), which its
+// maybe-uninitialized warning then reports at every use.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+#include <immintrin.h>
+
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <new>
+
+#include "effects/colorize_parts.h"
+#include "image/hsv_tables.h"
+
+#define QUILLET_AVX512 __attribute__((target("avx512f")))
+#define QUILLET_AVX512_INLINE __attribute__((target("avx512f"), always_inline)) inline
+
+namespace {
+
+// RoundDown of eight single-precision quotients, widened to double.
+QUILLET_AVX512_INLINE __m256i RoundDown(__m256 quotient) {
+    return _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_cvtps_pd(quotient), _mm512_set1_pd(hsv_tables::kRoundingBias)));
+}
+
+// floor(a * reciprocal / 2^40) in the even 32-bit lanes (see the AVX2 rows).
+QUILLET_AVX512_INLINE __m512i EvenQuotient(__m512i a, __m512i low, __m512i high) {
+    const __m512i product = _mm512_add_epi64(_mm512_mul_epu32(a, low), _mm512_slli_epi64(_mm512_mul_epu32(a, high), 32));
+    return _mm512_srli_epi64(product, 40);
+}
+
+QUILLET_AVX512_INLINE __m512i ScaledQuotient(__m512i a, __m512i low, __m512i high) {
+    const __m512i even = EvenQuotient(a, low, high);
+    const __m512i odd = EvenQuotient(_mm512_srli_epi64(a, 32), _mm512_srli_epi64(low, 32), _mm512_srli_epi64(high, 32));
+    return _mm512_or_si512(even, _mm512_slli_epi64(odd, 32));
+}
+
+// The conversion's saturation of sixteen lanes of V and delta; 0 where delta is 0 (V 0
+// included).
+QUILLET_AVX512_INLINE __m512i Saturation(__m512i v, __m512i delta) {
+    const __m512 quotient =
+        _mm512_div_ps(_mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))), _mm512_cvtepi32_ps(v));
+    const __m256i low = RoundDown(_mm512_castps512_ps256(quotient));
+    const __m256i high = RoundDown(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(quotient), 1)));
+    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta),
+                                  _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1));
+}
+
+bool SameEntries(const ColorizeDifferenceEntries& e, const ColorizeLaneKeys& k) {
+    return std::memcmp(e.entry, k.entry, sizeof e.entry) == 0;
+}
+
+}  // namespace
+
+std::shared_ptr<const ColorizeDifferenceEntries> ColorizeDifferenceEntriesFor(const ColorizeLaneKeys& k) {
+    static std::mutex mutex;
+    static std::shared_ptr<const ColorizeDifferenceEntries> latest;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (latest && SameEntries(*latest, k)) return latest;
+    }
+    std::shared_ptr<ColorizeDifferenceEntries> fresh;
+    try {
+        fresh = std::make_shared<ColorizeDifferenceEntries>();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    std::memcpy(fresh->entry, k.entry, sizeof fresh->entry);
+    const uint8_t* hue = hsv_tables::RgbTables().hue;
+    for (int i = 0; i < kColorizeDifferences; ++i) fresh->byDifference[i] = k.entry[hue[i]];
+    std::lock_guard<std::mutex> lock(mutex);
+    latest = fresh;
+    return fresh;
+}
+
+QUILLET_AVX512 void ColorizeSaturationsAvx512(const int32_t* v, const int32_t* delta, int32_t* saturation, int n) {
+    for (int i = 0; i + 16 <= n; i += 16)
+        _mm512_storeu_si512(saturation + i, Saturation(_mm512_loadu_si512(v + i), _mm512_loadu_si512(delta + i)));
+}
+
+QUILLET_AVX512 int ColorizeRowAvx512(const ColorizeLaneKeys& k, const ColorizeKeyColours& colours,
+                                     const ColorizeDifferenceEntries* differences, const uint8_t* source,
+                                     const uint8_t* smoothed, uint8_t* destination, int width) {
+    if (!smoothed && !differences) return 0;
+    const __m512i byteMask = _mm512_set1_epi32(0xFF);
+    const __m512i reciprocalLow = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(k.reciprocalLow)));
+    const __m512i reciprocalHigh = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(k.reciprocalHigh)));
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m512i pixels = _mm512_loadu_si512(source + 4 * x);
+        const __m512i r = _mm512_and_si512(pixels, byteMask);
+        const __m512i g = _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask);
+        const __m512i b = _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask);
+        const __m512i v = _mm512_max_epi32(r, _mm512_max_epi32(g, b));
+        const __m512i delta = _mm512_sub_epi32(v, _mm512_min_epi32(r, _mm512_min_epi32(g, b)));
+        // The hue's entry: by the smoothed hue, or straight from the colour differences.
+        __m512i entry;
+        if (smoothed) {
+            const __m512i hue = _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(smoothed + x)));
+            entry = _mm512_i32gather_epi32(hue, k.entry, 4);
+        } else {
+            const __m512i index = _mm512_add_epi32(
+                _mm512_add_epi32(_mm512_slli_epi32(_mm512_sub_epi32(r, g), 9), _mm512_sub_epi32(r, b)),
+                _mm512_set1_epi32(hsv_tables::kDifferenceOrigin));
+            entry = _mm512_i32gather_epi32(index, differences->byDifference, 4);
+        }
+        const __m512i saturationIn = Saturation(v, delta);
+        const __m512i keyIndex = _mm512_srli_epi32(entry, 24);
+        const __m512i numerator = _mm512_mullo_epi32(saturationIn, _mm512_and_si512(entry, _mm512_set1_epi32(0xFFFFFF)));
+        const __m512i quotientCaught = ScaledQuotient(_mm512_srli_epi32(numerator, 8),
+                                                      _mm512_permutexvar_epi32(keyIndex, reciprocalLow),
+                                                      _mm512_permutexvar_epi32(keyIndex, reciprocalHigh));
+        const __m512i saturation = _mm512_min_epu32(quotientCaught, byteMask);
+        const __m512i colourIndex =
+            _mm512_or_si512(_mm512_slli_epi32(keyIndex, 16), _mm512_or_si512(_mm512_slli_epi32(saturation, 8), v));
+        const __m512i alpha = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);
+        _mm512_storeu_si512(destination + 4 * x,
+                            _mm512_or_si512(alpha, _mm512_i32gather_epi32(colourIndex, colours.word, 4)));
+    }
+    return x;
+}
+
+#endif

@@ -62,6 +62,10 @@ constexpr IppPrimitiveTable kSse2OnlyTable = Compose("sse2 without tables", &ipp
                                               &ipp_fast::FilterLowpass_8u_C1R_Sse2);
 constexpr IppPrimitiveTable kAvx2OnlyTable = Compose("avx2 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false,
                                               &ipp_fast::FilterLowpass_8u_C1R_Avx2);
+constexpr IppPrimitiveTable kAvx512Table = Compose("avx512", &ipp_fast::Filter32f_8u_C4R_Avx2, true,
+                                                &ipp_fast::FilterLowpass_8u_C1R_Avx512);
+constexpr IppPrimitiveTable kAvx512OnlyTable = Compose("avx512 without tables", &ipp_fast::Filter32f_8u_C4R_Avx2, false,
+                                                    &ipp_fast::FilterLowpass_8u_C1R_Avx512);
 
 bool HasSse2() {
     __builtin_cpu_init();
@@ -76,6 +80,11 @@ bool HasAvx2AndFma() {
 bool HasAvx512() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx512f");
+}
+
+bool HasAvx512Bw() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
 }
 
 bool HasAvx512Vbmi() {
@@ -116,6 +125,8 @@ std::vector<const IppPrimitiveTable*> ippRunnablePrimitiveTables() {
 #if defined(__x86_64__) || defined(__i386__)
     if (levels.sse2 && HasSse2()) tables.push_back(levels.tables ? &kSse2Table : &kSse2OnlyTable);
     if (levels.avx2 && HasAvx2AndFma()) tables.push_back(levels.tables ? &kAvx2Table : &kAvx2OnlyTable);
+    if (levels.avx2 && levels.avx512 && HasAvx2AndFma() && HasAvx512Bw())
+        tables.push_back(levels.tables ? &kAvx512Table : &kAvx512OnlyTable);
 #endif
     return tables;
 }

@@ -27,6 +27,10 @@ IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst,
 // The same with AVX2, sixteen pixels at a time.
 IppStatus FilterLowpass_8u_C1R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
                                     IppiMaskSize mask);
+// The same with AVX-512 (F and BW), thirty-two pixels at a time, its column sums running
+// down the picture.
+IppStatus FilterLowpass_8u_C1R_Avx512(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
+                                      IppiMaskSize mask);
 
 // The hue/saturation/value conversions through tables of the per-channel terms,
 // built once; plain C++, so any processor runs them.

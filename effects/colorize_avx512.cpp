@@ -25,6 +25,7 @@
 #include "image/hsv_tables.h"
 
 #define QUILLET_AVX512 __attribute__((target("avx512f")))
+#define QUILLET_AVX512_VBMI __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 #define QUILLET_AVX512_INLINE __attribute__((target("avx512f"), always_inline)) inline
 
 namespace {
@@ -51,6 +52,35 @@ QUILLET_AVX512_INLINE __m512i ScaledQuotient(__m512i a, __m512i low, __m512i hig
 QUILLET_AVX512_INLINE __m512i Saturation(__m512i v, __m512i delta) {
     const __m512 quotient =
         _mm512_div_ps(_mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))), _mm512_cvtepi32_ps(v));
+    const __m256i low = RoundDown(_mm512_castps512_ps256(quotient));
+    const __m256i high = RoundDown(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(quotient), 1)));
+    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta),
+                                  _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1));
+}
+
+// The conversion's hue byte of sixteen pixels as one single-precision division: with the
+// channel that is V picking the sextant's start k (0, 2 or 4, or 6 where the first
+// sextant runs below zero and the conversion adds 255), the hue is
+// RoundDown((k * delta + numerator) * 255 / (6 * delta)), dividend and divisor exact
+// integers in single precision. As for the saturation, the exact quotient lies on a half
+// or at least 1 / 1530 from one; a test compares every colour with the table.
+QUILLET_AVX512_INLINE __m512i Hue(__m512i r, __m512i g, __m512i b) {
+    const __m512i v = _mm512_max_epi32(r, _mm512_max_epi32(g, b));
+    const __m512i delta = _mm512_sub_epi32(v, _mm512_min_epi32(r, _mm512_min_epi32(g, b)));
+    // Red before green before blue where two are V: red's lanes are written last.
+    const __mmask16 isRed = _mm512_cmpeq_epi32_mask(v, r);
+    const __mmask16 isGreen = _mm512_cmpeq_epi32_mask(v, g);
+    __m512i numerator = _mm512_sub_epi32(r, g);  // V is blue
+    numerator = _mm512_mask_sub_epi32(numerator, isGreen, b, r);
+    numerator = _mm512_mask_sub_epi32(numerator, isRed, g, b);
+    __m512i start = _mm512_set1_epi32(4);
+    start = _mm512_mask_mov_epi32(start, isGreen, _mm512_set1_epi32(2));
+    const __mmask16 belowZero = _mm512_mask_cmplt_epi32_mask(isRed, numerator, _mm512_setzero_si512());
+    start = _mm512_mask_mov_epi32(start, isRed, _mm512_maskz_mov_epi32(belowZero, _mm512_set1_epi32(6)));
+    const __m512i dividend =
+        _mm512_mullo_epi32(_mm512_add_epi32(_mm512_mullo_epi32(start, delta), numerator), _mm512_set1_epi32(255));
+    const __m512 quotient = _mm512_div_ps(_mm512_cvtepi32_ps(dividend),
+                                          _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(6))));
     const __m256i low = RoundDown(_mm512_castps512_ps256(quotient));
     const __m256i high = RoundDown(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(quotient), 1)));
     return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta),
@@ -84,6 +114,50 @@ std::shared_ptr<const ColorizeDifferenceEntries> ColorizeDifferenceEntriesFor(co
     return fresh;
 }
 
+QUILLET_AVX512_VBMI void ColorizeEntriesOfHuesAvx512(const int32_t entry[kColorizeHueSteps], const uint8_t* hues,
+                                                     int32_t* entries, int count) {
+    // Byte j of every entry, in four registers of 64.
+    alignas(64) uint8_t bytes[4][kColorizeHueSteps];
+    for (int hue = 0; hue < kColorizeHueSteps; ++hue)
+        for (int j = 0; j < 4; ++j) bytes[j][hue] = static_cast<uint8_t>(static_cast<uint32_t>(entry[hue]) >> 8 * j);
+    __m512i plane[4][4];
+    for (int j = 0; j < 4; ++j)
+        for (int q = 0; q < 4; ++q) plane[j][q] = _mm512_load_si512(bytes[j] + 64 * q);
+    for (int i = 0; i + 64 <= count; i += 64) {
+        const __m512i hue = _mm512_loadu_si512(hues + i);
+        const __mmask64 upperHalf = _mm512_movepi8_mask(hue);
+        __m512i part[4];
+        for (int j = 0; j < 4; ++j)
+            part[j] = _mm512_mask_blend_epi8(upperHalf, _mm512_permutex2var_epi8(plane[j][0], hue, plane[j][1]),
+                                             _mm512_permutex2var_epi8(plane[j][2], hue, plane[j][3]));
+        // Bytes to words to words of four, within each 128-bit block: block L of e[k]
+        // then holds pixels 16 L + 4 k .. 16 L + 4 k + 3; a 4 x 4 exchange of blocks puts
+        // sixteen successive pixels in each register.
+        const __m512i a = _mm512_unpacklo_epi8(part[0], part[1]), b = _mm512_unpackhi_epi8(part[0], part[1]);
+        const __m512i c = _mm512_unpacklo_epi8(part[2], part[3]), d = _mm512_unpackhi_epi8(part[2], part[3]);
+        const __m512i e0 = _mm512_unpacklo_epi16(a, c), e1 = _mm512_unpackhi_epi16(a, c);
+        const __m512i e2 = _mm512_unpacklo_epi16(b, d), e3 = _mm512_unpackhi_epi16(b, d);
+        const __m512i t0 = _mm512_shuffle_i32x4(e0, e1, 0x44), t1 = _mm512_shuffle_i32x4(e2, e3, 0x44);
+        const __m512i t2 = _mm512_shuffle_i32x4(e0, e1, 0xEE), t3 = _mm512_shuffle_i32x4(e2, e3, 0xEE);
+        _mm512_storeu_si512(entries + i, _mm512_shuffle_i32x4(t0, t1, 0x88));
+        _mm512_storeu_si512(entries + i + 16, _mm512_shuffle_i32x4(t0, t1, 0xDD));
+        _mm512_storeu_si512(entries + i + 32, _mm512_shuffle_i32x4(t2, t3, 0x88));
+        _mm512_storeu_si512(entries + i + 48, _mm512_shuffle_i32x4(t2, t3, 0xDD));
+    }
+}
+
+QUILLET_AVX512 int ColorizeHuesAvx512(const uint8_t* source, uint8_t* hues, int width) {
+    const __m512i byteMask = _mm512_set1_epi32(0xFF);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m512i pixels = _mm512_loadu_si512(source + 4 * x);
+        const __m512i hue = Hue(_mm512_and_si512(pixels, byteMask), _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask),
+                                _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(hues + x), _mm512_cvtepi32_epi8(hue));
+    }
+    return x;
+}
+
 QUILLET_AVX512 void ColorizeSaturationsAvx512(const int32_t* v, const int32_t* delta, int32_t* saturation, int n) {
     for (int i = 0; i + 16 <= n; i += 16)
         _mm512_storeu_si512(saturation + i, Saturation(_mm512_loadu_si512(v + i), _mm512_loadu_si512(delta + i)));
@@ -91,7 +165,8 @@ QUILLET_AVX512 void ColorizeSaturationsAvx512(const int32_t* v, const int32_t* d
 
 QUILLET_AVX512 int ColorizeRowAvx512(const ColorizeLaneKeys& k, const ColorizeKeyColours& colours,
                                      const ColorizeDifferenceEntries* differences, const uint8_t* source,
-                                     const uint8_t* smoothed, uint8_t* destination, int width) {
+                                     const uint8_t* smoothed, const int32_t* smoothedEntries, uint8_t* destination,
+                                     int width) {
     if (!smoothed && !differences) return 0;
     const __m512i byteMask = _mm512_set1_epi32(0xFF);
     const __m512i reciprocalLow = _mm512_castsi256_si512(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(k.reciprocalLow)));
@@ -106,7 +181,9 @@ QUILLET_AVX512 int ColorizeRowAvx512(const ColorizeLaneKeys& k, const ColorizeKe
         const __m512i delta = _mm512_sub_epi32(v, _mm512_min_epi32(r, _mm512_min_epi32(g, b)));
         // The hue's entry: by the smoothed hue, or straight from the colour differences.
         __m512i entry;
-        if (smoothed) {
+        if (smoothed && x < (width & ~63) && smoothedEntries) {
+            entry = _mm512_loadu_si512(smoothedEntries + x);
+        } else if (smoothed) {
             const __m512i hue = _mm512_cvtepu8_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(smoothed + x)));
             entry = _mm512_i32gather_epi32(hue, k.entry, 4);
         } else {

@@ -16,8 +16,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
+#include <vector>
 
 #include "effects/colorize_parts.h"
+#include "image/cpudispatch.h"
 #include "image/hsv_tables.h"
 #include "image/scratchbuffer.h"
 
@@ -92,14 +95,16 @@ void LaneKeysOf(const ColorizeKeys& keys, const HueMapping& m, ColorizeLaneKeys&
 }
 
 // The hue bytes of every row of IN.
-void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane, [[maybe_unused]] bool avx2) {
+void FillHuePlane(const CImageBuffer& in, CImageBuffer& plane, [[maybe_unused]] bool avx2,
+                  [[maybe_unused]] bool avx512) {
     const hsv_tables::RgbToHsvTables& t = hsv_tables::RgbTables();
     for (int y = 0; y < in.GetHeight(); ++y) {
         const uint8_t* s = in.PixelAt(0, y, 0);
         uint8_t* h = plane.PixelAt(0, y, 0);
         int x = 0;
 #if defined(__x86_64__) || defined(__i386__)
-        if (avx2) x = ColorizeHuesAvx2(s, h, in.GetWidth());
+        if (avx512) x = ColorizeHuesAvx512(s, h, in.GetWidth());
+        if (avx2) x += ColorizeHuesAvx2(s + 4 * x, h + x, in.GetWidth() - x);
 #endif
         for (s += 4 * x; x < in.GetWidth(); ++x, s += 4) h[x] = t.hue[DifferenceIndex(s[0], s[1], s[2])];
     }
@@ -114,7 +119,7 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
     CImageBuffer plane;
     if (keys.passes >= 1 && ColorizePlaneIsSmoothed(w, band.pictureHeight)) {
         if (!AttachScratch(0, plane, w, in.GetHeight(), 1)) return false;
-        FillHuePlane(in, plane, avx2);
+        FillHuePlane(in, plane, avx2, avx512);
         if (!SmoothColorizeHues(plane, keys.passes, band)) return false;
     }
     HueMapping mapping;
@@ -128,6 +133,14 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
         colours = ColorizeKeyColoursAvx2(lanes);
         if (avx512 && !plane.GetData()) differences = ColorizeDifferenceEntriesFor(lanes);
     }
+    // The smoothed hues' entries of a row, looked up 64 at a time where byte permutes may run.
+    bool byteLookups = avx512 && plane.GetData() && ippAvx512VbmiEnabled();
+    thread_local std::vector<int32_t> smoothedEntries;
+    try {
+        if (byteLookups && smoothedEntries.size() < static_cast<size_t>(w)) smoothedEntries.resize(static_cast<size_t>(w));
+    } catch (const std::bad_alloc&) {
+        byteLookups = false;  // the rows gather the entries instead
+    }
 #endif
     const hsv_tables::RgbToHsvTables& toHsv = hsv_tables::RgbTables();
     const hsv_tables::HsvToRgbTables& toRgb = hsv_tables::HsvTables();
@@ -138,7 +151,14 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
         int x = 0;
 #if defined(__x86_64__) || defined(__i386__)
         if (colours) {
-            if (avx512) x = ColorizeRowAvx512(lanes, *colours, differences.get(), s, smoothed, d, w);
+            if (avx512) {
+                const int32_t* entries = nullptr;
+                if (smoothed && byteLookups) {
+                    ColorizeEntriesOfHuesAvx512(lanes.entry, smoothed, smoothedEntries.data(), w);
+                    entries = smoothedEntries.data();
+                }
+                x = ColorizeRowAvx512(lanes, *colours, differences.get(), s, smoothed, entries, d, w);
+            }
             x += ColorizeRowAvx2(lanes, *colours, s + 4 * x, smoothed ? smoothed + x : nullptr, d + 4 * x, w - x);
             s += 4 * x, d += 4 * x;
         }

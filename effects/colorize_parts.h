@@ -84,10 +84,20 @@ struct ColorizeDifferenceEntries {
 std::shared_ptr<const ColorizeDifferenceEntries> ColorizeDifferenceEntriesFor(const ColorizeLaneKeys& keys);
 
 // The same sixteen at a time with AVX-512 (effects/colorize_avx512.cpp), the entries of
-// unsmoothed pixels from `differences` (none done without them).
+// unsmoothed pixels from `differences` (none done without them), those of the smoothed
+// hues from `smoothedEntries` where given (the first width / 64 * 64 of the row), else
+// gathered.
 int ColorizeRowAvx512(const ColorizeLaneKeys& keys, const ColorizeKeyColours& colours,
                       const ColorizeDifferenceEntries* differences, const uint8_t* source, const uint8_t* smoothed,
-                      uint8_t* destination, int width);
+                      const int32_t* smoothedEntries, uint8_t* destination, int width);
+
+// The hue bytes of the first pixels of a row sixteen at a time, by arithmetic (AVX-512).
+int ColorizeHuesAvx512(const uint8_t* source, uint8_t* hues, int width);
+
+// entries[i] = entry[hues[i]] for the first count / 64 * 64 hues, by byte permutes of the
+// entries held in registers (AVX-512 with BW and VBMI).
+void ColorizeEntriesOfHuesAvx512(const int32_t entry[kColorizeHueSteps], const uint8_t* hues, int32_t* entries,
+                                 int count);
 
 // The conversion's saturation byte of V and delta as the AVX-512 rows find it, for n
 // lanes (a multiple of 16).

@@ -189,8 +189,25 @@ TEST(Colorize, KeptKeyColoursFollowEveryKeyHue) {
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// The AVX-512 rows find the conversion's saturation by a single-precision division:
-// it must give the table's byte for every V and delta.
+// The AVX-512 rows find the conversion's hue and saturation by single-precision
+// divisions: they must give the tables' bytes for every colour, every V and delta.
+TEST(Colorize, VectorHueIsTheConversionsForEveryColour) {
+    SelectPrimitivesForThisProcessor();
+    if (!ippAvx512Enabled()) GTEST_SKIP() << "no AVX-512 here";
+    const hsv_tables::RgbToHsvTables& t = hsv_tables::RgbTables();
+    std::vector<uint8_t> row(256 * 256 * 4), hues(256 * 256);
+    for (int b = 0; b < 256; ++b) {
+        for (int i = 0; i < 256 * 256; ++i) {
+            row[4 * i] = static_cast<uint8_t>(i & 255), row[4 * i + 1] = static_cast<uint8_t>(i >> 8);
+            row[4 * i + 2] = static_cast<uint8_t>(b), row[4 * i + 3] = 255;
+        }
+        ASSERT_EQ(ColorizeHuesAvx512(row.data(), hues.data(), 256 * 256), 256 * 256);
+        for (int i = 0; i < 256 * 256; ++i)
+            ASSERT_EQ(hues[i], t.hue[hsv_tables::DifferenceIndex(i & 255, i >> 8, b)])
+                << "colour " << (i & 255) << " " << (i >> 8) << " " << b;
+    }
+}
+
 TEST(Colorize, VectorSaturationIsTheConversionsForEveryValueAndDelta) {
     SelectPrimitivesForThisProcessor();
     if (!ippAvx512Enabled()) GTEST_SKIP() << "no AVX-512 here";

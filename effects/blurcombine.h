@@ -31,4 +31,9 @@ int AirBrushCombineAvx2(const AirBrushCombineTerms& terms, const uint8_t* in, co
                         int width);
 int DreamGlowCombineAvx2(const DreamGlowCombineTerms& terms, const uint8_t* in, const uint8_t* blurred, uint8_t* out,
                          int width);
+// Only where it allows AVX-512 with BW (effects/blurcombine_avx512.cpp).
+int AirBrushCombineAvx512(const AirBrushCombineTerms& terms, const uint8_t* in, const uint8_t* blurred, uint8_t* out,
+                          int width);
+int DreamGlowCombineAvx512(const DreamGlowCombineTerms& terms, const uint8_t* in, const uint8_t* blurred, uint8_t* out,
+                           int width);
 #endif

@@ -18,6 +18,7 @@
 #include "effects/tentblur.h"
 #include "effects/tentblur_stream.h"
 #include "effects/truncation.h"
+#include "image/cpudispatch.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ void CombineRowWith(const void* context, const uint8_t* s, const uint8_t* blurre
 
 BlurRowCombine CombineRowAt(StreamLevel level) {
 #if defined(__x86_64__) || defined(__i386__)
+    if (level == StreamLevel::Avx512 && ippAvx512BwEnabled()) return &CombineRowWith<&DreamGlowCombineAvx512>;
     if (level == StreamLevel::Avx2 || level == StreamLevel::Avx512) return &CombineRowWith<&DreamGlowCombineAvx2>;
     if (level == StreamLevel::Sse2) return &CombineRowWith<&DreamGlowCombineSse2>;
 #endif

@@ -98,6 +98,7 @@ std::atomic<bool> g_tablesEnabled{true};
 std::atomic<bool> g_avx2Enabled{false};
 std::atomic<bool> g_sse2Enabled{false};
 std::atomic<bool> g_avx512Enabled{false};
+std::atomic<bool> g_avx512BwEnabled{false};
 std::atomic<bool> g_avx512VbmiEnabled{false};
 
 }  // namespace
@@ -138,6 +139,7 @@ IppStatus ippStaticInit() {
     g_avx2Enabled.store(levels.avx2 && HasAvx2AndFma(), std::memory_order_relaxed);
     g_sse2Enabled.store(levels.sse2 && HasSse2(), std::memory_order_relaxed);
     g_avx512Enabled.store(levels.avx2 && levels.avx512 && HasAvx2AndFma() && HasAvx512(), std::memory_order_relaxed);
+    g_avx512BwEnabled.store(g_avx512Enabled.load(std::memory_order_relaxed) && HasAvx512Bw(), std::memory_order_relaxed);
     g_avx512VbmiEnabled.store(g_avx512Enabled.load(std::memory_order_relaxed) && HasAvx512Vbmi(),
                               std::memory_order_relaxed);
 #endif
@@ -152,6 +154,8 @@ bool ippAvx2Enabled() { return g_avx2Enabled.load(std::memory_order_relaxed); }
 bool ippSse2Enabled() { return g_sse2Enabled.load(std::memory_order_relaxed); }
 
 bool ippAvx512Enabled() { return g_avx512Enabled.load(std::memory_order_relaxed); }
+
+bool ippAvx512BwEnabled() { return g_avx512BwEnabled.load(std::memory_order_relaxed); }
 
 bool ippAvx512VbmiEnabled() { return g_avx512VbmiEnabled.load(std::memory_order_relaxed); }
 

@@ -56,8 +56,9 @@ bool ippSse2Enabled();
 // wider path.
 bool ippAvx512Enabled();
 
-// AVX-512 with its byte and word instructions and the byte permutes (BW and VBMI), for
-// the table lookups by byte: ippAvx512Enabled() and the processor has both.
+// AVX-512 with its byte and word instructions (BW), and with the byte permutes too (BW
+// and VBMI, for the table lookups by byte): ippAvx512Enabled() and the processor has them.
+bool ippAvx512BwEnabled();
 bool ippAvx512VbmiEnabled();
 
 // The table the public routines call through (the generic one before ippStaticInit).

@@ -371,17 +371,20 @@ std::function<Trial(const std::vector<Fn>&, int)> Sized(uint32_t seed, int maxW,
 // ---- the host surfaces' sample conversion ------------------------------------------------
 
 // Cases 0-2: every (colour, alpha) pair in each conversion; then rows of 0 to 40
-// samples, opaque runs among them, converted into another row or in place.
+// samples, opaque runs among them (every fourth row opaque but for one sample),
+// converted into another row or in place.
 Trial SampleRowCase(const std::vector<NamedSampleRowConverter>& versions, int n, int count) {
     const SampleConversion conversion = static_cast<SampleConversion>(n % 3);
     Draw d(12000 + n, n < 3);
     std::vector<uint8_t> src(static_cast<size_t>(count) * 4);
+    const int lone = n >= 3 && n % 4 == 3 && count > 0 ? d.AnyBetween(0, count - 1) : -1;
     for (int i = 0; i < count; ++i) {
         const bool every = n < 3;
         src[i * 4] = every ? static_cast<uint8_t>(i) : d.Byte();
         src[i * 4 + 1] = every ? static_cast<uint8_t>(255 - i) : d.Byte();
         src[i * 4 + 2] = every ? static_cast<uint8_t>(i * 7) : d.Byte();
         src[i * 4 + 3] = every ? static_cast<uint8_t>(i >> 8) : (d.OneIn(2) ? 255 : d.Byte());
+        if (lone >= 0) src[i * 4 + 3] = i == lone ? static_cast<uint8_t>(d.AnyBetween(0, 254)) : 255;
     }
     const bool inPlace = n >= 3 && d.OneIn(3);
     auto source = std::make_shared<std::vector<uint8_t>>(std::move(src));
@@ -396,7 +399,7 @@ Trial SampleRowCase(const std::vector<NamedSampleRowConverter>& versions, int n,
 
 Entry SampleRowEntry() {
     const std::vector<NamedSampleRowConverter> versions = RunnableSampleRowConverters();
-    Entry e{"Sample row conversion", {}, 300, nullptr, nullptr, 0xfbb86c6299221ddeull};
+    Entry e{"Sample row conversion", {}, 300, nullptr, nullptr, 0xfa4780a2aba4e49eull};
     for (const auto& v : versions) e.versions.push_back(v.name);
     e.draw = [versions](int n) { return SampleRowCase(versions, n, n < 3 ? 65536 : Draw(n, false).AnyBetween(0, 40)); };
     // A frame's samples as one row, unpremultiplied (the costlier way).

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <utility>
 
 #include "effects/colorize_parts.h"
 #include "effects/truncation.h"
@@ -58,27 +60,39 @@ struct RowSpan {
     int first, end;
 };
 
-// One pass over the rows of the plane that hold their smoothed values before it
-// (`valid`); returns the rows that hold them after it.
-RowSpan SmoothPass(CImageBuffer& p, CImageBuffer& q, int planeFirst, int pictureHeight, RowSpan valid) {
+// Makes every row of `rows` the one nearest to it of rows 3 .. H - 4 (`kept` rows from
+// `firstKept` on, W - 6 columns from 3 on) and likewise the columns, in place.
+void ReplicateKeptPart(CImageBuffer& plane, RowSpan rows, int firstKept, int kept, int planeFirst) {
+    const int w = plane.GetWidth();
+    for (int y = firstKept; y < firstKept + kept; ++y) {
+        uint8_t* row = plane.PixelAt(0, y - planeFirst, 0);
+        std::memset(row, row[kKeptFrom], kKeptFrom);
+        std::memset(row + w - kKeptFrom, row[w - kKeptFrom - 1], kKeptFrom);
+    }
+    for (int y = rows.first; y < rows.end; ++y) {
+        const int from = std::clamp(y, firstKept, firstKept + kept - 1);
+        if (from != y) std::memcpy(plane.PixelAt(0, y - planeFirst, 0), plane.PixelAt(0, from - planeFirst, 0), w);
+    }
+}
+
+// One pass from the plane P, over its rows that hold their smoothed values before it
+// (`valid`), into the plane Q; returns the rows of Q that hold them after it.
+RowSpan SmoothPass(const CImageBuffer& p, CImageBuffer& q, int planeFirst, int pictureHeight, RowSpan valid) {
     const int w = p.GetWidth();
     const int keptLast = pictureHeight - 1 - kKeptFrom;
     const int qFirst = std::max(valid.first + kBoxReach, kKeptFrom);
     const int qEnd = std::min(valid.end - kBoxReach, keptLast + 1);
     if (qFirst >= qEnd) return {0, 0};
     // A box filter that refuses (no memory for its working rows) leaves Q unwritten,
-    // so nothing is copied from it.
+    // so no row of it holds anything.
     if (ippiFilterLowpass_8u_C1R(p.PixelAt(2, qFirst - planeFirst, 0), p.GetStep(), q.PixelAt(2, qFirst - planeFirst, 0),
                                  q.GetStep(), IppiSize{w - 5, qEnd - qFirst}, ippMskSize5x5) != ippStsNoErr)
         return {0, 0};
     RowSpan next = {qFirst <= kKeptFrom ? 0 : qFirst, qEnd > keptLast ? pictureHeight : qEnd};
     next.first = std::max(next.first, planeFirst);
     next.end = std::min(next.end, planeFirst + p.GetHeight());
-    const int top = std::max(next.first, kKeptFrom) - next.first;
-    const int kept = std::min(next.end - 1, keptLast) - std::max(next.first, kKeptFrom) + 1;
-    ippiCopyReplicateBorder_8u_C1R(q.PixelAt(kKeptFrom, std::max(next.first, kKeptFrom) - planeFirst, 0), q.GetStep(),
-                                   IppiSize{w - 2 * kKeptFrom, kept}, p.PixelAt(0, next.first - planeFirst, 0),
-                                   p.GetStep(), IppiSize{w, next.end - next.first}, top, kKeptFrom);
+    const int firstKept = std::max(next.first, kKeptFrom);
+    ReplicateKeptPart(q, next, firstKept, std::min(next.end - 1, keptLast) - firstKept + 1, planeFirst);
     return next;
 }
 
@@ -118,14 +132,22 @@ bool ColorizePlaneIsSmoothed(int width, int height) { return width >= 2 * kKeptF
 
 bool SmoothColorizeHues(CImageBuffer& p, int passes, const BandGeometry& band) {
     const int planeFirst = band.firstRow - band.rowsAbove;
-    // The second plane is this thread's scratch image: every byte a pass reads from it
-    // was written by that pass's box filter.
+    // The second plane is this thread's scratch image: the passes go from one plane to
+    // the other, and each reads only rows the one before wrote.
     CImageBuffer q;
     if (!AttachScratch(1, q, p.GetWidth(), p.GetHeight(), 1)) return false;
     if (ColorizePlaneIsSmoothed(p.GetWidth(), band.pictureHeight)) {
+        CImageBuffer* from = &p;
+        CImageBuffer* to = &q;
         RowSpan valid = {planeFirst, planeFirst + p.GetHeight()};
-        for (int pass = 0; pass < passes && valid.first < valid.end; ++pass)
-            valid = SmoothPass(p, q, planeFirst, band.pictureHeight, valid);
+        for (int pass = 0; pass < passes; ++pass) {
+            const RowSpan next = SmoothPass(*from, *to, planeFirst, band.pictureHeight, valid);
+            if (next.first >= next.end) break;  // the last pass's rows stay the result
+            valid = next;
+            std::swap(from, to);
+        }
+        for (int y = valid.first; from != &p && y < valid.end; ++y)
+            std::memcpy(p.PixelAt(0, y - planeFirst, 0), from->PixelAt(0, y - planeFirst, 0), p.GetWidth());
     }
     return true;
 }

@@ -114,15 +114,12 @@ std::shared_ptr<const ColorizeDifferenceEntries> ColorizeDifferenceEntriesFor(co
     return fresh;
 }
 
-QUILLET_AVX512_VBMI void ColorizeEntriesOfHuesAvx512(const int32_t entry[kColorizeHueSteps], const uint8_t* hues,
-                                                     int32_t* entries, int count) {
+QUILLET_AVX512_VBMI void ColorizeEntriesOfHuesAvx512(const ColorizeLaneKeys& k, const uint8_t* hues, int32_t* entries,
+                                                     int count) {
     // Byte j of every entry, in four registers of 64.
-    alignas(64) uint8_t bytes[4][kColorizeHueSteps];
-    for (int hue = 0; hue < kColorizeHueSteps; ++hue)
-        for (int j = 0; j < 4; ++j) bytes[j][hue] = static_cast<uint8_t>(static_cast<uint32_t>(entry[hue]) >> 8 * j);
     __m512i plane[4][4];
     for (int j = 0; j < 4; ++j)
-        for (int q = 0; q < 4; ++q) plane[j][q] = _mm512_load_si512(bytes[j] + 64 * q);
+        for (int q = 0; q < 4; ++q) plane[j][q] = _mm512_load_si512(k.entryByte[j] + 64 * q);
     for (int i = 0; i + 64 <= count; i += 64) {
         const __m512i hue = _mm512_loadu_si512(hues + i);
         const __mmask64 upperHalf = _mm512_movepi8_mask(hue);

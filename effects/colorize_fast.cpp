@@ -77,6 +77,9 @@ inline uint8_t CaughtSaturation(const HueMapping& m, int hue, int saturation) {
 void LaneKeysOf(const ColorizeKeys& keys, const HueMapping& m, ColorizeLaneKeys& lanes) {
     for (int hue = 0; hue < kColorizeHueSteps; ++hue)
         lanes.entry[hue] = static_cast<int32_t>(std::max<int64_t>(m.factor[hue], 0) | int64_t{m.keyIndex[hue]} << 24);
+    for (int hue = 0; hue < kColorizeHueSteps; ++hue)
+        for (int j = 0; j < 4; ++j)
+            lanes.entryByte[j][hue] = static_cast<uint8_t>(static_cast<uint32_t>(lanes.entry[hue]) >> 8 * j);
     const hsv_tables::HsvToRgbTables& toRgb = hsv_tables::HsvTables();
     for (int i = 0; i < 8; ++i) lanes.reciprocalLow[i] = lanes.reciprocalHigh[i] = 0;
     for (int i = 0; i < 3; ++i) {
@@ -154,7 +157,7 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
             if (avx512) {
                 const int32_t* entries = nullptr;
                 if (smoothed && byteLookups) {
-                    ColorizeEntriesOfHuesAvx512(lanes.entry, smoothed, smoothedEntries.data(), w);
+                    ColorizeEntriesOfHuesAvx512(lanes, smoothed, smoothedEntries.data(), w);
                     entries = smoothedEntries.data();
                 }
                 x = ColorizeRowAvx512(lanes, *colours, differences.get(), s, smoothed, entries, d, w);

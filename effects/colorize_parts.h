@@ -44,6 +44,7 @@ bool RenderColorizeFused(const ColorizeKeys& keys, const CImageBuffer& in, CImag
 // key catches) the terms of the conversion back.
 struct ColorizeLaneKeys {
     int32_t entry[kColorizeHueSteps];  // gain * (window - d) held at 0 or above, | key index << 24
+    alignas(64) uint8_t entryByte[4][kColorizeHueSteps];  // byte j of each entry, for byte permutes
     uint32_t reciprocalLow[8];         // ceil(2^40 / window), low and high 32 bits, per key index
     uint32_t reciprocalHigh[8];
     int keyHue[3];
@@ -94,10 +95,9 @@ int ColorizeRowAvx512(const ColorizeLaneKeys& keys, const ColorizeKeyColours& co
 // The hue bytes of the first pixels of a row sixteen at a time, by arithmetic (AVX-512).
 int ColorizeHuesAvx512(const uint8_t* source, uint8_t* hues, int width);
 
-// entries[i] = entry[hues[i]] for the first count / 64 * 64 hues, by byte permutes of the
-// entries held in registers (AVX-512 with BW and VBMI).
-void ColorizeEntriesOfHuesAvx512(const int32_t entry[kColorizeHueSteps], const uint8_t* hues, int32_t* entries,
-                                 int count);
+// entries[i] = keys.entry[hues[i]] for the first count / 64 * 64 hues, by byte permutes
+// of the entries' bytes held in registers (AVX-512 with BW and VBMI).
+void ColorizeEntriesOfHuesAvx512(const ColorizeLaneKeys& keys, const uint8_t* hues, int32_t* entries, int count);
 
 // The conversion's saturation byte of V and delta as the AVX-512 rows find it, for n
 // lanes (a multiple of 16).

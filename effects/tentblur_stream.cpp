@@ -45,6 +45,9 @@ void NormaliseLanes(const int32_t* sum, uint8_t* out, int lanes, const Normalisa
 
 constexpr int32_t kMaxWeight = 32767;
 
+// Padded rows the row pass may take at once.
+constexpr int kLines = 4;
+
 size_t Aligned(size_t bytes) { return (bytes + 31) / 32 * 32; }
 
 // Replicates the kept pixels first .. last of the padded row over the rest of it,
@@ -81,24 +84,29 @@ bool StreamTentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel
     const int inFirstRow = band.firstRow - band.rowsAbove;  // picture row of IN's row 0
     const int lanes = keptX.Count() * 4;
 
-    // This thread's scratch: the column pass's sums and differences, two padded rows
-    // for the row pass (the AVX2 loops run two rows at once), two blurred rows, and the
-    // rows and weights the column pass starts from.
+    // This thread's scratch: the column pass's sums and differences, four padded rows
+    // for the row pass (the AVX2 loops run two rows at once, the AVX-512 ones four), four
+    // blurred rows, and the rows and weights the column pass starts from.
     const size_t stateBytes = Aligned(static_cast<size_t>(lanes) * sizeof(int32_t));
     const size_t lineBytes = Aligned((static_cast<size_t>(shape.n) + w + shape.r) * 4);
     const size_t rowBytes = Aligned(static_cast<size_t>(w) * 4);
     const size_t startBytes = Aligned((static_cast<size_t>(shape.n) + 1) * (sizeof(const uint8_t*) + 2 * sizeof(int32_t)));
-    auto* block = static_cast<uint8_t*>(ScratchBytes(0, 2 * stateBytes + 2 * lineBytes + 2 * rowBytes + startBytes));
+    auto* block = static_cast<uint8_t*>(
+        ScratchBytes(0, 2 * stateBytes + kLines * lineBytes + kLines * rowBytes + startBytes));
     if (!block) return false;
     auto* sum = reinterpret_cast<int32_t*>(block);
     auto* diff = reinterpret_cast<int32_t*>(block + stateBytes);
     uint8_t* const lines = block + 2 * stateBytes;
-    auto* rowsAt = reinterpret_cast<const uint8_t**>(lines + 2 * lineBytes + 2 * rowBytes);
+    auto* rowsAt = reinterpret_cast<const uint8_t**>(lines + kLines * lineBytes + kLines * rowBytes);
     auto* weights = reinterpret_cast<int32_t*>(rowsAt + shape.n + 1);
     int32_t* signs = weights + shape.n + 1;
     // Each padded row's pixel 0, where the row pass's output pixel 0 is centred.
-    uint8_t* const pixel0[2] = {lines + static_cast<size_t>(shape.n) * 4, lines + lineBytes + static_cast<size_t>(shape.n) * 4};
-    uint8_t* const blurred[2] = {lines + 2 * lineBytes, lines + 2 * lineBytes + rowBytes};
+    uint8_t* pixel0[kLines];
+    uint8_t* blurred[kLines];
+    for (int k = 0; k < kLines; ++k) {
+        pixel0[k] = lines + k * lineBytes + static_cast<size_t>(shape.n) * 4;
+        blurred[k] = lines + kLines * lineBytes + k * rowBytes;
+    }
     auto keptRow = [&](int line) { return pixel0[line] + static_cast<size_t>(keptX.first) * 4; };
 
     const Normalisation normalise(kernel.Sum());
@@ -145,21 +153,26 @@ bool StreamTentBlur(const CImageBuffer& in, CImageBuffer& out, const CTentKernel
     };
 
     const int start = keptX.first - shape.r < 0 ? keptX.first - shape.r : 0;
-    int blurredRow[2] = {-1, -1};  // the kept rows the blurred rows hold
+    int blurredRow[kLines] = {-1, -1, -1, -1};  // the kept rows the blurred rows hold
+    const int widest = kernels.rowPassQuad ? 4 : (kernels.rowPassPair ? 2 : 1);
     for (int j = 0; j < rows; ++j) {
         const int wanted = keptY.Clamp(band.firstRow + j);
-        int slot = blurredRow[0] == wanted ? 0 : (blurredRow[1] == wanted ? 1 : -1);
+        int slot = -1;
+        for (int k = 0; k < kLines; ++k)
+            if (blurredRow[k] == wanted) slot = k;
         if (slot < 0) {
-            const bool pair = kernels.rowPassPair && j + 1 < rows && keptY.Clamp(band.firstRow + j + 1) == wanted + 1;
-            columnsTo(wanted, 0);
-            if (pair) {
-                columnsTo(wanted + 1, 1);
+            // As many rows at once as the loops take and the band has in succession.
+            int group = 1;
+            while (group < widest && j + group < rows && keptY.Clamp(band.firstRow + j + group) == wanted + group) ++group;
+            if (group == 3) group = 2;
+            for (int k = 0; k < group; ++k) columnsTo(wanted + k, k);
+            if (group == 4)
+                kernels.rowPassQuad(pixel0, blurred, w, start, shape, normalise);
+            else if (group == 2)
                 kernels.rowPassPair(pixel0[0], pixel0[1], blurred[0], blurred[1], w, start, shape, normalise);
-            } else {
+            else
                 kernels.rowPass(pixel0[0], blurred[0], w, start, shape, normalise);
-            }
-            blurredRow[0] = wanted;
-            blurredRow[1] = pair ? wanted + 1 : -1;
+            for (int k = 0; k < kLines; ++k) blurredRow[k] = k < group ? wanted + k : -1;
             slot = 0;
         }
         combine(context, in.PixelAt(0, band.rowsAbove + j, 0), blurred[slot], out.PixelAt(0, j, 0), w);

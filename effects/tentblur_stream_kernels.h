@@ -31,6 +31,9 @@ struct StreamKernels {
     // The row pass over two padded rows at once, or null where the set has none.
     void (*rowPassPair)(const uint8_t* line0, const uint8_t* line1, uint8_t* out0, uint8_t* out1, int width,
                         int start, TentShape shape, const ipp_fast::Normalisation& normalise);
+    // The same over four, or null.
+    void (*rowPassQuad)(const uint8_t* const line[4], uint8_t* const out[4], int width, int start, TentShape shape,
+                        const ipp_fast::Normalisation& normalise);
 };
 
 // The normalisation's numbers as the vector loops load them into registers.

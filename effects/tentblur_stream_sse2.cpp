@@ -183,7 +183,7 @@ void RowPass(const uint8_t* line, uint8_t* out, int width, int start, TentShape 
 
 template <Rule R>
 StreamKernels KernelsFor() {
-    return {&ColumnStart, &ColumnStep<R>, &RowPass<R>, nullptr};
+    return {&ColumnStart, &ColumnStep<R>, &RowPass<R>, nullptr, nullptr};
 }
 
 }  // namespace

@@ -142,16 +142,6 @@ QUILLET_AVX2 inline void Change(__m256i e, __m256i ed, __m256i l, __m256i ld, __
 QUILLET_AVX2 inline __m256i WidenLow(__m256i v) { return _mm256_srai_epi32(_mm256_unpacklo_epi16(v, v), 16); }
 QUILLET_AVX2 inline __m256i WidenHigh(__m256i v) { return _mm256_srai_epi32(_mm256_unpackhi_epi16(v, v), 16); }
 
-template <class Byte>
-inline Byte* At(Byte* row, int x) {
-    return row + static_cast<ptrdiff_t>(x) * 4;
-}
-
-// Where the row pass reads, in bytes from the pixel it moves to.
-struct Reach {
-    ptrdiff_t entering, enteringDrop, leaving, leavingDrop;
-};
-
 // One pixel of both rows: the sums moved on by the pixels entering and leaving.
 QUILLET_AVX2 inline void PairStep(const uint8_t* p0, const uint8_t* p1, const Reach& o, __m256i& diff, __m256i& sum) {
     __m256i low, high;

@@ -87,16 +87,6 @@ QUILLET_AVX512 void ColumnStep(int32_t* diff, int32_t* sum, const uint8_t* enter
 #define QUILLET_AVX512BW __attribute__((target("avx512f,avx512bw")))
 #define QUILLET_AVX512BW_INLINE __attribute__((target("avx512f,avx512bw"), always_inline)) inline
 
-template <class Byte>
-inline Byte* At(Byte* row, int x) {
-    return row + static_cast<ptrdiff_t>(x) * 4;
-}
-
-// Where the row pass reads, in bytes from the pixel it moves to.
-struct Reach {
-    ptrdiff_t entering, enteringDrop, leaving, leavingDrop;
-};
-
 // Sixteen bytes at `offset` from each row's `x`, the rows in blocks 0..3.
 QUILLET_AVX512BW_INLINE __m512i LoadQuad(const uint8_t* const line[4], int x, ptrdiff_t offset) {
     __m512i v = _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(At(line[0], x) + offset)));

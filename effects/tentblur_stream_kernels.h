@@ -2,6 +2,7 @@
 // instruction set, chosen once per call. Every set gives the scalar set's bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "image/sum_normalisation.h"
@@ -34,6 +35,17 @@ struct StreamKernels {
     // The same over four, or null.
     void (*rowPassQuad)(const uint8_t* const line[4], uint8_t* const out[4], int width, int start, TentShape shape,
                         const ipp_fast::Normalisation& normalise);
+};
+
+// Pixel x of a row of 4-byte pixels.
+template <class Byte>
+inline Byte* At(Byte* row, int x) {
+    return row + static_cast<ptrdiff_t>(x) * 4;
+}
+
+// Where the vector row passes read, in bytes from the pixel they move to.
+struct Reach {
+    ptrdiff_t entering, enteringDrop, leaving, leavingDrop;
 };
 
 // The normalisation's numbers as the vector loops load them into registers.

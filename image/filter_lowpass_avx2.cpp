@@ -54,10 +54,7 @@ __attribute__((target("avx2"))) IppStatus FilterLowpass_8u_C1R_Avx2(const Ipp8u*
             const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(average, average), 0x08);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + x), _mm256_castsi256_si128(bytes));
         }
-        for (; x < roi.width; ++x) {
-            const int sum = sums[x] + sums[x + 1] + sums[x + 2] + sums[x + 3] + sums[x + 4];
-            dst[x] = static_cast<Ipp8u>(((sum + 13) * 10485) >> 18);
-        }
+        BoxAverageTail(sums, dst, x, roi.width);
     }
     return ippStsNoErr;
 }

@@ -67,10 +67,7 @@ __attribute__((target("avx512f,avx512bw"))) IppStatus FilterLowpass_8u_C1R_Avx51
             const __m512i average = _mm512_srli_epi16(_mm512_mulhi_epu16(sum, _mm512_set1_epi16(10485)), 2);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + x), _mm512_cvtepi16_epi8(average));
         }
-        for (; x < roi.width; ++x) {
-            const int sum = sums[x] + sums[x + 1] + sums[x + 2] + sums[x + 3] + sums[x + 4];
-            dst[x] = static_cast<Ipp8u>(((sum + 13) * 10485) >> 18);
-        }
+        BoxAverageTail(sums, dst, x, roi.width);
     }
     return ippStsNoErr;
 }

@@ -15,12 +15,6 @@
 #include "image/ippi_fast.h"
 #include "image/ippi_generic.h"
 
-namespace {
-
-inline Ipp8u AverageOf25(int sum) { return static_cast<Ipp8u>(((sum + 13) * 10485) >> 18); }
-
-}  // namespace
-
 namespace ipp_fast {
 
 IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roi,
@@ -58,8 +52,7 @@ IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst,
             const __m128i average = _mm_srli_epi16(_mm_mulhi_epu16(sum, _mm_set1_epi16(10485)), 2);
             _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + x), _mm_packus_epi16(average, zero));
         }
-        for (; x < roi.width; ++x)
-            dst[x] = AverageOf25(sums[x] + sums[x + 1] + sums[x + 2] + sums[x + 3] + sums[x + 4]);
+        BoxAverageTail(sums, dst, x, roi.width);
     }
     return ippStsNoErr;
 }

@@ -24,6 +24,13 @@ IppStatus Filter32f_8u_C4R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int
 // The box average with SSE2 (5 x 5; the 3 x 3 mask takes the generic routine).
 IppStatus FilterLowpass_8u_C1R_Sse2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
                                     IppiMaskSize mask);
+// The 5 x 5 average of a row's pixels x .. width - 1 from its column sums (the columns
+// -2 .. width + 1): the rest a vector box filter leaves.
+inline void BoxAverageTail(const uint16_t* sums, Ipp8u* dst, int x, int width) {
+    for (; x < width; ++x)
+        dst[x] = static_cast<Ipp8u>(((sums[x] + sums[x + 1] + sums[x + 2] + sums[x + 3] + sums[x + 4] + 13) * 10485) >> 18);
+}
+
 // The same with AVX2, sixteen pixels at a time.
 IppStatus FilterLowpass_8u_C1R_Avx2(const Ipp8u* pSrc, int srcStep, Ipp8u* pDst, int dstStep, IppiSize roiSize,
                                     IppiMaskSize mask);

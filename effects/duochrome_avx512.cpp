@@ -10,24 +10,35 @@
 // within a few units of a point halfway between two floats; such lanes (about one in
 // ten million) are divided as the rule does.
 //
+// The luminance, its inversion and the segment tests run on sixteen single-precision
+// lanes (each is exact there: the luminance is rounded once from the exact double sum,
+// 255 - Y and the comparisons of two floats are exact or correctly rounded alike). The
+// ramp colour base + span * t, which the rule forms in double and rounds to single, is
+// one fused multiply-add in single precision: base and span are whole numbers of at most
+// 9 bits and t a float, so for t = 0 or t >= 2^-21 the exact value has at most 53
+// significant bits, the double sum is exact and both round it once. A group with a lane
+// whose t lies between 0 and 2^-21 takes the double steps.
+//
 // Only this file's functions use AVX-512 (a per-function target attribute); they are
 // called only where ippAvx512Enabled() says the processor has it.
 #if defined(__x86_64__) || defined(__i386__)
 
 // GCC 12's AVX-512 intrinsics start some results from _mm512_undefined_*(), which its
-// maybe-uninitialized warning then reports at every use.
+// (maybe-)uninitialized warnings then report at every use.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 #include <immintrin.h>
 
 #include "effects/duochrome_fast.h"
 
-#define QUILLET_AVX512 __attribute__((target("avx512f")))
-#define QUILLET_AVX512_INLINE __attribute__((target("avx512f"), always_inline)) inline
+#define QUILLET_AVX512 __attribute__((target("avx512f,fma")))
+#define QUILLET_AVX512_INLINE __attribute__((target("avx512f,fma"), always_inline)) inline
 
 namespace {
 
-QUILLET_AVX512_INLINE __m512d RoundedToFloat(__m512d v) { return _mm512_cvtps_pd(_mm512_cvtpd_ps(v)); }
+// Eight floats in the low lanes of a register, zeros above.
+QUILLET_AVX512_INLINE __m512d LowLanes(__m256 v) { return _mm512_insertf64x4(_mm512_setzero_pd(), _mm256_castps_pd(v), 0); }
 
 // A constant of each segment in lanes 0 (white), 1 (black) and 2 (middle).
 QUILLET_AVX512_INLINE __m512d BySegment(double white, double black, double middle) {
@@ -41,45 +52,75 @@ struct SegmentTables {
 // a / over rounded to single precision, from a * (1 / over): lanes whose product's low
 // 29 bits (what rounding to single precision drops) lie within 8 of the halfway pattern
 // are divided instead.
-QUILLET_AVX512_INLINE __m512d PositionOnSegment(__m512d a, __m512d over, __m512d reciprocal) {
+QUILLET_AVX512_INLINE __m256 PositionOnSegment(__m512d a, __m512d over, __m512d reciprocal) {
     const __m512d product = _mm512_mul_pd(a, reciprocal);
     const __m512i dropped = _mm512_and_si512(_mm512_castpd_si512(product), _mm512_set1_epi64((1 << 29) - 1));
     const __m512i fromHalfway = _mm512_abs_epi64(_mm512_sub_epi64(dropped, _mm512_set1_epi64(1 << 28)));
     const __mmask8 near = _mm512_cmp_epu64_mask(fromHalfway, _mm512_set1_epi64(8), _MM_CMPINT_LE);
-    if (__builtin_expect(near != 0, 0)) return RoundedToFloat(_mm512_mask_div_pd(product, near, a, over));
-    return RoundedToFloat(product);
-}
-
-// The three ramp colours of eight pixels (blue, green, red as int32 lanes), as floats.
-QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables& k, __m256i blue, __m256i green,
-                                       __m256i red, __m256& colour0, __m256& colour1, __m256& colour2) {
-    __m512d Y = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(red), _mm512_set1_pd(static_cast<double>(0.298f))),
-                              _mm512_mul_pd(_mm512_cvtepi32_pd(green), _mm512_set1_pd(static_cast<double>(0.586f))));
-    Y = RoundedToFloat(_mm512_add_pd(Y, _mm512_mul_pd(_mm512_cvtepi32_pd(blue), _mm512_set1_pd(static_cast<double>(0.113f)))));
-    if (r.inverted) Y = RoundedToFloat(_mm512_sub_pd(_mm512_set1_pd(255.0), Y));
-    const __mmask8 above = _mm512_cmp_pd_mask(Y, _mm512_set1_pd(r.LP), _CMP_GT_OQ);
-    const __mmask8 below = _mm512_cmp_pd_mask(Y, _mm512_set1_pd(r.LK), _CMP_LT_OQ);
-    __m512i segment = _mm512_mask_mov_epi64(_mm512_set1_epi64(2), below, _mm512_set1_epi64(1));
-    segment = _mm512_mask_mov_epi64(segment, above, _mm512_setzero_si512());
-    const __m512d t = PositionOnSegment(_mm512_sub_pd(Y, _mm512_permutexvar_pd(segment, k.from)),
-                                        _mm512_permutexvar_pd(segment, k.over),
-                                        _mm512_permutexvar_pd(segment, k.reciprocal));
-    colour0 = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_permutexvar_pd(segment, k.base[0]),
-                                            _mm512_mul_pd(_mm512_permutexvar_pd(segment, k.span[0]), t)));
-    colour1 = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_permutexvar_pd(segment, k.base[1]),
-                                            _mm512_mul_pd(_mm512_permutexvar_pd(segment, k.span[1]), t)));
-    colour2 = _mm512_cvtpd_ps(_mm512_add_pd(_mm512_permutexvar_pd(segment, k.base[2]),
-                                            _mm512_mul_pd(_mm512_permutexvar_pd(segment, k.span[2]), t)));
+    if (__builtin_expect(near != 0, 0)) return _mm512_cvtpd_ps(_mm512_mask_div_pd(product, near, a, over));
+    return _mm512_cvtpd_ps(product);
 }
 
 QUILLET_AVX512_INLINE __m512 Join(__m256 low, __m256 high) {
     return _mm512_castpd_ps(_mm512_insertf64x4(_mm512_castpd256_pd512(_mm256_castps_pd(low)), _mm256_castps_pd(high), 1));
 }
 
+QUILLET_AVX512_INLINE __m256 Low(__m512 v) { return _mm512_castps512_ps256(v); }
+QUILLET_AVX512_INLINE __m256 High(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
+
+// The luminance of eight pixels (blue, green, red as int32 lanes): the exact double sum
+// rounded to single precision.
+QUILLET_AVX512_INLINE __m256 Luminance(__m256i blue, __m256i green, __m256i red) {
+    const __m512d Y = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(red), _mm512_set1_pd(static_cast<double>(0.298f))),
+                                    _mm512_mul_pd(_mm512_cvtepi32_pd(green), _mm512_set1_pd(static_cast<double>(0.586f))));
+    return _mm512_cvtpd_ps(_mm512_add_pd(Y, _mm512_mul_pd(_mm512_cvtepi32_pd(blue), _mm512_set1_pd(static_cast<double>(0.113f)))));
+}
+
+// t of eight lanes of luminance and segment index.
+QUILLET_AVX512_INLINE __m256 Position(const SegmentTables& k, __m256 Y, __m256i segment) {
+    const __m512i index = _mm512_cvtepu32_epi64(segment);
+    return PositionOnSegment(_mm512_sub_pd(_mm512_cvtps_pd(Y), _mm512_permutexvar_pd(index, k.from)),
+                             _mm512_permutexvar_pd(index, k.over), _mm512_permutexvar_pd(index, k.reciprocal));
+}
+
+// base + span * t of one colour in double, rounded to single: the rule's steps, for the
+// groups the fused form does not hold for.
+QUILLET_AVX512_INLINE __m256 DoubleColour(__m512d base, __m512d span, __m256i segment, __m256 t) {
+    const __m512i index = _mm512_cvtepu32_epi64(segment);
+    return _mm512_cvtpd_ps(_mm512_add_pd(_mm512_permutexvar_pd(index, base),
+                                         _mm512_mul_pd(_mm512_permutexvar_pd(index, span), _mm512_cvtps_pd(t))));
+}
+
+// The three ramp colours of sixteen pixels.
+QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables& k, const SegmentTables& single,
+                                       __m512i blue, __m512i green, __m512i red, __m512 colour[3]) {
+    __m512 Y = Join(Luminance(_mm512_castsi512_si256(blue), _mm512_castsi512_si256(green), _mm512_castsi512_si256(red)),
+                    Luminance(_mm512_extracti64x4_epi64(blue, 1), _mm512_extracti64x4_epi64(green, 1),
+                              _mm512_extracti64x4_epi64(red, 1)));
+    if (r.inverted) Y = _mm512_sub_ps(_mm512_set1_ps(255.0f), Y);
+    const __mmask16 above = _mm512_cmp_ps_mask(Y, _mm512_set1_ps(static_cast<float>(r.LP)), _CMP_GT_OQ);
+    const __mmask16 below = _mm512_cmp_ps_mask(Y, _mm512_set1_ps(static_cast<float>(r.LK)), _CMP_LT_OQ);
+    __m512i segment = _mm512_mask_mov_epi32(_mm512_set1_epi32(2), below, _mm512_set1_epi32(1));
+    segment = _mm512_mask_mov_epi32(segment, above, _mm512_setzero_si512());
+    const __m256i lowSegment = _mm512_castsi512_si256(segment), highSegment = _mm512_extracti64x4_epi64(segment, 1);
+    const __m512 t = Join(Position(k, Low(Y), lowSegment), Position(k, High(Y), highSegment));
+    const __mmask16 tiny = _mm512_cmp_ps_mask(t, _mm512_set1_ps(0x1p-21f), _CMP_LT_OQ) &
+                           _mm512_cmp_ps_mask(t, _mm512_setzero_ps(), _CMP_NEQ_OQ);
+    for (int c = 0; c < 3; ++c) {
+        if (__builtin_expect(tiny != 0, 0)) {
+            colour[c] = Join(DoubleColour(k.base[c], k.span[c], lowSegment, Low(t)),
+                             DoubleColour(k.base[c], k.span[c], highSegment, High(t)));
+        } else {
+            colour[c] = _mm512_fmadd_ps(_mm512_permutexvar_ps(segment, _mm512_castpd_ps(single.span[c])), t,
+                                        _mm512_permutexvar_ps(segment, _mm512_castpd_ps(single.base[c])));
+        }
+    }
+}
+
 // colour * blend + byte * keep, held within 0..255 (maxps gives 0 for NaN), truncated
 // and placed at the channel's byte.
-QUILLET_AVX512_INLINE __m512i Mix(__m256 low, __m256 high, __m512i byte, __m512 blend, __m512 keep, int shift) {
-    const __m512 v = _mm512_add_ps(_mm512_mul_ps(Join(low, high), blend), _mm512_mul_ps(_mm512_cvtepi32_ps(byte), keep));
+QUILLET_AVX512_INLINE __m512i Mix(__m512 colour, __m512i byte, __m512 blend, __m512 keep, int shift) {
+    const __m512 v = _mm512_add_ps(_mm512_mul_ps(colour, blend), _mm512_mul_ps(_mm512_cvtepi32_ps(byte), keep));
     const __m512i held = _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(255.0f)));
     return _mm512_slli_epi32(held, shift);
 }
@@ -87,12 +128,14 @@ QUILLET_AVX512_INLINE __m512i Mix(__m256 low, __m256 high, __m512i byte, __m512 
 }  // namespace
 
 QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* source, uint8_t* destination, int width) {
-    SegmentTables k;
+    SegmentTables k, single;  // the constants as doubles, and as floats in the low lanes
     k.from = BySegment(r.from[0], r.from[1], r.from[2]), k.over = BySegment(r.over[0], r.over[1], r.over[2]);
     k.reciprocal = _mm512_div_pd(_mm512_set1_pd(1.0), k.over);
     for (int c = 0; c < 3; ++c) {
         k.base[c] = BySegment(r.base[c][0], r.base[c][1], r.base[c][2]);
         k.span[c] = BySegment(r.span[c][0], r.span[c][1], r.span[c][2]);
+        single.base[c] = LowLanes(_mm512_cvtpd_ps(k.base[c]));
+        single.span[c] = LowLanes(_mm512_cvtpd_ps(k.span[c]));
     }
     const __m512i byteMask = _mm512_set1_epi32(0xFF);
     const __m512 blend = _mm512_set1_ps(r.blend), keep = _mm512_set1_ps(r.keep);
@@ -102,15 +145,12 @@ QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* sourc
         const __m512i blue = _mm512_and_si512(pixels, byteMask);
         const __m512i green = _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask);
         const __m512i red = _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask);
-        __m256 low0, low1, low2, high0, high1, high2;
-        RampColours(r, k, _mm512_castsi512_si256(blue), _mm512_castsi512_si256(green), _mm512_castsi512_si256(red),
-                    low0, low1, low2);
-        RampColours(r, k, _mm512_extracti64x4_epi64(blue, 1), _mm512_extracti64x4_epi64(green, 1),
-                    _mm512_extracti64x4_epi64(red, 1), high0, high1, high2);
+        __m512 colour[3];
+        RampColours(r, k, single, blue, green, red, colour);
         __m512i result = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);  // alpha kept
-        result = _mm512_or_si512(result, Mix(low0, high0, blue, blend, keep, 0));
-        result = _mm512_or_si512(result, Mix(low1, high1, green, blend, keep, 8));
-        result = _mm512_or_si512(result, Mix(low2, high2, red, blend, keep, 16));
+        result = _mm512_or_si512(result, Mix(colour[0], blue, blend, keep, 0));
+        result = _mm512_or_si512(result, Mix(colour[1], green, blend, keep, 8));
+        result = _mm512_or_si512(result, Mix(colour[2], red, blend, keep, 16));
         _mm512_storeu_si512(destination + 4 * x, result);
     }
     return x;
@@ -119,8 +159,8 @@ QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* sourc
 QUILLET_AVX512 void DuoChromePositionsAvx512(const double* a, const double* over, float* t, int n) {
     for (int i = 0; i + 8 <= n; i += 8) {
         const __m512d divisor = _mm512_loadu_pd(over + i);
-        const __m512d q = PositionOnSegment(_mm512_loadu_pd(a + i), divisor, _mm512_div_pd(_mm512_set1_pd(1.0), divisor));
-        _mm256_storeu_ps(t + i, _mm512_cvtpd_ps(q));
+        _mm256_storeu_ps(t + i, PositionOnSegment(_mm512_loadu_pd(a + i), divisor,
+                                                  _mm512_div_pd(_mm512_set1_pd(1.0), divisor)));
     }
 }
 

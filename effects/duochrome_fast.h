@@ -7,7 +7,9 @@
 // stores it. The vector rows evaluate the same expressions lane by lane: each lane
 // picks its segment's constants, then divides, converts and rounds with the IEEE
 // operations the scalar code uses (no reciprocal, no fused multiply-add), so each
-// lane holds the scalar value bit for bit. The final mix, colour * blend + byte * keep,
+// lane holds the scalar value bit for bit; the AVX-512 rows take a reciprocal and a
+// fused multiply-add only where they give those values too (effects/duochrome_avx512.cpp
+// says why). The final mix, colour * blend + byte * keep,
 // takes two floats per operation, whose exact results double precision holds (the
 // products) or rounds with no double-rounding fault (a sum: 53 >= 2 * 24 + 2 bits), so
 // it runs in single precision, eight lanes at a time, with the same results.

@@ -91,6 +91,12 @@ QUILLET_AVX512_INLINE __m256 DoubleColour(__m512d base, __m512d span, __m256i se
                                          _mm512_mul_pd(_mm512_permutexvar_pd(index, span), _mm512_cvtps_pd(t))));
 }
 
+// base + span * t of one colour as one fused multiply-add in single precision.
+QUILLET_AVX512_INLINE __m512 FusedColour(__m512d base, __m512d span, __m512i segment, __m512 t) {
+    return _mm512_fmadd_ps(_mm512_permutexvar_ps(segment, _mm512_castpd_ps(span)), t,
+                           _mm512_permutexvar_ps(segment, _mm512_castpd_ps(base)));
+}
+
 // The three ramp colours of sixteen pixels.
 QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables& k, const SegmentTables& single,
                                        __m512i blue, __m512i green, __m512i red, __m512 colour[3]) {
@@ -106,15 +112,15 @@ QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables
     const __m512 t = Join(Position(k, Low(Y), lowSegment), Position(k, High(Y), highSegment));
     const __mmask16 tiny = _mm512_cmp_ps_mask(t, _mm512_set1_ps(0x1p-21f), _CMP_LT_OQ) &
                            _mm512_cmp_ps_mask(t, _mm512_setzero_ps(), _CMP_NEQ_OQ);
-    for (int c = 0; c < 3; ++c) {
-        if (__builtin_expect(tiny != 0, 0)) {
+    if (__builtin_expect(tiny != 0, 0)) {
+        for (int c = 0; c < 3; ++c)
             colour[c] = Join(DoubleColour(k.base[c], k.span[c], lowSegment, Low(t)),
                              DoubleColour(k.base[c], k.span[c], highSegment, High(t)));
-        } else {
-            colour[c] = _mm512_fmadd_ps(_mm512_permutexvar_ps(segment, _mm512_castpd_ps(single.span[c])), t,
-                                        _mm512_permutexvar_ps(segment, _mm512_castpd_ps(single.base[c])));
-        }
+        return;
     }
+    colour[0] = FusedColour(single.base[0], single.span[0], segment, t);
+    colour[1] = FusedColour(single.base[1], single.span[1], segment, t);
+    colour[2] = FusedColour(single.base[2], single.span[2], segment, t);
 }
 
 // colour * blend + byte * keep, held within 0..255 (maxps gives 0 for NaN), truncated

@@ -50,6 +50,6 @@ struct NamedSampleRowConverter {
     SampleRowConverter convert;
 };
 
-// Every version this processor can run and QUILLET_DISABLE allows ("tables", "sse2"),
-// the generic one first and the one ConvertSampleRow uses last.
+// Every version this processor can run and QUILLET_DISABLE allows ("tables", "sse2",
+// "avx2", "avx512"), the generic one first and the one ConvertSampleRow uses last.
 std::vector<NamedSampleRowConverter> RunnableSampleRowConverters();

@@ -55,8 +55,9 @@ struct SegmentTables {
 QUILLET_AVX512_INLINE __m256 PositionOnSegment(__m512d a, __m512d over, __m512d reciprocal) {
     const __m512d product = _mm512_mul_pd(a, reciprocal);
     const __m512i dropped = _mm512_and_si512(_mm512_castpd_si512(product), _mm512_set1_epi64((1 << 29) - 1));
-    const __m512i fromHalfway = _mm512_abs_epi64(_mm512_sub_epi64(dropped, _mm512_set1_epi64(1 << 28)));
-    const __mmask8 near = _mm512_cmp_epu64_mask(fromHalfway, _mm512_set1_epi64(8), _MM_CMPINT_LE);
+    // Within 2^28 - 8 .. 2^28 + 8: above the lower end by at most 16 (below it wraps round).
+    const __m512i aboveLowest = _mm512_sub_epi64(dropped, _mm512_set1_epi64((1 << 28) - 8));
+    const __mmask8 near = _mm512_cmp_epu64_mask(aboveLowest, _mm512_set1_epi64(16), _MM_CMPINT_LE);
     if (__builtin_expect(near != 0, 0)) return _mm512_cvtpd_ps(_mm512_mask_div_pd(product, near, a, over));
     return _mm512_cvtpd_ps(product);
 }
@@ -69,11 +70,13 @@ QUILLET_AVX512_INLINE __m256 Low(__m512 v) { return _mm512_castps512_ps256(v); }
 QUILLET_AVX512_INLINE __m256 High(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
 
 // The luminance of eight pixels (blue, green, red as int32 lanes): the exact double sum
-// rounded to single precision.
+// rounded to single precision. Every product (a byte times a float) and every partial sum
+// is exact in double, so fused multiply-adds give the rule's sum.
 QUILLET_AVX512_INLINE __m256 Luminance(__m256i blue, __m256i green, __m256i red) {
-    const __m512d Y = _mm512_add_pd(_mm512_mul_pd(_mm512_cvtepi32_pd(red), _mm512_set1_pd(static_cast<double>(0.298f))),
-                                    _mm512_mul_pd(_mm512_cvtepi32_pd(green), _mm512_set1_pd(static_cast<double>(0.586f))));
-    return _mm512_cvtpd_ps(_mm512_add_pd(Y, _mm512_mul_pd(_mm512_cvtepi32_pd(blue), _mm512_set1_pd(static_cast<double>(0.113f)))));
+    __m512d Y = _mm512_mul_pd(_mm512_cvtepi32_pd(blue), _mm512_set1_pd(static_cast<double>(0.113f)));
+    Y = _mm512_fmadd_pd(_mm512_cvtepi32_pd(green), _mm512_set1_pd(static_cast<double>(0.586f)), Y);
+    Y = _mm512_fmadd_pd(_mm512_cvtepi32_pd(red), _mm512_set1_pd(static_cast<double>(0.298f)), Y);
+    return _mm512_cvtpd_ps(Y);
 }
 
 // t of eight lanes of luminance and segment index.

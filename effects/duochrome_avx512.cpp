@@ -7,8 +7,8 @@
 // The ramp position t = (Y - from) / over is the double quotient rounded to single
 // precision. Here it is (Y - from) * (1 / over): within three units in the last place
 // (double) of the quotient, so both round to the same float unless the product lies
-// within a few units of a point halfway between two floats; such lanes (about one in
-// ten million) are divided as the rule does.
+// within a few units of a point halfway between two floats; such lanes (17 patterns of
+// the 2^29 that rounding drops) are divided as the rule does.
 //
 // The luminance, its inversion and the segment tests run on sixteen single-precision
 // lanes (each is exact there: the luminance is rounded once from the exact double sum,

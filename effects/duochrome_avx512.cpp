@@ -1,5 +1,5 @@
-// Duo Chrome's rows with AVX-512: sixteen pixels at a time, the ramp in two groups of
-// eight double lanes, the mix in sixteen single-precision lanes (see
+// Duo Chrome's rows with AVX-512: sixteen pixels at a time, the ramp position in two
+// groups of eight double lanes, the rest in sixteen single-precision lanes (see
 // effects/duochrome_fast.h for why every lane holds the rule's value). Each lane's
 // segment constants come from one permute by its segment's index, where AVX2 needs two
 // blends per constant.
@@ -11,8 +11,9 @@
 // the 2^29 that rounding drops) are divided as the rule does.
 //
 // The luminance, its inversion and the segment tests run on sixteen single-precision
-// lanes (each is exact there: the luminance is rounded once from the exact double sum,
-// 255 - Y and the comparisons of two floats are exact or correctly rounded alike). The
+// lanes (each is exact there: the luminance is the exact sum, carried in two floats and
+// rounded once, 255 - Y and the comparisons of two floats are exact or correctly
+// rounded alike). The
 // ramp colour base + span * t, which the rule forms in double and rounds to single, is
 // one fused multiply-add in single precision: base and span are whole numbers of at most
 // 9 bits and t a float, so for t = 0 or t >= 2^-21 the exact value has at most 53
@@ -69,14 +70,31 @@ QUILLET_AVX512_INLINE __m512 Join(__m256 low, __m256 high) {
 QUILLET_AVX512_INLINE __m256 Low(__m512 v) { return _mm512_castps512_ps256(v); }
 QUILLET_AVX512_INLINE __m256 High(__m512 v) { return _mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(v), 1)); }
 
-// The luminance of eight pixels (blue, green, red as int32 lanes): the exact double sum
-// rounded to single precision. Every product (a byte times a float) and every partial sum
-// is exact in double, so fused multiply-adds give the rule's sum.
-QUILLET_AVX512_INLINE __m256 Luminance(__m256i blue, __m256i green, __m256i red) {
-    __m512d Y = _mm512_mul_pd(_mm512_cvtepi32_pd(blue), _mm512_set1_pd(static_cast<double>(0.113f)));
-    Y = _mm512_fmadd_pd(_mm512_cvtepi32_pd(green), _mm512_set1_pd(static_cast<double>(0.586f)), Y);
-    Y = _mm512_fmadd_pd(_mm512_cvtepi32_pd(red), _mm512_set1_pd(static_cast<double>(0.298f)), Y);
-    return _mm512_cvtpd_ps(Y);
+// A luminance weight split in two floats: `high` a multiple of 2^-16, `low` the rest (a
+// multiple of the weight's last place, below 2^-16).
+struct SplitWeight {
+    float high, low;
+};
+
+constexpr SplitWeight Split(float weight) {
+    const float high = static_cast<float>(static_cast<int>(weight * 65536.0f)) / 65536.0f;
+    return {high, weight - high};
+}
+
+// The luminance of sixteen pixels (blue, green, red as floats): the exact sum rounded to
+// single precision, as the rule's double sum is. With each weight split as above, every
+// high product and partial sum is a multiple of 2^-16 below 2^8 and every low one a
+// multiple of 2^-27 below 2^-6, all held exactly in single precision; the one rounding
+// is the final high + low.
+QUILLET_AVX512_INLINE __m512 Luminance(__m512 blue, __m512 green, __m512 red) {
+    constexpr SplitWeight b = Split(0.113f), g = Split(0.586f), r = Split(0.298f);
+    __m512 high = _mm512_mul_ps(blue, _mm512_set1_ps(b.high));
+    high = _mm512_fmadd_ps(green, _mm512_set1_ps(g.high), high);
+    high = _mm512_fmadd_ps(red, _mm512_set1_ps(r.high), high);
+    __m512 low = _mm512_mul_ps(blue, _mm512_set1_ps(b.low));
+    low = _mm512_fmadd_ps(green, _mm512_set1_ps(g.low), low);
+    low = _mm512_fmadd_ps(red, _mm512_set1_ps(r.low), low);
+    return _mm512_add_ps(high, low);
 }
 
 // t of eight lanes of luminance and segment index.
@@ -102,10 +120,8 @@ QUILLET_AVX512_INLINE __m512 FusedColour(__m512d base, __m512d span, __m512i seg
 
 // The three ramp colours of sixteen pixels.
 QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables& k, const SegmentTables& single,
-                                       __m512i blue, __m512i green, __m512i red, __m512 colour[3]) {
-    __m512 Y = Join(Luminance(_mm512_castsi512_si256(blue), _mm512_castsi512_si256(green), _mm512_castsi512_si256(red)),
-                    Luminance(_mm512_extracti64x4_epi64(blue, 1), _mm512_extracti64x4_epi64(green, 1),
-                              _mm512_extracti64x4_epi64(red, 1)));
+                                       __m512 blue, __m512 green, __m512 red, __m512 colour[3]) {
+    __m512 Y = Luminance(blue, green, red);
     if (r.inverted) Y = _mm512_sub_ps(_mm512_set1_ps(255.0f), Y);
     const __mmask16 above = _mm512_cmp_ps_mask(Y, _mm512_set1_ps(static_cast<float>(r.LP)), _CMP_GT_OQ);
     const __mmask16 below = _mm512_cmp_ps_mask(Y, _mm512_set1_ps(static_cast<float>(r.LK)), _CMP_LT_OQ);
@@ -128,8 +144,8 @@ QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables
 
 // colour * blend + byte * keep, held within 0..255 (maxps gives 0 for NaN), truncated
 // and placed at the channel's byte.
-QUILLET_AVX512_INLINE __m512i Mix(__m512 colour, __m512i byte, __m512 blend, __m512 keep, int shift) {
-    const __m512 v = _mm512_add_ps(_mm512_mul_ps(colour, blend), _mm512_mul_ps(_mm512_cvtepi32_ps(byte), keep));
+QUILLET_AVX512_INLINE __m512i Mix(__m512 colour, __m512 byte, __m512 blend, __m512 keep, int shift) {
+    const __m512 v = _mm512_add_ps(_mm512_mul_ps(colour, blend), _mm512_mul_ps(byte, keep));
     const __m512i held = _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(255.0f)));
     return _mm512_slli_epi32(held, shift);
 }
@@ -151,9 +167,9 @@ QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* sourc
     int x = 0;
     for (; x + 16 <= width; x += 16) {
         const __m512i pixels = _mm512_loadu_si512(source + 4 * x);
-        const __m512i blue = _mm512_and_si512(pixels, byteMask);
-        const __m512i green = _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask);
-        const __m512i red = _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask);
+        const __m512 blue = _mm512_cvtepi32_ps(_mm512_and_si512(pixels, byteMask));
+        const __m512 green = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask));
+        const __m512 red = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask));
         __m512 colour[3];
         RampColours(r, k, single, blue, green, red, colour);
         __m512i result = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);  // alpha kept

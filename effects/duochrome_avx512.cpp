@@ -52,13 +52,13 @@ struct SegmentTables {
 
 // a / over rounded to single precision, from a * (1 / over): lanes whose product's low
 // 29 bits (what rounding to single precision drops) lie within 8 of the halfway pattern
-// are divided instead.
+// (or up to 23 above it) are divided instead.
 QUILLET_AVX512_INLINE __m256 PositionOnSegment(__m512d a, __m512d over, __m512d reciprocal) {
     const __m512d product = _mm512_mul_pd(a, reciprocal);
-    const __m512i dropped = _mm512_and_si512(_mm512_castpd_si512(product), _mm512_set1_epi64((1 << 29) - 1));
-    // Within 2^28 - 8 .. 2^28 + 8: above the lower end by at most 16 (below it wraps round).
-    const __m512i aboveLowest = _mm512_sub_epi64(dropped, _mm512_set1_epi64((1 << 28) - 8));
-    const __mmask8 near = _mm512_cmp_epu64_mask(aboveLowest, _mm512_set1_epi64(16), _MM_CMPINT_LE);
+    // Within 2^28 - 8 .. 2^28 + 8, tested as a little more: the dropped bits moved by
+    // 2^28 + 8 (mod 2^29) below 32, that is their bits 5 to 28 all clear.
+    const __m512i moved = _mm512_add_epi64(_mm512_castpd_si512(product), _mm512_set1_epi64((1 << 28) + 8));
+    const __mmask8 near = _mm512_testn_epi64_mask(moved, _mm512_set1_epi64((1 << 29) - 32));
     if (__builtin_expect(near != 0, 0)) return _mm512_cvtpd_ps(_mm512_mask_div_pd(product, near, a, over));
     return _mm512_cvtpd_ps(product);
 }
@@ -129,8 +129,9 @@ QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables
     segment = _mm512_mask_mov_epi32(segment, above, _mm512_setzero_si512());
     const __m256i lowSegment = _mm512_castsi512_si256(segment), highSegment = _mm512_extracti64x4_epi64(segment, 1);
     const __m512 t = Join(Position(k, Low(Y), lowSegment), Position(k, High(Y), highSegment));
-    const __mmask16 tiny = _mm512_cmp_ps_mask(t, _mm512_set1_ps(0x1p-21f), _CMP_LT_OQ) &
-                           _mm512_cmp_ps_mask(t, _mm512_setzero_ps(), _CMP_NEQ_OQ);
+    // 0 < t < 2^-21 (t is never negative): t's bits less one below those of 2^-21 less one.
+    const __mmask16 tiny = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(_mm512_castps_si512(t), _mm512_set1_epi32(1)),
+                                                   _mm512_set1_epi32(0x35000000 - 1));
     if (__builtin_expect(tiny != 0, 0)) {
         for (int c = 0; c < 3; ++c)
             colour[c] = Join(DoubleColour(k.base[c], k.span[c], lowSegment, Low(t)),

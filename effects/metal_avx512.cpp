@@ -1,5 +1,5 @@
 // Metallic's rows with AVX-512, sixteen pixels at a time. The metal term w of each pixel's
-// channel sum is gathered from the per-frame table (two gathers of eight), and the rest is
+// channel sum is read from the per-frame table (image/table_lookup_avx512.h), and the rest is
 // the tabulated version's arithmetic lane by lane: w * k per colour, byte * picture, their
 // sum held within 0..255 by maxpd / minpd (0 for NaN) and truncated. The same double
 // operations on the same values give the same bytes.
@@ -15,6 +15,7 @@
 #include <immintrin.h>
 
 #include "effects/metal_fast.h"
+#include "image/table_lookup_avx512.h"
 
 #define QUILLET_AVX512 __attribute__((target("avx512f")))
 #define QUILLET_AVX512_INLINE __attribute__((target("avx512f"), always_inline)) inline
@@ -48,8 +49,8 @@ QUILLET_AVX512 int MetalRowAvx512(const double* metalTerm, const MetalSettings& 
         const __m512i green = _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byteMask);
         const __m512i red = _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask);
         const __m512i sum = _mm512_add_epi32(_mm512_add_epi32(blue, green), red);
-        const __m512d low = _mm512_i32gather_pd(_mm512_castsi512_si256(sum), metalTerm, 8);
-        const __m512d high = _mm512_i32gather_pd(_mm512_extracti64x4_epi64(sum, 1), metalTerm, 8);
+        __m512d low, high;
+        LookUpSixteen(metalTerm, sum, low, high);
         __m512i result = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);  // alpha kept
         result = _mm512_or_si512(result, Colour(low, high, k.kb, blue, picture, 0));
         result = _mm512_or_si512(result, Colour(low, high, k.kg, green, picture, 8));

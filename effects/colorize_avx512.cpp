@@ -198,9 +198,18 @@ QUILLET_AVX512 int ColorizeRowAvx512(const ColorizeLaneKeys& k, const ColorizeKe
         const __m512i saturation = _mm512_min_epu32(quotientCaught, byteMask);
         const __m512i colourIndex =
             _mm512_or_si512(_mm512_slli_epi32(keyIndex, 16), _mm512_or_si512(_mm512_slli_epi32(saturation, 8), v));
-        const __m512i alpha = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);
-        _mm512_storeu_si512(destination + 4 * x,
-                            _mm512_or_si512(alpha, _mm512_i32gather_epi32(colourIndex, colours.word, 4)));
+        // The colour's index below the pixel's alpha, for the second pass.
+        const __m512i lowBytes = _mm512_set1_epi32(0x00FFFFFF);
+        _mm512_storeu_si512(destination + 4 * x, _mm512_ternarylogic_epi32(colourIndex, pixels, lowBytes, 0xF4));
+    }
+    // The key colours in a second pass over the row, so that the gathers of many groups
+    // are in flight at once (the table is larger than the nearer caches). It reads only
+    // what the first pass wrote, so a destination that is the source is no matter.
+    for (int i = 0; i < x; i += 16) {
+        const __m512i held = _mm512_loadu_si512(destination + 4 * i);
+        const __m512i lowBytes = _mm512_set1_epi32(0x00FFFFFF);
+        const __m512i colour = _mm512_i32gather_epi32(_mm512_and_si512(held, lowBytes), colours.word, 4);
+        _mm512_storeu_si512(destination + 4 * i, _mm512_ternarylogic_epi32(colour, held, lowBytes, 0xF4));
     }
     return x;
 }

@@ -30,9 +30,14 @@
 
 namespace {
 
-// RoundDown of eight single-precision quotients, widened to double.
-QUILLET_AVX512_INLINE __m256i RoundDown(__m256 quotient) {
-    return _mm512_cvttpd_epi32(_mm512_add_pd(_mm512_cvtps_pd(quotient), _mm512_set1_pd(hsv_tables::kRoundingBias)));
+// RoundDown (adding 0.5 less about 10^-6, then truncating) of sixteen single-precision
+// quotients whose exact values lie on a half or at least 1/1530 from one: there it
+// rounds halves down and the rest to the nearest whole number, which is the least whole
+// number not below q - 0.5 (a subtraction exact at and above 0.5, and never taking a
+// value below 0.5 past -0.5).
+QUILLET_AVX512_INLINE __m512i RoundDown(__m512 quotient) {
+    return _mm512_cvt_roundps_epi32(_mm512_sub_ps(quotient, _mm512_set1_ps(0.5f)),
+                                    _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
 }
 
 // floor(a * reciprocal / 2^40) in the even 32-bit lanes (see the AVX2 rows).
@@ -52,10 +57,7 @@ QUILLET_AVX512_INLINE __m512i ScaledQuotient(__m512i a, __m512i low, __m512i hig
 QUILLET_AVX512_INLINE __m512i Saturation(__m512i v, __m512i delta) {
     const __m512 quotient =
         _mm512_div_ps(_mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))), _mm512_cvtepi32_ps(v));
-    const __m256i low = RoundDown(_mm512_castps512_ps256(quotient));
-    const __m256i high = RoundDown(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(quotient), 1)));
-    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta),
-                                  _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1));
+    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta), RoundDown(quotient));
 }
 
 // The conversion's hue byte of sixteen pixels as one single-precision division: with the
@@ -81,10 +83,7 @@ QUILLET_AVX512_INLINE __m512i Hue(__m512i r, __m512i g, __m512i b) {
         _mm512_mullo_epi32(_mm512_add_epi32(_mm512_mullo_epi32(start, delta), numerator), _mm512_set1_epi32(255));
     const __m512 quotient = _mm512_div_ps(_mm512_cvtepi32_ps(dividend),
                                           _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(6))));
-    const __m256i low = RoundDown(_mm512_castps512_ps256(quotient));
-    const __m256i high = RoundDown(_mm256_castpd_ps(_mm512_extractf64x4_pd(_mm512_castps_pd(quotient), 1)));
-    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta),
-                                  _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1));
+    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta), RoundDown(quotient));
 }
 
 bool SameEntries(const ColorizeDifferenceEntries& e, const ColorizeLaneKeys& k) {

@@ -144,16 +144,18 @@ QUILLET_AVX512_INLINE void RampColours(const DuoSegments& r, const SegmentTables
 }
 
 // colour * blend + byte * keep, held within 0..255 (maxps gives 0 for NaN), truncated
-// and placed at the channel's byte.
+// and placed at the channel's byte. `kHeld` false leaves the holding out: with blend
+// within 0..1 every ramp colour lies within 0..255 (t within 0..1 on each segment), so
+// the sum is at least 0 and below 255 * (1 + 2^-22), truncated to 0..255 either way.
+template <bool kHeld>
 QUILLET_AVX512_INLINE __m512i Mix(__m512 colour, __m512 byte, __m512 blend, __m512 keep, int shift) {
-    const __m512 v = _mm512_add_ps(_mm512_mul_ps(colour, blend), _mm512_mul_ps(byte, keep));
-    const __m512i held = _mm512_cvttps_epi32(_mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(255.0f)));
-    return _mm512_slli_epi32(held, shift);
+    __m512 v = _mm512_add_ps(_mm512_mul_ps(colour, blend), _mm512_mul_ps(byte, keep));
+    if (kHeld) v = _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), _mm512_set1_ps(255.0f));
+    return _mm512_slli_epi32(_mm512_cvttps_epi32(v), shift);
 }
 
-}  // namespace
-
-QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* source, uint8_t* destination, int width) {
+template <bool kHeld>
+QUILLET_AVX512_INLINE int Rows(const DuoSegments& r, const uint8_t* source, uint8_t* destination, int width) {
     SegmentTables k, single;  // the constants as doubles, and as floats in the low lanes
     k.from = BySegment(r.from[0], r.from[1], r.from[2]), k.over = BySegment(r.over[0], r.over[1], r.over[2]);
     k.reciprocal = _mm512_div_pd(_mm512_set1_pd(1.0), k.over);
@@ -173,13 +175,22 @@ QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* sourc
         const __m512 red = _mm512_cvtepi32_ps(_mm512_and_si512(_mm512_srli_epi32(pixels, 16), byteMask));
         __m512 colour[3];
         RampColours(r, k, single, blue, green, red, colour);
-        __m512i result = _mm512_andnot_si512(_mm512_set1_epi32(0x00FFFFFF), pixels);  // alpha kept
-        result = _mm512_or_si512(result, Mix(colour[0], blue, blend, keep, 0));
-        result = _mm512_or_si512(result, Mix(colour[1], green, blend, keep, 8));
-        result = _mm512_or_si512(result, Mix(colour[2], red, blend, keep, 16));
-        _mm512_storeu_si512(destination + 4 * x, result);
+        const __m512i blueByte = Mix<kHeld>(colour[0], blue, blend, keep, 0);
+        const __m512i greenByte = Mix<kHeld>(colour[1], green, blend, keep, 8);
+        const __m512i redByte = Mix<kHeld>(colour[2], red, blend, keep, 16);
+        // alpha from the pixel, or'ed with the three colour bytes
+        const __m512i colours = _mm512_ternarylogic_epi32(blueByte, greenByte, redByte, 0xFE);
+        _mm512_storeu_si512(destination + 4 * x,
+                            _mm512_ternarylogic_epi32(colours, pixels, _mm512_set1_epi32(0x00FFFFFF), 0xF4));
     }
     return x;
+}
+
+}  // namespace
+
+QUILLET_AVX512 int DuoChromeRowAvx512(const DuoSegments& r, const uint8_t* source, uint8_t* destination, int width) {
+    if (r.blend >= 0.0f && r.blend <= 1.0f) return Rows<false>(r, source, destination, width);
+    return Rows<true>(r, source, destination, width);
 }
 
 QUILLET_AVX512 void DuoChromePositionsAvx512(const double* a, const double* over, float* t, int n) {

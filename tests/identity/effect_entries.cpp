@@ -251,13 +251,13 @@ Trial DuoRandom(int n) {
 }
 
 // Every colour a pixel can have, 256 cases of one blue byte each, for a light paper
-// over a dark ink, the same pair exchanged (a negative), a pair of one luminance and
-// a blend beyond 1 that saturates.
+// over a dark ink, the same pair exchanged (a negative), a pair of one luminance under
+// a blend below 0 and a blend beyond 1 that saturates.
 Trial DuoEveryColour(int n) {
     Draw d(130000 + n, false);
     const tDUOCHROME_PROPS& preset = g_duoChromePresets[9];
     const tDUOCHROME_PROPS records[] = {preset, {preset.ink, preset.paper, preset.blend, 0, {}},
-                                        {0x00F60000, 0x000A2D01, 0.6f, 0, {}}, {0x0033CC99, 0x00202020, 1.7f, 0, {}}};
+                                        {0x00F60000, 0x000A2D01, -0.4f, 0, {}}, {0x0033CC99, 0x00202020, 1.7f, 0, {}}};
     const int blue = n % 256;
     Picture p{256, 256, Grid256([blue](int x, int y, uint8_t* q) {
                   q[0] = static_cast<uint8_t>(blue), q[1] = static_cast<uint8_t>(x), q[2] = static_cast<uint8_t>(y);
@@ -423,7 +423,7 @@ void AddEffectEntries(std::vector<Entry>& e) {
          RecordFrame(RenderLine, EdgePaths().paths, g_lineDrawingPresets[4]), 0x04440fb1c38136ceull},
         {"Colorize fused", ColorizePaths().names, kColorizePresetCount + 90, ColorizeRandom, ColorizeFrame, 0x0b7d88ccfce547aeull},
         {"Duo Chrome bytes", DuoPaths().names, kDuoChromePresetCount + 60, DuoRandom, RecordFrame(RenderDuo, DuoPaths().paths, g_duoChromePresets[0]), 0x143ba86f90ed1fd0ull},
-        {"Duo Chrome every colour", DuoPaths().names, 4 * 256, DuoEveryColour, nullptr, 0xf524a6cfba766233ull},
+        {"Duo Chrome every colour", DuoPaths().names, 4 * 256, DuoEveryColour, nullptr, 0x6f5bf4b42866b26bull},
         {"Air Brush streamed blur", BlurLevels().names, 400, AirBrushBlurCase, BlurFrame<CAirBrush>(&RenderAirBrush, g_airBrushPresets[2]), 0x3fab45d65b07670aull},
         {"Dream Glow streamed blur", BlurLevels().names, 400, DreamGlowBlurCase, BlurFrame<CDreamGlow>(&RenderDreamGlow, g_dreamGlowPresets[0]), 0xd600b353baaecf47ull},
     });

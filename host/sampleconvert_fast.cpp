@@ -278,32 +278,35 @@ QUILLET_AVX512 inline __m512i ByteOfEach(__m512i samples, int k) {
     return _mm512_shuffle_epi8(samples, _mm512_broadcast_i32x4(pick));
 }
 
-// (c * 255 + a / 2) / a, held at 255, for one channel of sixteen samples in float lanes:
-// c * scale + offset with scale = 255 / a and offset = (a / 2) / a + 2^-12, truncated.
+// (c * 255 + a / 2) / a for one channel of sixteen samples in float lanes (not yet held
+// at 255): c * scale + offset with scale = 255 / a and offset = (a / 2) / a + 2^-12, truncated.
 // The exact quotient q is either whole or at least 1/a >= 1/255 below the next whole
 // number; scale and offset carry relative errors of a few 2^-24 (a correctly rounded
 // 1 / a, then one product and one fused step), so the computed value lies within
 // 2^-14 of q + 2^-12 whenever q < 256: above q's floor, below the next whole number.
-// Where q >= 256 (c above a) it stays at least 255 and is held there. Alpha 0 gives 0.
+// Where q >= 256 (c above a) it stays at least 255, which the holding keeps. Alpha 0 gives 0.
 QUILLET_AVX512 inline __m512i UnpremultiplyChannel16(__m512i c, __m512 scale, __m512 offset, __mmask16 nonZero) {
-    const __m512 value = _mm512_fmadd_ps(_mm512_cvtepi32_ps(c), scale, offset);
-    return _mm512_min_epi32(_mm512_maskz_cvttps_epi32(nonZero, value), _mm512_set1_epi32(255));
+    return _mm512_maskz_cvttps_epi32(nonZero, _mm512_fmadd_ps(_mm512_cvtepi32_ps(c), scale, offset));
 }
 
 // Unpremultiplies sixteen samples, each channel in its own 32-bit float lanes, with one
-// division for all (the reciprocals of the sixteen alphas).
+// division for all (the reciprocals of the sixteen alphas). The channels (0 up to
+// 255 * 255) are packed back with saturation, to 32767 and then to 255.
 QUILLET_AVX512 inline __m512i UnpremultiplySixteen(__m512i samples) {
-    const __m512i alphaMask = _mm512_set1_epi32(static_cast<int>(0xFF000000u));
-    const __mmask16 nonZero = _mm512_test_epi32_mask(samples, alphaMask);
-    const __m512 reciprocal = _mm512_div_ps(_mm512_set1_ps(1.0f), _mm512_cvtepi32_ps(_mm512_srli_epi32(samples, 24)));
+    const __mmask16 nonZero = _mm512_test_epi32_mask(samples, _mm512_set1_epi32(static_cast<int>(0xFF000000u)));
+    const __m512i alpha = _mm512_srli_epi32(samples, 24);
+    const __m512 reciprocal = _mm512_div_ps(_mm512_set1_ps(1.0f), _mm512_cvtepi32_ps(alpha));
     const __m512 scale = _mm512_mul_ps(reciprocal, _mm512_set1_ps(255.0f));
     const __m512 offset = _mm512_fmadd_ps(_mm512_cvtepi32_ps(_mm512_srli_epi32(samples, 25)), reciprocal,
                                           _mm512_set1_ps(1.0f / 4096));
     const __m512i blue = UnpremultiplyChannel16(ByteOfEach(samples, 0), scale, offset, nonZero);
     const __m512i green = UnpremultiplyChannel16(ByteOfEach(samples, 1), scale, offset, nonZero);
     const __m512i red = UnpremultiplyChannel16(ByteOfEach(samples, 2), scale, offset, nonZero);
-    const __m512i colours = _mm512_ternarylogic_epi32(blue, _mm512_slli_epi32(green, 8), _mm512_slli_epi32(red, 16), 0xFE);
-    return _mm512_ternarylogic_epi32(colours, samples, alphaMask, 0xF8);  // colours | (samples & alpha)
+    // Each 128-bit block then holds the blue, green, red and alpha bytes of its four
+    // samples one channel after another; the shuffle interleaves them.
+    const __m512i planar = _mm512_packus_epi16(_mm512_packs_epi32(blue, green), _mm512_packs_epi32(red, alpha));
+    const __m512i interleave = _mm512_broadcast_i32x4(_mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+    return _mm512_shuffle_epi8(planar, interleave);
 }
 
 // No look at the whole row first: an opaque group is copied as it is met, so an opaque

@@ -55,9 +55,11 @@ QUILLET_AVX512_INLINE __m512i ScaledQuotient(__m512i a, __m512i low, __m512i hig
 // The conversion's saturation of sixteen lanes of V and delta; 0 where delta is 0 (V 0
 // included).
 QUILLET_AVX512_INLINE __m512i Saturation(__m512i v, __m512i delta) {
-    const __m512 quotient =
-        _mm512_div_ps(_mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))), _mm512_cvtepi32_ps(v));
-    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta), RoundDown(quotient));
+    // Lanes of delta 0 are not divided (V may be 0 there), so no 0 / 0 is ever formed.
+    const __mmask16 coloured = _mm512_test_epi32_mask(delta, delta);
+    const __m512 quotient = _mm512_maskz_div_ps(coloured, _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))),
+                                                _mm512_cvtepi32_ps(v));
+    return _mm512_maskz_mov_epi32(coloured, RoundDown(quotient));
 }
 
 // The conversion's hue byte of sixteen pixels as one single-precision division: with the
@@ -81,9 +83,10 @@ QUILLET_AVX512_INLINE __m512i Hue(__m512i r, __m512i g, __m512i b) {
     start = _mm512_mask_mov_epi32(start, isRed, _mm512_maskz_mov_epi32(belowZero, _mm512_set1_epi32(6)));
     const __m512i dividend =
         _mm512_mullo_epi32(_mm512_add_epi32(_mm512_mullo_epi32(start, delta), numerator), _mm512_set1_epi32(255));
-    const __m512 quotient = _mm512_div_ps(_mm512_cvtepi32_ps(dividend),
-                                          _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(6))));
-    return _mm512_maskz_mov_epi32(_mm512_test_epi32_mask(delta, delta), RoundDown(quotient));
+    const __mmask16 coloured = _mm512_test_epi32_mask(delta, delta);  // greys are not divided
+    const __m512 quotient = _mm512_maskz_div_ps(coloured, _mm512_cvtepi32_ps(dividend),
+                                                _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(6))));
+    return _mm512_maskz_mov_epi32(coloured, RoundDown(quotient));
 }
 
 bool SameEntries(const ColorizeDifferenceEntries& e, const ColorizeLaneKeys& k) {

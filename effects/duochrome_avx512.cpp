@@ -158,7 +158,7 @@ template <bool kHeld>
 QUILLET_AVX512_INLINE int Rows(const DuoSegments& r, const uint8_t* source, uint8_t* destination, int width) {
     SegmentTables k, single;  // the constants as doubles, and as floats in the low lanes
     k.from = BySegment(r.from[0], r.from[1], r.from[2]), k.over = BySegment(r.over[0], r.over[1], r.over[2]);
-    k.reciprocal = _mm512_div_pd(_mm512_set1_pd(1.0), k.over);
+    k.reciprocal = _mm512_maskz_div_pd(0x07, _mm512_set1_pd(1.0), k.over);  // lanes 3-7 (no segment) not divided
     for (int c = 0; c < 3; ++c) {
         k.base[c] = BySegment(r.base[c][0], r.base[c][1], r.base[c][2]);
         k.span[c] = BySegment(r.span[c][0], r.span[c][1], r.span[c][2]);

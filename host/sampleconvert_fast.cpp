@@ -295,7 +295,9 @@ QUILLET_AVX512 inline __m512i UnpremultiplyChannel16(__m512i c, __m512 scale, __
 QUILLET_AVX512 inline __m512i UnpremultiplySixteen(__m512i samples) {
     const __mmask16 nonZero = _mm512_test_epi32_mask(samples, _mm512_set1_epi32(static_cast<int>(0xFF000000u)));
     const __m512i alpha = _mm512_srli_epi32(samples, 24);
-    const __m512 reciprocal = _mm512_div_ps(_mm512_set1_ps(1.0f), _mm512_cvtepi32_ps(alpha));
+    // Alpha 0 is not divided by (its lanes keep 1): no division by zero is ever formed.
+    const __m512 one = _mm512_set1_ps(1.0f);
+    const __m512 reciprocal = _mm512_mask_div_ps(one, nonZero, one, _mm512_cvtepi32_ps(alpha));
     const __m512 scale = _mm512_mul_ps(reciprocal, _mm512_set1_ps(255.0f));
     const __m512 offset = _mm512_fmadd_ps(_mm512_cvtepi32_ps(_mm512_srli_epi32(samples, 25)), reciprocal,
                                           _mm512_set1_ps(1.0f / 4096));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cstring>
 #include <vector>
 
@@ -201,7 +202,9 @@ TEST(Colorize, VectorHueIsTheConversionsForEveryColour) {
             row[4 * i] = static_cast<uint8_t>(i & 255), row[4 * i + 1] = static_cast<uint8_t>(i >> 8);
             row[4 * i + 2] = static_cast<uint8_t>(b), row[4 * i + 3] = 255;
         }
+        std::feclearexcept(FE_ALL_EXCEPT);
         ASSERT_EQ(ColorizeHuesAvx512(row.data(), hues.data(), 256 * 256), 256 * 256);
+        ASSERT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID)) << "greys are not divided";
         for (int i = 0; i < 256 * 256; ++i)
             ASSERT_EQ(hues[i], t.hue[hsv_tables::DifferenceIndex(i & 255, i >> 8, b)])
                 << "colour " << (i & 255) << " " << (i >> 8) << " " << b;
@@ -216,7 +219,9 @@ TEST(Colorize, VectorSaturationIsTheConversionsForEveryValueAndDelta) {
         for (int d = 0; d <= value; ++d) v.push_back(value), delta.push_back(d);
     while (v.size() % 16) v.push_back(0), delta.push_back(0);
     std::vector<int32_t> saturation(v.size());
+    std::feclearexcept(FE_ALL_EXCEPT);
     ColorizeSaturationsAvx512(v.data(), delta.data(), saturation.data(), static_cast<int>(v.size()));
+    EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID)) << "greys and V 0 are not divided";
     const hsv_tables::RgbToHsvTables& t = hsv_tables::RgbTables();
     for (size_t i = 0; i < v.size(); ++i)
         ASSERT_EQ(saturation[i], t.saturation[v[i]][delta[i]]) << "V " << v[i] << " delta " << delta[i];

@@ -3,6 +3,7 @@
 // ink luminance (the contract suite holds what all effects share).
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <vector>
 
@@ -125,5 +126,11 @@ TEST(DuoChrome, VectorPositionsRoundAsTheDivisionAtHalfwayQuotients) {
     DuoChromePositionsAvx512(a.data(), over.data(), t.data(), static_cast<int>(a.size()));
     for (size_t i = 0; i < a.size(); ++i)
         ASSERT_EQ(t[i], static_cast<float>(a[i] / over[i])) << a[i] << " / " << over[i];
+    // A row divides by nothing that is 0 (the lanes beyond the three segments included).
+    const DuoSegments segments = MakeDuoSegments(MakeDuoRamp(tDUOCHROME_PROPS{0x00F0E0D0, 0x00102030, 0.5f, 0, {}}));
+    std::vector<uint8_t> pixels(64 * 4, 128), rendered(64 * 4);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    EXPECT_EQ(DuoChromeRowAvx512(segments, pixels.data(), rendered.data(), 64), 64);
+    EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID));
 }
 #endif

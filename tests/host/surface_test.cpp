@@ -3,6 +3,7 @@
 // and generation ids.
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cstring>
 
 #include "host/sampleconvert.h"
@@ -157,6 +158,19 @@ TEST(HostSurface, GenerationAdvancesWhenAWriteLockEnds) {
     Lock<IDXARGBReadPtr>(s.Get(), nullptr, DXLOCKF_READWRITE);
     s->GetGenerationId(&id);
     EXPECT_EQ(id, first + 2);
+}
+
+// Transparent samples are converted without a division by zero or an invalid operation
+// in any version, so a host that traps on them is never stopped.
+TEST(SampleConversion, NoVersionRaisesDivisionByZeroOrInvalid) {
+    DXSAMPLE row[40], out[40];
+    for (int i = 0; i < 40; ++i) row[i] = DXSAMPLE{BYTE(7 * i), BYTE(i), 0, BYTE(i % 3 ? 0 : 5 * i)};
+    for (const NamedSampleRowConverter& version : RunnableSampleRowConverters())
+        for (SampleConversion c : {SampleConversion::Premultiply, SampleConversion::Unpremultiply}) {
+            std::feclearexcept(FE_ALL_EXCEPT);
+            version.convert(row, out, 40, c);
+            EXPECT_FALSE(std::fetestexcept(FE_DIVBYZERO | FE_INVALID)) << version.name;
+        }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 // Colorize's fused rows with AVX-512, sixteen pixels at a time: the steps of the AVX2 rows
 // (effects/colorize_avx2.cpp) in lanes twice as wide, from the same key colours, with one
 // gather fewer. The saturation the conversion gives a pixel, RoundDown(delta / V * 255)
-// in double, is float(delta * 255) / float(V) in single precision widened and rounded
-// down the same way: the exact quotient's fraction is a multiple of 1 / V, so it lies
-// either exactly on a half (which both quotients hold exactly) or at least 1 / 510 from
-// one, far beyond either's rounding error; a test compares the two for every V and delta.
+// in double, is float(delta * 255) / float(V) in single precision, rounded as RoundDown
+// (below) says: the exact quotient's fraction is a multiple of 1 / V, so it lies either
+// exactly on a half (which both quotients hold exactly) or at least 1 / 510 from one,
+// far beyond either's rounding error; a test compares the two for every V and delta.
 //
 // Only this file's function uses AVX-512 (a per-function target attribute); it is called
 // only where ippAvx512Enabled() says the processor has it.
@@ -57,8 +57,8 @@ QUILLET_AVX512_INLINE __m512i ScaledQuotient(__m512i a, __m512i low, __m512i hig
 QUILLET_AVX512_INLINE __m512i Saturation(__m512i v, __m512i delta) {
     // Lanes of delta 0 are not divided (V may be 0 there), so no 0 / 0 is ever formed.
     const __mmask16 coloured = _mm512_test_epi32_mask(delta, delta);
-    const __m512 quotient = _mm512_maskz_div_ps(coloured, _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255))),
-                                                _mm512_cvtepi32_ps(v));
+    const __m512 dividend = _mm512_cvtepi32_ps(_mm512_mullo_epi32(delta, _mm512_set1_epi32(255)));
+    const __m512 quotient = _mm512_maskz_div_ps(coloured, dividend, _mm512_cvtepi32_ps(v));
     return _mm512_maskz_mov_epi32(coloured, RoundDown(quotient));
 }
 
